@@ -1,0 +1,123 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "files/XmlForm.h"
+#include "text/WString.h"
+
+namespace pugi {
+class xml_node;
+}
+
+namespace tidewell {
+
+class Prompt;
+
+// The fields every item record starts with, in this order: what lets one pair
+// of common-attribute routines serve file and registry items alike.
+struct ItemRecord {
+  WString Name;
+  int32_t OS = 31;
+
+  virtual ~ItemRecord() = default;
+  virtual std::unique_ptr<ItemRecord> Clone() const = 0;
+};
+
+enum class NodeKind { Container, Item };
+
+struct TreeNode {
+  WString name;
+  NodeKind kind = NodeKind::Container;
+  std::unique_ptr<ItemRecord> record;  // item nodes only; may be empty
+  TreeNode* parent = nullptr;
+  std::vector<TreeNode*> children;  // sorted by name without regard to case
+
+  bool IsItem() const { return kind == NodeKind::Item; }
+};
+
+// One attribute of an element, name and value, in document order.
+using XmlAttribute = std::pair<WString, WString>;
+
+// The generic ordered tree of container and item nodes. Siblings are kept
+// sorted by name (A-Z folded to a-z, then code units) and never share a name.
+// Nodes live in the tree's own storage, so neither a deep nor a wide tree
+// recurses on the stack when it is built, written or destroyed.
+class ItemTree {
+ public:
+  ItemTree(WString containerElement, WString itemElement);
+  virtual ~ItemTree();
+  ItemTree(const ItemTree&) = delete;
+  ItemTree& operator=(const ItemTree&) = delete;
+
+  const WString& ContainerElement() const { return containerElement_; }
+  const WString& ItemElement() const { return itemElement_; }
+
+  // The children of `parent`, or the top-level nodes for nullptr.
+  const std::vector<TreeNode*>& Children(const TreeNode* parent) const;
+  bool Empty() const { return top_.empty(); }
+  size_t NodeCount() const { return liveNodes_; }
+
+  // Inserts an item node in name order; nullptr when a sibling of equal name
+  // exists. The node takes a copy of the record; an empty record Name becomes
+  // the shown name.
+  TreeNode* InsertItem(TreeNode* parent, const ItemRecord* record, std::u16string_view name);
+  // The container node for the backslash-separated `path` below `parent`,
+  // creating what is missing. Any length is accepted.
+  TreeNode* AddDirectoryPath(std::u16string_view path, TreeNode* parent);
+  // The child of `parent` whose name equals `name` without regard to case.
+  TreeNode* FindChild(const TreeNode* parent, std::u16string_view name) const;
+
+  // Removes `node` with its subtree, then every ancestor left without children.
+  void DeleteItem(TreeNode* node);
+  // Removes `node` with its subtree and nothing else.
+  void RemoveNode(TreeNode* node);
+  void Clear();
+
+  // Appends the whole tree; false when an item's attribute text is empty.
+  virtual bool WriteXml(WString& out, XmlForm form) const;
+  // Reads the item and container children of `element` into the tree. The
+  // caller clears the tree first. False, after the "Error occured processing
+  // XML file." message, when the document cannot be walked.
+  bool ReadXml(const pugi::xml_node& element, Prompt* prompt = nullptr);
+
+  virtual WString GetItemDiskPath(const TreeNode& node) const;
+  virtual WString ItemAttributes(const TreeNode& node, XmlForm form) const = 0;
+  virtual TreeNode* CreateItemFromAttributes(const std::vector<XmlAttribute>& attributes,
+                                             TreeNode* parent) = 0;
+
+  static WString CommonAttributes(const ItemRecord& record, XmlForm form);
+  static void ReadCommonAttributes(const std::vector<XmlAttribute>& attributes,
+                                   ItemRecord& record);
+
+  // Only the first ten attributes of an element are read.
+  static constexpr size_t kMaxAttributes = 10;
+  // A container name is written with at most this many characters.
+  static constexpr size_t kMaxContainerNameLength = 254;
+
+ protected:
+  // Inserts a node of either kind at its sorted place among the siblings.
+  TreeNode* InsertNode(TreeNode* parent, NodeKind kind, std::u16string_view name,
+                       std::unique_ptr<ItemRecord> record);
+
+ private:
+  std::vector<TreeNode*>& SiblingsOf(TreeNode* parent);
+  // Position of the first sibling not smaller than `name`, and whether it is equal.
+  std::pair<size_t, bool> LowerBound(const std::vector<TreeNode*>& siblings,
+                                     std::u16string_view name) const;
+  TreeNode* Allocate();
+  void Release(TreeNode* node);
+
+  WString containerElement_;
+  WString itemElement_;
+  std::vector<TreeNode*> top_;
+  std::deque<TreeNode> storage_;
+  std::vector<TreeNode*> freeNodes_;
+  size_t liveNodes_ = 0;
+};
+
+}  // namespace tidewell

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+namespace tidewell::pe {
+
+// VS_FIXEDFILEINFO, the fixed part of a version resource.
+struct FixedFileInfo {
+  uint32_t signature = 0;  // 0xFEEF04BD
+  uint32_t strucVersion = 0;
+  uint32_t fileVersionMS = 0;
+  uint32_t fileVersionLS = 0;
+  uint32_t productVersionMS = 0;
+  uint32_t productVersionLS = 0;
+  uint32_t fileFlagsMask = 0;
+  uint32_t fileFlags = 0;
+  uint32_t fileOS = 0;
+  uint32_t fileType = 0;
+  uint32_t fileSubtype = 0;
+  uint32_t fileDateMS = 0;
+  uint32_t fileDateLS = 0;
+};
+
+// The fixed version record of a PE file's RT_VERSION resource (the first one
+// in directory order). Reads only the headers and the bytes it needs; nullopt
+// for anything that is not a PE file with a well-formed version resource.
+std::optional<FixedFileInfo> ReadFixedFileInfo(const std::filesystem::path& file);
+
+}  // namespace tidewell::pe

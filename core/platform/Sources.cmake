@@ -1,0 +1,3 @@
+target_sources(tidewell-core PRIVATE
+  platform/AtomicFile.cpp
+)

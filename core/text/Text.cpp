@@ -1,0 +1,259 @@
+#include "text/Text.h"
+
+#include <charconv>
+#include <climits>
+
+namespace tidewell::text {
+
+namespace {
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// Decodes one UTF-8 sequence at `i`; returns the number of bytes taken, or 0
+// when the sequence is invalid (overlong, surrogate, out of range, cut short).
+size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp) {
+  const auto b0 = static_cast<unsigned char>(s[i]);
+  if (b0 < 0x80) {
+    cp = b0;
+    return 1;
+  }
+  size_t len;
+  char32_t min;
+  if ((b0 & 0xE0) == 0xC0) {
+    len = 2, cp = b0 & 0x1F, min = 0x80;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    len = 3, cp = b0 & 0x0F, min = 0x800;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    len = 4, cp = b0 & 0x07, min = 0x10000;
+  } else {
+    return 0;
+  }
+  if (i + len > s.size()) return 0;
+  for (size_t k = 1; k < len; ++k) {
+    const auto b = static_cast<unsigned char>(s[i + k]);
+    if ((b & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return len;
+}
+
+}  // namespace
+
+WString FromUtf8(std::string_view utf8) {
+  WString out;
+  out.reserve(utf8.size());
+  size_t i = 0;
+  while (i < utf8.size()) {
+    const auto b = static_cast<unsigned char>(utf8[i]);
+    if (b < 0x80) {
+      out += static_cast<char16_t>(b);
+      ++i;
+      continue;
+    }
+    char32_t cp = 0;
+    const size_t n = DecodeUtf8(utf8, i, cp);
+    if (n == 0) {
+      out += u'\uFFFD';
+      ++i;
+      continue;
+    }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (cp >> 10));
+      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(cp);
+    }
+    i += n;
+  }
+  return out;
+}
+
+std::string ToUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t cp = text[i];
+    if (cp < 0x80) {
+      out += static_cast<char>(cp);
+      continue;
+    }
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;  // a lone surrogate has no UTF-8 form
+    }
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+
+WString FromLatin1(std::string_view bytes) {
+  WString out(bytes.size(), u'\0');
+  for (size_t i = 0; i < bytes.size(); ++i) out[i] = static_cast<unsigned char>(bytes[i]);
+  return out;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  size_t i = 0;
+  while (i < bytes.size()) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    char32_t cp = 0;
+    const size_t n = DecodeUtf8(bytes, i, cp);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
+}
+
+WString DecodeFileText(std::string_view bytes) {
+  return IsValidUtf8(bytes) ? FromUtf8(bytes) : FromLatin1(bytes);
+}
+
+std::filesystem::path ToPath(std::u16string_view text) {
+#ifdef _WIN32
+  return std::filesystem::path(std::wstring(text.begin(), text.end()));
+#else
+  return std::filesystem::path(ToUtf8(text));
+#endif
+}
+
+WString FromPath(const std::filesystem::path& path) {
+#ifdef _WIN32
+  const std::wstring& w = path.native();
+  return WString(w.begin(), w.end());
+#else
+  return DecodeFileText(path.native());
+#endif
+}
+
+char16_t FoldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
+
+int CompareNoCase(std::u16string_view a, std::u16string_view b) {
+  const size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < n; ++i) {
+    const char16_t x = FoldAscii(a[i]);
+    const char16_t y = FoldAscii(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() && CompareNoCase(a, b) == 0;
+}
+
+WString ToLowerAscii(std::u16string_view text) {
+  WString out(text);
+  for (auto& c : out) c = FoldAscii(c);
+  return out;
+}
+
+WString ReplaceAll(std::u16string_view text, std::u16string_view from, std::u16string_view to) {
+  if (from.empty()) return WString(text);
+  WString out;
+  out.reserve(text.size());
+  size_t pos = 0;
+  while (true) {
+    const size_t hit = text.find(from, pos);
+    if (hit == std::u16string_view::npos) break;
+    out.append(text.substr(pos, hit - pos));
+    out.append(to);
+    pos = hit + from.size();
+  }
+  out.append(text.substr(pos));
+  return out;
+}
+
+WString ReduceDoubleBackslashes(std::u16string_view text) { return ReplaceAll(text, u"\\\\", u"\\"); }
+
+WString ReduceDoubleSpaces(std::u16string_view text) { return ReplaceAll(text, u"  ", u" "); }
+
+WString TrimSpaces(std::u16string_view text) {
+  size_t b = 0;
+  size_t e = text.size();
+  while (b < e && text[b] == u' ') ++b;
+  while (e > b && text[e - 1] == u' ') --e;
+  return WString(text.substr(b, e - b));
+}
+
+int32_t ParseDecimal(std::u16string_view text) {
+  size_t i = 0;
+  while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+    negative = text[i] == u'-';
+    ++i;
+  }
+  int64_t value = 0;
+  while (i < text.size() && text[i] >= u'0' && text[i] <= u'9') {
+    value = value * 10 + (text[i] - u'0');
+    if (value > static_cast<int64_t>(INT32_MAX) + 1) value = static_cast<int64_t>(INT32_MAX) + 1;
+    ++i;
+  }
+  if (negative) value = -value;
+  if (value > INT32_MAX) value = INT32_MAX;
+  if (value < INT32_MIN) value = INT32_MIN;
+  return static_cast<int32_t>(value);
+}
+
+WString FormatDecimal(int64_t value) {
+  char buf[24];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value);
+  return WString(buf, res.ptr);
+}
+
+WString FormatHexUpper(uint64_t value) {
+  char buf[24];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value, 16);
+  WString out(buf, res.ptr);
+  for (auto& c : out)
+    if (c >= u'a' && c <= u'f') c = static_cast<char16_t>(c - 32);
+  return out;
+}
+
+WString ReduceDoubleSeparators(std::u16string_view path) {
+  const char16_t sep[] = {kHostSeparator, kHostSeparator, 0};
+  const char16_t one[] = {kHostSeparator, 0};
+  return ReplaceAll(path, sep, one);
+}
+
+WString JoinHostPath(std::u16string_view folder, std::u16string_view name) {
+  WString joined(folder);
+  joined += kHostSeparator;
+  joined.append(name);
+  return ReduceDoubleSeparators(joined);
+}
+
+bool HostPathsEqual(std::u16string_view a, std::u16string_view b) {
+#if defined(_WIN32) || defined(__APPLE__)
+  return EqualsNoCase(a, b);
+#else
+  return a == b;
+#endif
+}
+
+}  // namespace tidewell::text

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "text/WString.h"
+
+namespace tidewell::text {
+
+// Conversions at the edges (files, terminal, pugixml).
+WString FromUtf8(std::string_view utf8);  // invalid sequences become U+FFFD
+std::string ToUtf8(std::u16string_view text);
+WString FromLatin1(std::string_view bytes);
+bool IsValidUtf8(std::string_view bytes);
+// UTF-8 when the bytes are valid UTF-8, ISO 8859-1 otherwise.
+WString DecodeFileText(std::string_view bytes);
+
+std::filesystem::path ToPath(std::u16string_view text);
+WString FromPath(const std::filesystem::path& path);
+
+// Letters A to Z fold to a to z; every other code unit compares as itself.
+char16_t FoldAscii(char16_t c);
+int CompareNoCase(std::u16string_view a, std::u16string_view b);
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
+WString ToLowerAscii(std::u16string_view text);
+
+// Replaces every occurrence of `from`, scanning from the left without overlap.
+WString ReplaceAll(std::u16string_view text, std::u16string_view from, std::u16string_view to);
+// Each pair of backslashes becomes one, scanning from the left without
+// overlap: three in a row become two.
+WString ReduceDoubleBackslashes(std::u16string_view text);
+WString ReduceDoubleSpaces(std::u16string_view text);
+WString TrimSpaces(std::u16string_view text);
+
+// The C library's decimal text-to-integer rule: leading white space skipped,
+// optional sign, digits up to the first non-digit, 0 when there are none.
+// Values beyond the 32-bit range saturate.
+int32_t ParseDecimal(std::u16string_view text);
+WString FormatDecimal(int64_t value);
+WString FormatHexUpper(uint64_t value);
+
+// Host path separator as a client-side text character.
+constexpr char16_t kClientSeparator = u'\\';
+#ifdef _WIN32
+constexpr char16_t kHostSeparator = u'\\';
+#else
+constexpr char16_t kHostSeparator = u'/';
+#endif
+
+// Appends `name` to `folder` with one host separator between them, then
+// reduces doubled separators (the path rule used wherever a path is built).
+WString JoinHostPath(std::u16string_view folder, std::u16string_view name);
+// Reduces each doubled host separator to one.
+WString ReduceDoubleSeparators(std::u16string_view path);
+// Host path comparison: case-insensitive on Windows and macOS only.
+bool HostPathsEqual(std::u16string_view a, std::u16string_view b);
+
+}  // namespace tidewell::text

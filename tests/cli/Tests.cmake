@@ -1,0 +1,1 @@
+# Tests of this module are added with tidewell_add_tests().
