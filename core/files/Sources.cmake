@@ -1,2 +1,3 @@
-target_sources(tidewell-core PRIVATE
-)
+# The tree and its XML form; the measuring of files and zip entries.
+include(${CMAKE_CURRENT_LIST_DIR}/Tree.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/Measuring.cmake)

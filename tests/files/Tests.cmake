@@ -1,1 +1,2 @@
-# Tests of this module are added with tidewell_add_tests().
+include(${CMAKE_CURRENT_LIST_DIR}/Tree.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/Measuring.cmake)

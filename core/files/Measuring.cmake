@@ -1,0 +1,2 @@
+target_sources(tidewell-core PRIVATE
+)

@@ -1,0 +1,1 @@
+# Measuring tests.

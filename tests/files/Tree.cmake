@@ -1,0 +1,1 @@
+# Tree tests.
