@@ -1,2 +1,4 @@
 target_sources(tidewell-core PRIVATE
+  project/XmlText.cpp
+  project/ProjectSettings.cpp
 )
