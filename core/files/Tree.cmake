@@ -1,2 +1,4 @@
 target_sources(tidewell-core PRIVATE
+  files/ItemTree.cpp
+  files/FileTree.cpp
 )

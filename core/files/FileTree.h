@@ -1,0 +1,42 @@
+#pragma once
+
+#include "files/FileRecord.h"
+#include "files/ItemTree.h"
+
+namespace tidewell {
+
+class Prompt;
+class ProjectSettings;
+
+// The files a project delivers, under the client directories they go to:
+// "Directory" containers and "File" items carrying a FileRecord. Zip entries
+// are file nodes below their archive's node.
+class FileTree final : public ItemTree {
+ public:
+  FileTree();
+
+  // Where the base update directory is read from, and who is told when a
+  // file cannot be measured. Both may be null (no base, nothing shown).
+  void SetContext(const ProjectSettings* settings, Prompt* prompt);
+
+  // The base update directory, then the file's folder, then its name, with
+  // doubled separators reduced. A zip entry names its archive followed by
+  // "<entry>"; the archive is looked for in its own folder.
+  WString GetItemDiskPath(const TreeNode& node) const override;
+  WString ItemAttributes(const TreeNode& node, XmlForm form) const override;
+  TreeNode* CreateItemFromAttributes(const std::vector<XmlAttribute>& attributes,
+                                     TreeNode* parent) override;
+
+  static const FileRecord* RecordOf(const TreeNode& node);
+  static FileRecord* RecordOf(TreeNode& node);
+  static bool IsZipEntry(const FileRecord& record);
+
+ private:
+  const ProjectSettings* settings_ = nullptr;
+  Prompt* prompt_ = nullptr;
+};
+
+// The message shown when a file of the tree cannot be measured.
+WString FileErrorMessage(const WString& path);
+
+}  // namespace tidewell

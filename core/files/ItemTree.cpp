@@ -1,0 +1,308 @@
+#include "files/ItemTree.h"
+
+#include <pugixml.hpp>
+
+#include "platform/Prompt.h"
+#include "project/XmlText.h"
+#include "text/Text.h"
+
+namespace tidewell {
+
+namespace {
+
+const WString kXmlProcessingError = u"Error occured processing XML file.";
+
+void AppendTabs(WString& out, int depth) { out.append(static_cast<size_t>(depth), u'\t'); }
+
+}  // namespace
+
+ItemTree::ItemTree(WString containerElement, WString itemElement)
+    : containerElement_(std::move(containerElement)), itemElement_(std::move(itemElement)) {}
+
+ItemTree::~ItemTree() = default;
+
+const std::vector<TreeNode*>& ItemTree::Children(const TreeNode* parent) const {
+  return parent ? parent->children : top_;
+}
+
+std::vector<TreeNode*>& ItemTree::SiblingsOf(TreeNode* parent) {
+  return parent ? parent->children : top_;
+}
+
+// Siblings are always sorted and unique, so a binary search finds the same
+// place as walking them from the first: after the last smaller name.
+std::pair<size_t, bool> ItemTree::LowerBound(const std::vector<TreeNode*>& siblings,
+                                             std::u16string_view name) const {
+  size_t lo = 0;
+  size_t hi = siblings.size();
+  while (lo < hi) {
+    const size_t mid = lo + (hi - lo) / 2;
+    if (text::CompareNoCase(siblings[mid]->name, name) < 0)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  const bool equal = lo < siblings.size() && text::CompareNoCase(siblings[lo]->name, name) == 0;
+  return {lo, equal};
+}
+
+TreeNode* ItemTree::Allocate() {
+  ++liveNodes_;
+  if (!freeNodes_.empty()) {
+    TreeNode* node = freeNodes_.back();
+    freeNodes_.pop_back();
+    return node;
+  }
+  storage_.emplace_back();
+  return &storage_.back();
+}
+
+void ItemTree::Release(TreeNode* node) {
+  --liveNodes_;
+  node->name.clear();
+  node->record.reset();
+  node->parent = nullptr;
+  node->children.clear();
+  node->kind = NodeKind::Container;
+  freeNodes_.push_back(node);
+}
+
+TreeNode* ItemTree::InsertNode(TreeNode* parent, NodeKind kind, std::u16string_view name,
+                               std::unique_ptr<ItemRecord> record) {
+  std::vector<TreeNode*>& siblings = SiblingsOf(parent);
+  const auto [pos, equal] = LowerBound(siblings, name);
+  if (equal) return nullptr;
+  TreeNode* node = Allocate();
+  node->name.assign(name);
+  node->kind = kind;
+  node->record = std::move(record);
+  node->parent = parent;
+  siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(pos), node);
+  return node;
+}
+
+TreeNode* ItemTree::InsertItem(TreeNode* parent, const ItemRecord* record,
+                               std::u16string_view name) {
+  std::unique_ptr<ItemRecord> copy = record ? record->Clone() : nullptr;
+  if (copy && copy->Name.empty()) copy->Name.assign(name);
+  return InsertNode(parent, NodeKind::Item, name, std::move(copy));
+}
+
+TreeNode* ItemTree::AddDirectoryPath(std::u16string_view path, TreeNode* parent) {
+  const WString reduced = text::ReduceDoubleBackslashes(path);
+  TreeNode* current = parent;
+  size_t start = 0;
+  while (start <= reduced.size()) {
+    size_t end = reduced.find(u'\\', start);
+    if (end == WString::npos) end = reduced.size();
+    const std::u16string_view name(reduced.data() + start, end - start);
+    if (!name.empty()) {
+      std::vector<TreeNode*>& siblings = SiblingsOf(current);
+      const auto [pos, equal] = LowerBound(siblings, name);
+      if (equal) {
+        current = siblings[pos];
+      } else {
+        current = InsertNode(current, NodeKind::Container, name, nullptr);
+      }
+    }
+    start = end + 1;
+  }
+  return current;
+}
+
+TreeNode* ItemTree::FindChild(const TreeNode* parent, std::u16string_view name) const {
+  const std::vector<TreeNode*>& siblings = Children(parent);
+  const auto [pos, equal] = LowerBound(siblings, name);
+  return equal ? siblings[pos] : nullptr;
+}
+
+void ItemTree::RemoveNode(TreeNode* node) {
+  if (!node) return;
+  std::vector<TreeNode*>& siblings = SiblingsOf(node->parent);
+  for (size_t i = 0; i < siblings.size(); ++i) {
+    if (siblings[i] == node) {
+      siblings.erase(siblings.begin() + static_cast<std::ptrdiff_t>(i));
+      break;
+    }
+  }
+  // Release the subtree without recursion: a tree read from a file may be deep.
+  std::vector<TreeNode*> pending{node};
+  while (!pending.empty()) {
+    TreeNode* n = pending.back();
+    pending.pop_back();
+    pending.insert(pending.end(), n->children.begin(), n->children.end());
+    Release(n);
+  }
+}
+
+void ItemTree::DeleteItem(TreeNode* node) {
+  if (!node) return;
+  TreeNode* ancestor = node->parent;
+  RemoveNode(node);
+  // Containers left empty go too. An item ancestor (a zip archive whose last
+  // entry was removed) stays: it stands for a file of its own.
+  while (ancestor && ancestor->children.empty() && !ancestor->IsItem()) {
+    TreeNode* next = ancestor->parent;
+    RemoveNode(ancestor);
+    ancestor = next;
+  }
+}
+
+void ItemTree::Clear() {
+  top_.clear();
+  storage_.clear();
+  freeNodes_.clear();
+  liveNodes_ = 0;
+}
+
+WString ItemTree::GetItemDiskPath(const TreeNode&) const { return {}; }
+
+bool ItemTree::WriteXml(WString& out, XmlForm form) const {
+  struct Frame {
+    const std::vector<TreeNode*>* siblings;
+    size_t index;
+    int depth;
+  };
+  std::vector<Frame> stack;
+  stack.push_back({&top_, 0, 2});
+  while (!stack.empty()) {
+    Frame& frame = stack.back();
+    if (frame.index == frame.siblings->size()) {
+      stack.pop_back();
+      if (stack.empty()) break;
+      Frame& up = stack.back();
+      const TreeNode* parent = (*up.siblings)[up.index];
+      if (parent->IsItem()) {
+        out += u"</";
+        out += itemElement_;
+        out += u">";
+      } else {
+        AppendTabs(out, up.depth);
+        out += u"</";
+        out += containerElement_;
+        out += u">";
+      }
+      out += u"\r\n";
+      ++up.index;
+      continue;
+    }
+    const TreeNode* node = (*frame.siblings)[frame.index];
+    const int depth = frame.depth;
+    AppendTabs(out, depth);
+    if (node->IsItem()) {
+      const WString attributes = ItemAttributes(*node, form);
+      if (attributes.empty()) return false;
+      out += u"<";
+      out += itemElement_;
+      out += u" ";
+      out += text::ReduceDoubleSpaces(attributes);
+      if (!node->children.empty()) {
+        out += u">";
+        stack.push_back({&node->children, 0, depth + 1});
+        continue;
+      }
+      out += u" />";
+    } else {
+      out += u"<";
+      out += containerElement_;
+      out += u" Name=\"";
+      // The name is cut before escaping, so an entity is never split.
+      AppendEscapedXmlText(out, std::u16string_view(node->name).substr(0, kMaxContainerNameLength));
+      out += u"\">\r\n";
+      stack.push_back({&node->children, 0, depth + 1});
+      continue;
+    }
+    out += u"\r\n";
+    ++frame.index;
+  }
+  return true;
+}
+
+bool ItemTree::ReadXml(const pugi::xml_node& element, Prompt* prompt) {
+  if (!element) {
+    if (prompt) prompt->ShowMessage(kErrorCaption, kXmlProcessingError, MessageIcon::Error);
+    return false;
+  }
+  const std::string itemName = text::ToUtf8(itemElement_);
+  const std::string containerName = text::ToUtf8(containerElement_);
+
+  // One level: its item children first, then its container children, each in
+  // document order. Kept on an explicit stack so deep files cannot overflow.
+  struct Frame {
+    pugi::xml_node element;
+    TreeNode* parent;
+    bool readingItems;
+    pugi::xml_node cursor;  // next child to read; empty when the phase starts
+    bool started;
+  };
+  std::vector<Frame> stack;
+  stack.push_back({element, nullptr, true, {}, false});
+  std::vector<XmlAttribute> attributes;
+  while (!stack.empty()) {
+    Frame& frame = stack.back();
+    const char* wanted = frame.readingItems ? itemName.c_str() : containerName.c_str();
+    pugi::xml_node child = frame.started ? frame.cursor.next_sibling(wanted) : frame.element.child(wanted);
+    frame.started = true;
+    frame.cursor = child;
+    if (!child) {
+      if (frame.readingItems) {
+        frame.readingItems = false;
+        frame.started = false;
+      } else {
+        stack.pop_back();
+      }
+      continue;
+    }
+    TreeNode* parent = frame.parent;
+    if (frame.readingItems) {
+      attributes.clear();
+      for (pugi::xml_attribute a = child.first_attribute(); a && attributes.size() < kMaxAttributes;
+           a = a.next_attribute()) {
+        attributes.emplace_back(text::FromUtf8(a.name()), text::FromUtf8(a.value()));
+      }
+      TreeNode* node = CreateItemFromAttributes(attributes, parent);
+      if (node) stack.push_back({child, node, true, {}, false});
+    } else {
+      const pugi::xml_attribute nameAttribute = child.attribute("Name");
+      const char* name = nameAttribute ? nameAttribute.value() : "";
+      if (*name == '\0') continue;
+      TreeNode* node = AddDirectoryPath(text::FromUtf8(name), parent);
+      stack.push_back({child, node, true, {}, false});
+    }
+  }
+  return true;
+}
+
+WString ItemTree::CommonAttributes(const ItemRecord& record, XmlForm form) {
+  std::u16string_view name = record.Name;
+  const size_t lt = name.find(u'<');
+  if (lt != std::u16string_view::npos) {
+    name = name.substr(lt + 1);
+    while (!name.empty() && name.back() == u'>') name.remove_suffix(1);
+  }
+  WString first;
+  WString second;
+  if (record.OS > 0 || form == XmlForm::ProjectForm) {
+    first = u"Name=\"";
+    AppendEscapedXmlText(first, name);
+    first += u"\" ";
+    if (record.OS != 31 || record.OS <= 0) {
+      second = u"OS=\"";
+      second += text::FormatDecimal(record.OS);
+      second += u"\"";
+    }
+  }
+  return text::TrimSpaces(first + u" " + second);
+}
+
+void ItemTree::ReadCommonAttributes(const std::vector<XmlAttribute>& attributes,
+                                    ItemRecord& record) {
+  for (const auto& [name, value] : attributes) {
+    if (text::EqualsNoCase(name, u"Name"))
+      record.Name = value;
+    else if (text::EqualsNoCase(name, u"OS"))
+      record.OS = text::ParseDecimal(value);
+  }
+}
+
+}  // namespace tidewell
