@@ -1,0 +1,85 @@
+#include "content/RegistryItemRules.h"
+
+#include "content/RegistryTree.h"
+#include "text/Text.h"
+
+namespace tidewell {
+
+namespace {
+
+bool UsesValueName(RegistryAction action) {
+  return action == RegistryAction::AddValue || action == RegistryAction::DeleteValue;
+}
+
+// Whether a component of the key path names an existing operation node. The
+// tree would take that operation as the key and put the new operation below
+// it, where no Value element can hold it; such an operation is refused.
+bool PathRunsThroughOperation(const RegistryTree& tree, std::u16string_view path) {
+  const WString reduced = text::ReduceDoubleBackslashes(path);
+  const TreeNode* node = nullptr;
+  size_t start = 0;
+  while (start <= reduced.size()) {
+    size_t end = reduced.find(u'\\', start);
+    if (end == WString::npos) end = reduced.size();
+    if (end > start) {
+      node = tree.FindChild(node, std::u16string_view(reduced).substr(start, end - start));
+      if (node == nullptr) return false;
+      if (node->IsItem()) return true;
+    }
+    start = end + 1;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ValidateRegistryItem(const RegistryItemFields& fields, Prompt& prompt) {
+  const FieldId* failed = nullptr;
+  const std::optional<RegistryAction> action = RegistryActionFromIndex(fields.actionIndex);
+  if (fields.subKey.empty()) {
+    failed = &kRegistrySubKeyField;
+  } else if (action && UsesValueName(*action) && fields.valueName.empty()) {
+    failed = &kRegistryValueNameField;
+  } else if (action == RegistryAction::AddValue && fields.valueData.empty()) {
+    failed = &kRegistryValueDataField;
+  }
+  if (failed == nullptr) return true;
+  prompt.ShowBalloon(*failed, kInvalidParametersCaption, kValueCannotBeEmpty, MessageIcon::Error);
+  return false;
+}
+
+std::optional<RegistryOperation> MakeRegistryOperation(const RegistryItemFields& fields) {
+  const std::optional<RegistryAction> action = RegistryActionFromIndex(fields.actionIndex);
+  if (!action) return std::nullopt;
+  RegistryOperation operation;
+  operation.verb = RegistryVerb(*action);
+  switch (*action) {
+    case RegistryAction::AddValue:
+      operation.valueType = fields.valueType;
+      [[fallthrough]];
+    case RegistryAction::DeleteValue:
+      operation.Name = fields.valueName;
+      operation.valueData = fields.valueData;
+      break;
+    case RegistryAction::CreateKey:
+      operation.Name = kCreateKeyLabel;
+      break;
+    case RegistryAction::RemoveKey:
+      operation.Name = kRemoveKeyLabel;
+      break;
+  }
+  return operation;
+}
+
+TreeNode* AddRegistryOperation(RegistryTree& tree, const RegistryItemFields& fields) {
+  const std::optional<RegistryOperation> operation = MakeRegistryOperation(fields);
+  if (!operation) return nullptr;
+  WString path = fields.baseKey;
+  path += u'\\';
+  path += fields.subKey;
+  if (PathRunsThroughOperation(tree, path)) return nullptr;
+  TreeNode* key = tree.AddDirectoryPath(path, nullptr);
+  return tree.InsertItem(key, &*operation, operation->Name);
+}
+
+}  // namespace tidewell
