@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 namespace tidewell::pe {
 
@@ -27,5 +28,10 @@ struct FixedFileInfo {
 // in directory order). Reads only the headers and the bytes it needs; nullopt
 // for anything that is not a PE file with a well-formed version resource.
 std::optional<FixedFileInfo> ReadFixedFileInfo(const std::filesystem::path& file);
+
+// The fixed version record inside the bytes of a version resource
+// (VS_VERSIONINFO: the key "VS_VERSION_INFO", then the record aligned to 32
+// bits, carrying the signature 0xFEEF04BD).
+std::optional<FixedFileInfo> ParseFixedFileInfo(std::string_view versionResource);
 
 }  // namespace tidewell::pe

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace tidewell::pe {
+
+// Every read of untrusted bytes goes through this reader: each read checks
+// that the whole range lies inside the buffer (without overflowing) and
+// answers nullopt when it does not. Values are little-endian, as in PE files.
+class ByteReader {
+ public:
+  ByteReader() = default;
+  explicit ByteReader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+  explicit ByteReader(std::string_view bytes)
+      : bytes_(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) {}
+
+  uint64_t Size() const { return bytes_.size(); }
+  bool Contains(uint64_t offset, uint64_t size) const {
+    return offset <= bytes_.size() && size <= bytes_.size() - offset;
+  }
+
+  std::optional<uint8_t> readU8(uint64_t offset) const;
+  std::optional<uint16_t> readU16(uint64_t offset) const;
+  std::optional<uint32_t> readU32(uint64_t offset) const;
+  std::optional<uint64_t> readU64(uint64_t offset) const;
+  // A view of `size` bytes at `offset`.
+  std::optional<std::span<const uint8_t>> readBytes(uint64_t offset, uint64_t size) const;
+  // A reader over `size` bytes at `offset`, whose offsets count from there.
+  std::optional<ByteReader> Sub(uint64_t offset, uint64_t size) const;
+
+  std::span<const uint8_t> Bytes() const { return bytes_; }
+
+ private:
+  std::span<const uint8_t> bytes_;
+};
+
+// Little-endian stores into a buffer the caller has sized.
+void WriteU16(uint8_t* at, uint16_t value);
+void WriteU32(uint8_t* at, uint32_t value);
+
+}  // namespace tidewell::pe

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace tidewell::pe {
+
+struct IconImageSize {
+  int32_t width = 0;
+  int32_t height = 0;
+  friend bool operator==(const IconImageSize&, const IconImageSize&) = default;
+};
+
+// Width and height of an icon image resource (RT_ICON) read from its header:
+// a PNG image's IHDR chunk, or a bitmap information header whose height
+// counts the colour mask and the transparency mask (so it is halved).
+// nullopt when the bytes are neither or give no positive size.
+std::optional<IconImageSize> ReadIconImageSize(std::string_view image);
+
+}  // namespace tidewell::pe
