@@ -1,1 +1,1 @@
-# Tree tests.
+tidewell_add_tests(file-tree-tests files/FileTreeTests.cpp)

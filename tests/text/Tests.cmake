@@ -1,1 +1,1 @@
-# Tests of this module are added with tidewell_add_tests().
+tidewell_add_tests(text-tests text/TextTests.cpp)

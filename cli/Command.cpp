@@ -1,0 +1,39 @@
+#include "cli/Command.h"
+
+#include "project/DocumentReader.h"
+#include "project/DocumentWriter.h"
+#include "project/ProjectDocument.h"
+#include "text/Text.h"
+
+namespace tidewell::cli {
+
+namespace {
+const WString kLoadError = u"Errors occured while trying to load configuration.";
+const WString kSaveError = u"Errors occured while trying to save current configuration.";
+}  // namespace
+
+WString FromArgument(const std::string& argument) { return text::DecodeFileText(argument); }
+std::string ToArgument(const WString& text) { return text::ToUtf8(text); }
+
+std::unique_ptr<ProjectDocument> LoadProjectOrReport(const std::string& file, Prompt& prompt) {
+  std::error_code ec;
+  const auto absolute = std::filesystem::absolute(file, ec);
+  std::string why;
+  auto document = LoadDocumentFresh(text::FromPath(ec ? std::filesystem::path(file) : absolute),
+                                    &prompt, &why);
+  if (!document) {
+    PrintError(kLoadError);
+    if (!why.empty()) PrintError("(" + why + ")");
+  }
+  return document;
+}
+
+bool SaveProjectOrReport(ProjectDocument& document) {
+  std::string why;
+  if (SaveDocument(document, XmlForm::ProjectForm, {}, &why)) return true;
+  PrintError(kSaveError);
+  if (!why.empty()) PrintError("(" + why + ")");
+  return false;
+}
+
+}  // namespace tidewell::cli

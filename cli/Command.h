@@ -1,0 +1,44 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/CliPrompt.h"
+#include "text/WString.h"
+
+namespace tidewell {
+class ProjectDocument;
+}
+
+namespace tidewell::cli {
+
+enum ExitCode : int { kDone = 0, kFailed = 1, kRefused = 2 };
+
+// One subcommand: it declares its arguments on its own CLI11 sub-app and runs
+// when that sub-app was chosen.
+class Command {
+ public:
+  virtual ~Command() = default;
+  virtual const char* Name() const = 0;
+  virtual const char* Summary() const = 0;
+  virtual void Configure(CLI::App& app) = 0;
+  virtual int Run() = 0;
+};
+
+using CommandList = std::vector<std::unique_ptr<Command>>;
+
+// Every subcommand of the tool, in the order --help lists them.
+CommandList AllCommands();
+
+// Loads a project file; on failure prints the load error and answers nullptr.
+std::unique_ptr<ProjectDocument> LoadProjectOrReport(const std::string& file, Prompt& prompt);
+// Saves the project file; on failure prints the save error.
+bool SaveProjectOrReport(ProjectDocument& document);
+
+WString FromArgument(const std::string& argument);
+std::string ToArgument(const WString& text);
+
+}  // namespace tidewell::cli

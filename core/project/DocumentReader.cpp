@@ -1,0 +1,123 @@
+#include "project/DocumentReader.h"
+
+#include <fstream>
+#include <iterator>
+
+#include <pugixml.hpp>
+
+#include "project/ProjectDocument.h"
+#include "text/Text.h"
+
+namespace tidewell {
+
+namespace {
+
+bool ReadWholeFile(const WString& path, std::string& bytes) {
+  std::ifstream in(text::ToPath(path), std::ios::binary);
+  if (!in) return false;
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size < 0) return false;
+  in.seekg(0, std::ios::beg);
+  bytes.resize(static_cast<size_t>(size));
+  in.read(bytes.data(), size);
+  return static_cast<bool>(in) || in.gcount() == size;
+}
+
+// The element's text as a DOM reports it: every text and CDATA descendant, in
+// document order, joined.
+WString ElementText(const pugi::xml_node& element) {
+  const pugi::xml_node first = element.first_child();
+  if (first && !first.next_sibling() &&
+      (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata))
+    return text::FromUtf8(first.value());
+  std::string joined;
+  for (pugi::xml_node n = element.first_child(); n;) {
+    if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) joined += n.value();
+    if (n.first_child()) {
+      n = n.first_child();
+      continue;
+    }
+    while (n && n != element && !n.next_sibling()) n = n.parent();
+    if (!n || n == element) break;
+    n = n.next_sibling();
+  }
+  return text::FromUtf8(joined);
+}
+
+void SplitProjectPath(const WString& path, WString& folder, WString& fileName) {
+  const size_t cut = path.find_last_of(text::kHostSeparator);
+  if (cut == WString::npos) {
+    folder.clear();
+    fileName = path;
+  } else {
+    folder = path.substr(0, cut);
+    fileName = path.substr(cut + 1);
+  }
+}
+
+}  // namespace
+
+bool LoadDocument(ProjectDocument& document, const WString& path, Prompt* prompt,
+                  std::string* error) {
+  auto fail = [&](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) return fail("cannot read " + text::ToUtf8(path));
+  if (!text::IsValidUtf8(bytes)) bytes = text::ToUtf8(text::FromLatin1(bytes));
+
+  pugi::xml_document dom;
+  const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single;
+  const pugi::xml_parse_result parsed =
+      dom.load_buffer_inplace(bytes.data(), bytes.size(), options, pugi::encoding_utf8);
+  if (!parsed)
+    return fail("not well-formed XML at byte " + std::to_string(parsed.offset) + ": " +
+                parsed.description());
+  const pugi::xml_node root = dom.document_element();
+  if (std::string_view(root.name()) != "Tidemark")
+    return fail("the root element is not Tidemark");
+
+  document.settings.ResetSettings();
+  document.variables.ResetVariables();
+  document.fileTree.Clear();
+  document.shellExecs.Clear();
+  document.registryTree.Clear();
+
+  for (int i = 0; i <= static_cast<int>(SettingKey::Shell); ++i) {
+    const auto key = static_cast<SettingKey>(i);
+    const WString name = ProjectSettings::KeyName(key);
+    if (name.empty()) continue;
+    const pugi::xml_node element = root.child(text::ToUtf8(name).c_str());
+    if (element) document.settings.SetSetting(key, ElementText(element));
+  }
+  if (const pugi::xml_node list = root.child("FileList"); list) {
+    if (!document.fileTree.ReadXml(list, prompt)) return fail("the file list cannot be read");
+  }
+  if (const pugi::xml_node list = root.child("ShellExec"); list) {
+    if (!document.shellExecs.ReadXml(list, prompt)) return fail("the executions cannot be read");
+  }
+  if (const pugi::xml_node list = root.child("RegList"); list) {
+    if (!document.registryTree.ReadXml(list, prompt))
+      return fail("the registry operations cannot be read");
+  }
+  if (const pugi::xml_node list = root.child("VariablesList"); list) {
+    if (!document.variables.ReadXml(list)) return fail("the variables cannot be read");
+  }
+  if (const pugi::xml_node flags = root.child("Settings"); flags)
+    document.settings.SetFlagsFromMask(ElementText(flags));
+
+  SplitProjectPath(path, document.projectFolder, document.projectFileName);
+  return true;
+}
+
+std::unique_ptr<ProjectDocument> LoadDocumentFresh(const WString& path, Prompt* prompt,
+                                                   std::string* error) {
+  auto document = std::make_unique<ProjectDocument>();
+  document->SetPrompt(prompt);
+  if (!LoadDocument(*document, path, prompt, error)) return nullptr;
+  return document;
+}
+
+}  // namespace tidewell

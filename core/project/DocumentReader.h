@@ -1,0 +1,26 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "text/WString.h"
+
+namespace tidewell {
+
+class ProjectDocument;
+class Prompt;
+
+// Reads a project file into `document`, which should be fresh: settings and
+// variables are reset and the lists cleared once the root is found, then
+// filled from the file. On failure the answer is false and `error` says why;
+// what `document` holds then must not be used (see LoadDocumentFresh).
+// Bytes that are not valid UTF-8 are read as ISO 8859-1.
+bool LoadDocument(ProjectDocument& document, const WString& path, Prompt* prompt = nullptr,
+                  std::string* error = nullptr);
+
+// Reads a project file into a new document: nullptr on failure, so the open
+// project is replaced only by a fully read one.
+std::unique_ptr<ProjectDocument> LoadDocumentFresh(const WString& path, Prompt* prompt = nullptr,
+                                                   std::string* error = nullptr);
+
+}  // namespace tidewell

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "files/XmlForm.h"
+#include "text/WString.h"
+
+namespace tidewell {
+
+class ProjectDocument;
+class Prompt;
+
+// Builds the text of either document. Asks the lists for their texts (file
+// tree, shell executions, registry tree, variables); when any fails, `out` is
+// left unchanged and the answer is false.
+bool WriteDocumentText(const ProjectDocument& document, WString& out, XmlForm form);
+
+// The bytes stored on disk for a document text: UTF-8, no byte-order mark, no
+// declaration, followed by CR LF.
+std::string EncodeDocumentText(const WString& text);
+
+// Saves the project file (ProjectForm) or the server update file (ServerForm).
+// With no project name yet, runs `saveAs` instead and answers true. The file
+// is replaced in one step, so a failure leaves the previous file intact. On a
+// successful project save, `savedText` becomes the text written.
+bool SaveDocument(ProjectDocument& document, XmlForm form,
+                  const std::function<void()>& saveAs = {}, std::string* error = nullptr);
+
+}  // namespace tidewell
