@@ -1,0 +1,129 @@
+#include "pe/FileWriter.h"
+
+#include <cerrno>
+#include <utility>
+
+#ifdef _WIN32
+#include <cstdio>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace tidewell::pe {
+
+#ifndef _WIN32
+
+std::optional<FileWriter> FileWriter::Create(const std::filesystem::path& target,
+                                             const std::filesystem::path& source,
+                                             std::string* error) {
+  FileWriter writer;
+  writer.targetPath_ = target;
+  writer.target_ = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (writer.target_ < 0) {
+    if (error) *error = "could not create " + target.string();
+    return std::nullopt;
+  }
+  writer.source_ = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  writer.kernelCopy_ = writer.source_ >= 0;
+  return writer;
+}
+
+FileWriter::FileWriter(FileWriter&& other) noexcept
+    : target_(std::exchange(other.target_, -1)),
+      source_(std::exchange(other.source_, -1)),
+      kernelCopy_(other.kernelCopy_),
+      targetPath_(std::move(other.targetPath_)) {}
+
+FileWriter::~FileWriter() { Close(); }
+
+void FileWriter::Close() {
+  if (target_ >= 0) ::close(target_);
+  if (source_ >= 0) ::close(source_);
+  target_ = source_ = -1;
+}
+
+bool FileWriter::Write(std::span<const uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(target_, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes = bytes.subspan(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+bool FileWriter::CopyFromSource(uint64_t sourceOffset, std::span<const uint8_t> bytes) {
+#ifdef __linux__
+  while (kernelCopy_ && !bytes.empty()) {
+    loff_t in = static_cast<loff_t>(sourceOffset);
+    const ssize_t n = ::copy_file_range(source_, &in, target_, nullptr, bytes.size(), 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      // Not supported between these files (or nothing copied): write the rest.
+      kernelCopy_ = false;
+      break;
+    }
+    sourceOffset += static_cast<uint64_t>(n);
+    bytes = bytes.subspan(static_cast<size_t>(n));
+  }
+#endif
+  return Write(bytes);
+}
+
+bool FileWriter::Finish(std::string* error) {
+  const bool synced = ::fsync(target_) == 0;
+  const bool closed = ::close(target_) == 0;
+  target_ = -1;
+  Close();
+  if (!synced || !closed) {
+    if (error) *error = "could not write " + targetPath_.string();
+    return false;
+  }
+  return true;
+}
+
+#else
+
+std::optional<FileWriter> FileWriter::Create(const std::filesystem::path& target,
+                                             const std::filesystem::path&, std::string* error) {
+  FileWriter writer;
+  writer.targetPath_ = target;
+  writer.file_ = _wfopen(target.c_str(), L"wb");
+  if (!writer.file_) {
+    if (error) *error = "could not create " + target.string();
+    return std::nullopt;
+  }
+  return writer;
+}
+
+FileWriter::FileWriter(FileWriter&& other) noexcept
+    : targetPath_(std::move(other.targetPath_)), file_(std::exchange(other.file_, nullptr)) {}
+
+FileWriter::~FileWriter() { Close(); }
+
+void FileWriter::Close() {
+  if (file_) std::fclose(static_cast<FILE*>(file_));
+  file_ = nullptr;
+}
+
+bool FileWriter::Write(std::span<const uint8_t> bytes) {
+  return std::fwrite(bytes.data(), 1, bytes.size(), static_cast<FILE*>(file_)) == bytes.size();
+}
+
+bool FileWriter::CopyFromSource(uint64_t, std::span<const uint8_t> bytes) { return Write(bytes); }
+
+bool FileWriter::Finish(std::string* error) {
+  const bool ok = std::fflush(static_cast<FILE*>(file_)) == 0;
+  const bool closed = std::fclose(static_cast<FILE*>(file_)) == 0;
+  file_ = nullptr;
+  if (!ok || !closed) {
+    if (error) *error = "could not write " + targetPath_.string();
+    return false;
+  }
+  return true;
+}
+
+#endif
+
+}  // namespace tidewell::pe

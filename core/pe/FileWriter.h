@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace tidewell::pe {
+
+// Writes a new file front to back. Runs of bytes that come unchanged from a
+// source file are copied by the kernel where it can (no trip through this
+// process's memory); everything else is written from memory.
+class FileWriter {
+ public:
+  // Creates (truncates) `target`; `source` is the file unchanged runs come from.
+  static std::optional<FileWriter> Create(const std::filesystem::path& target,
+                                          const std::filesystem::path& source,
+                                          std::string* error);
+  FileWriter(FileWriter&& other) noexcept;
+  FileWriter& operator=(FileWriter&&) = delete;
+  FileWriter(const FileWriter&) = delete;
+  ~FileWriter();
+
+  bool Write(std::span<const uint8_t> bytes);
+  // `bytes` are the source file's bytes at `sourceOffset`, used when the
+  // kernel cannot copy the range itself.
+  bool CopyFromSource(uint64_t sourceOffset, std::span<const uint8_t> bytes);
+  // Flushes the file to disk and closes it.
+  bool Finish(std::string* error);
+
+ private:
+  FileWriter() = default;
+  void Close();
+
+  int target_ = -1;
+  int source_ = -1;
+  bool kernelCopy_ = true;
+  std::filesystem::path targetPath_;
+#ifdef _WIN32
+  void* file_ = nullptr;
+#endif
+};
+
+}  // namespace tidewell::pe

@@ -1,0 +1,169 @@
+#include "pe/ResourceSectionBuilder.h"
+
+#include "pe/ByteReader.h"
+
+namespace tidewell::pe {
+
+namespace {
+
+constexpr uint32_t kHighBit = 0x80000000u;
+constexpr uint64_t kTableHeaderSize = 16;
+constexpr uint64_t kEntrySize = 8;
+constexpr uint64_t kDataEntrySize = 16;
+constexpr uint64_t kDataAlignment = 8;
+
+uint64_t AlignUp(uint64_t value, uint64_t alignment) {
+  return (value + alignment - 1) / alignment * alignment;
+}
+
+uint64_t TableSize(size_t entries) { return kTableHeaderSize + kEntrySize * entries; }
+
+uint64_t StringSize(const ResourceId& id) { return id.IsInteger() ? 0 : 2 + 2 * id.Name().size(); }
+
+// Assigns every table, data entry, string and blob its offset in a first
+// pass; a second pass writes them.
+class Layout {
+ public:
+  explicit Layout(const EditTree& tree) : tree_(tree) {}
+
+  uint64_t Plan() {
+    uint64_t at = TableSize(tree_.types.size());
+    for (const EditType& t : tree_.types) {
+      nameTables_.push_back(at);
+      at += TableSize(t.names.size());
+    }
+    for (const EditType& t : tree_.types)
+      for (const EditName& n : t.names) {
+        languageTables_.push_back(at);
+        at += TableSize(n.languages.size());
+      }
+    for (const EditType& t : tree_.types)
+      for (const EditName& n : t.names)
+        for (size_t i = 0; i < n.languages.size(); ++i) {
+          dataEntries_.push_back(at);
+          at += kDataEntrySize;
+        }
+    for (const EditType& t : tree_.types) {
+      typeStrings_.push_back(at);
+      at += StringSize(t.type);
+      for (const EditName& n : t.names) {
+        nameStrings_.push_back(at);
+        at += StringSize(n.name);
+      }
+    }
+    for (const EditType& t : tree_.types)
+      for (const EditName& n : t.names)
+        for (const EditLanguage& l : n.languages) {
+          at = AlignUp(at, kDataAlignment);
+          blobs_.push_back(at);
+          at += l.bytes.size();
+        }
+    return at;
+  }
+
+  void Write(uint8_t* out, uint32_t sectionRva) const {
+    size_t type = 0, name = 0, data = 0;
+    WriteTable(out, 0, tree_.header, tree_.types.size(), [&](size_t i) {
+      return MakeEntry(tree_.types[i].type, typeStrings_[i], nameTables_[i] | kHighBit);
+    });
+    for (const EditType& t : tree_.types) {
+      const size_t firstName = name;
+      WriteTable(out, nameTables_[type], t.header, t.names.size(), [&](size_t i) {
+        return MakeEntry(t.names[i].name, nameStrings_[firstName + i],
+                         languageTables_[firstName + i] | kHighBit);
+      });
+      for (const EditName& n : t.names) {
+        const size_t firstData = data;
+        WriteTable(out, languageTables_[name], n.header, n.languages.size(), [&](size_t i) {
+          return Entry{false, n.languages[i].language, dataEntries_[firstData + i]};
+        });
+        for (const EditLanguage& l : n.languages) {
+          uint8_t* entry = out + dataEntries_[data];
+          WriteU32(entry, static_cast<uint32_t>(sectionRva + blobs_[data]));
+          WriteU32(entry + 4, static_cast<uint32_t>(l.bytes.size()));
+          WriteU32(entry + 8, l.codePage);
+          std::copy(l.bytes.begin(), l.bytes.end(), out + blobs_[data]);
+          ++data;
+        }
+        WriteString(out, nameStrings_[name], n.name);
+        ++name;
+      }
+      WriteString(out, typeStrings_[type], t.type);
+      ++type;
+    }
+  }
+
+ private:
+  struct Entry {
+    bool named;
+    uint32_t id;  // the integer id, or the offset of the string name
+    uint64_t target;
+  };
+  static Entry MakeEntry(const ResourceId& id, uint64_t stringOffset, uint64_t target) {
+    return {!id.IsInteger(), id.IsInteger() ? id.Id() : static_cast<uint32_t>(stringOffset),
+            target};
+  }
+
+  template <typename EntryAt>
+  static void WriteTable(uint8_t* out, uint64_t at, const DirectoryHeader& header, size_t count,
+                         EntryAt entryAt) {
+    uint8_t* table = out + at;
+    WriteU32(table, header.characteristics);
+    WriteU32(table + 4, header.timeDateStamp);
+    WriteU16(table + 8, header.majorVersion);
+    WriteU16(table + 10, header.minorVersion);
+    uint16_t named = 0;
+    for (size_t i = 0; i < count; ++i)
+      if (entryAt(i).named) ++named;
+    WriteU16(table + 12, named);
+    WriteU16(table + 14, static_cast<uint16_t>(count - named));
+    for (size_t i = 0; i < count; ++i) {
+      const Entry e = entryAt(i);
+      uint8_t* slot = table + kTableHeaderSize + kEntrySize * i;
+      WriteU32(slot, e.named ? e.id | kHighBit : e.id);
+      WriteU32(slot + 4, static_cast<uint32_t>(e.target));
+    }
+  }
+
+  static void WriteString(uint8_t* out, uint64_t at, const ResourceId& id) {
+    if (id.IsInteger()) return;
+    WriteU16(out + at, static_cast<uint16_t>(id.Name().size()));
+    for (size_t i = 0; i < id.Name().size(); ++i) WriteU16(out + at + 2 + 2 * i, id.Name()[i]);
+  }
+
+  const EditTree& tree_;
+  std::vector<uint64_t> nameTables_, languageTables_, dataEntries_, typeStrings_, nameStrings_,
+      blobs_;
+};
+
+bool CountsFit(const EditTree& tree) {
+  if (tree.types.size() > 0xFFFF) return false;
+  for (const EditType& t : tree.types) {
+    if (t.names.size() > 0xFFFF || StringSize(t.type) > 0x20000) return false;
+    for (const EditName& n : t.names)
+      if (n.languages.size() > 0xFFFF || n.name.Name().size() > 0xFFFF) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> BuildResourceSection(const EditTree& tree, uint32_t sectionRva,
+                                                std::string* error) {
+  if (!CountsFit(tree)) {
+    if (error) *error = "too many resources or too long a resource name for one directory";
+    return std::nullopt;
+  }
+  Layout layout(tree);
+  const uint64_t size = layout.Plan();
+  // Offsets in the directory are 31 bits; RVAs must stay below 4 GiB.
+  if (size >= kHighBit || sectionRva + size > 0xFFFFFFFFull) {
+    if (error) *error = "the resources are too large for one image";
+    return std::nullopt;
+  }
+  std::string section(size, '\0');
+  layout.Write(reinterpret_cast<uint8_t*>(section.data()), sectionRva);
+  return section;
+}
+
+}  // namespace tidewell::pe
