@@ -1,1 +1,7 @@
-# Tests of this module are added with tidewell_add_tests().
+tidewell_add_tests(content-tests
+  content/RegistryTreeTests.cpp
+  content/RegistryItemRulesTests.cpp
+  content/ShellExecListTests.cpp
+  content/VariableListTests.cpp
+  content/RegistryReadRulesTests.cpp
+)
