@@ -1,2 +1,18 @@
 target_sources(tidewell-core PRIVATE
+  build/BitmapResource.cpp
+  build/BuildCommands.cpp
+  build/BuildSummaryPane.cpp
+  build/ClientBuilder.cpp
+  build/ClientPicture.cpp
+  build/ClientStringTable.cpp
+  build/FileConfigurationPane.cpp
+  build/HostProcessStarter.cpp
+  build/IconCatalogue.cpp
+  build/IconSelection.cpp
+  build/ProgramLaunch.cpp
+  build/ReleasePanes.cpp
+  build/SettingAssignment.cpp
+  build/ToolFolder.cpp
+  build/VersionConfigurationPane.cpp
+  build/VersionValue.cpp
 )

@@ -1,0 +1,223 @@
+#include "build/BuildCommands.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "build/ClientBuilder.h"
+#include "build/ProgramLaunch.h"
+#include "build/ReleasePanes.h"
+#include "build/ToolFolder.h"
+#include "project/DocumentWriter.h"
+#include "project/ProjectDocument.h"
+#include "text/Text.h"
+
+namespace tidewell {
+
+namespace {
+
+// The status text of a build request, back to "Ready" on every path.
+class StatusScope {
+ public:
+  StatusScope(Prompt& prompt, const WString& text) : prompt_(prompt) {
+    prompt_.SetStatusText(text);
+  }
+  ~StatusScope() { prompt_.SetStatusText({}); }
+  StatusScope(const StatusScope&) = delete;
+  StatusScope& operator=(const StatusScope&) = delete;
+
+ private:
+  Prompt& prompt_;
+};
+
+bool IsFile(const WString& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(text::ToPath(path), ec);
+}
+
+// The name the server update file is written under: ClientXML, or
+// UpdateFiles.xml when it is empty.
+WString ServerFileName(const ProjectSettings& settings) {
+  const WString& name = settings.RawValue(SettingKey::ClientXML);
+  return name.empty() ? WString(u"UpdateFiles.xml") : name;
+}
+
+}  // namespace
+
+BuildCommands::BuildCommands(ProjectDocument& document, ReleasePanes& panes,
+                             ClientBuilder& builder, ProcessStarter& starter, Prompt& prompt)
+    : document_(document), panes_(panes), builder_(builder), starter_(starter), prompt_(prompt) {}
+
+void BuildCommands::ShowError(const WString& caption, const WString& text) {
+  prompt_.ShowMessage(caption, text, MessageIcon::Error);
+}
+
+bool BuildCommands::PanesInvalid() { return panes_.ValidateAndStore(true); }
+
+CommandOutcome BuildCommands::Refuse(const FieldId& item, const WString& message) {
+  prompt_.ShowBalloon(item, kInvalidParametersCaption, message, MessageIcon::Error);
+  return CommandOutcome::Refused;
+}
+
+CommandOutcome BuildCommands::BuildClientCommand() {
+  if (PanesInvalid()) return CommandOutcome::Refused;
+  const ProjectSettings& settings = document_.settings;
+  auto empty = [&settings](SettingKey key) { return settings.RawValue(key).empty(); };
+  const WString* message = nullptr;
+  if (empty(SettingKey::ProjName)) message = &kNoProjectForClientMessage;
+  else if (empty(SettingKey::HTTPLocationFiles)) message = &kNoFilesLocationMessage;
+  else if (empty(SettingKey::HTTPLocationXML)) message = &kNoXmlLocationMessage;
+  else if (empty(SettingKey::AppTitle)) message = &kNoAppTitleMessage;
+  else if (empty(SettingKey::CompanyName)) message = &kNoCompanyNameMessage;
+  else if (empty(SettingKey::AppVersion)) message = &kNoAppVersionMessage;
+  if (message) return Refuse(kBuildClientItem, *message);
+
+  const CommandOutcome outcome = RunBuildOutcome(BuildMode::BuildClient);
+  if (outcome != CommandOutcome::Done) return outcome;
+  prompt_.ShowBalloon(kBuildClientItem, kInformationCaption, kClientBuiltMessage,
+                      MessageIcon::Information);
+  if (showBuildSummary_) showBuildSummary_();
+  return outcome;
+}
+
+CommandOutcome BuildCommands::BuildUpdateXmlCommand() {
+  if (PanesInvalid()) return CommandOutcome::Refused;
+  const ProjectSettings& settings = document_.settings;
+  if (settings.RawValue(SettingKey::ProjName).empty())
+    return Refuse(kBuildUpdateXmlItem, kNoProjectForUpdateXmlMessage);
+  if (settings.RawValue(SettingKey::UpdateVersion).empty())
+    return Refuse(kBuildUpdateXmlItem, kNoUpdateVersionMessage);
+
+  const CommandOutcome outcome = RunBuildOutcome(BuildMode::BuildUpdateXml);
+  if (outcome != CommandOutcome::Done) return outcome;
+  prompt_.ShowBalloon(kBuildUpdateXmlItem, kInformationCaption, kUpdateXmlBuiltMessage,
+                      MessageIcon::Information);
+  if (showBuildSummary_) showBuildSummary_();
+  return outcome;
+}
+
+CommandOutcome BuildCommands::PreviewCommand(bool fromPane) {
+  if (PanesInvalid()) return CommandOutcome::Refused;
+  const ProjectSettings& settings = document_.settings;
+  const WString* message = nullptr;
+  if (settings.RawValue(SettingKey::ProjName).empty()) message = &kNoProjectForPreviewMessage;
+  else if (settings.RawValue(SettingKey::AppTitle).empty()) message = &kNoAppTitleMessage;
+  else if (settings.RawValue(SettingKey::CompanyName).empty()) message = &kNoCompanyNameMessage;
+  if (message) {
+    if (fromPane) return Refuse(kPreviewClientItem, *message);
+    ShowError(kUnableToPreviewCaption, *message);
+    return CommandOutcome::Refused;
+  }
+  return RunBuildOutcome(BuildMode::Preview);
+}
+
+CommandOutcome BuildCommands::ViewFilesCommand() {
+  if (!document_.HasProject()) {
+    prompt_.ShowMessage(kViewFilesCaption, kNoProjectForViewMessage, MessageIcon::Information);
+    return CommandOutcome::Refused;
+  }
+  return OpenProjectFolder();
+}
+
+bool BuildCommands::RunBuild(BuildMode mode) {
+  return RunBuildOutcome(mode) == CommandOutcome::Done && mode != BuildMode::Preview;
+}
+
+CommandOutcome BuildCommands::RunBuildOutcome(BuildMode mode) {
+  StatusScope status(prompt_, kCreatingBuildStatus);
+  BusyScope busy(prompt_);
+  if (collectPages_) collectPages_();
+  else panes_.ValidateAndStore(false);
+  if (mode == BuildMode::BuildUpdateXml) return BuildServerFile();
+  return BuildClientFile(mode);
+}
+
+CommandOutcome BuildCommands::BuildServerFile() {
+  if (!SaveDocument(document_, XmlForm::ServerForm)) {
+    ShowError(kErrorCaption, kBuildConfigurationError);
+    return CommandOutcome::Failed;
+  }
+  SaveDocument(document_, XmlForm::ProjectForm);
+  return CommandOutcome::Done;
+}
+
+CommandOutcome BuildCommands::BuildClientFile(BuildMode mode) {
+  if (!builder_.EnsureClientExecutable(document_)) {
+    ShowError(kErrorCaption, kCreateClientError);
+    return CommandOutcome::Failed;
+  }
+  if (!builder_.WriteClientSettings(document_.ClientExecutablePath(), document_.settings,
+                                    document_.variables)) {
+    ShowError(kResourceUpdateErrorCaption, kSaveResourcesError);
+    return CommandOutcome::Failed;
+  }
+  if (mode == BuildMode::BuildClient) {
+    // The client is built whatever the project save reports.
+    SaveDocument(document_, XmlForm::ProjectForm);
+    return CommandOutcome::Done;
+  }
+  return StartPreview();
+}
+
+CommandOutcome BuildCommands::StartPreview() {
+  // A failure here is not reported: the check below finds an earlier file
+  // or reports the missing one.
+  SaveDocument(document_, XmlForm::ServerForm);
+  if (document_.settings.RawValue(SettingKey::UpdateType) == u"Silent") {
+    prompt_.ShowMessage({}, kSilentPreviewMessage, MessageIcon::Information);
+    return CommandOutcome::Refused;
+  }
+  // The file checked and the name passed are those the server update file
+  // was just written under.
+  const WString serverFile = document_.ServerFilePath();
+  if (!IsFile(serverFile)) {
+    prompt_.ShowMessage(kMissingFileCaption, kMissingUpdateFileMessage + serverFile,
+                        MessageIcon::Information);
+    return CommandOutcome::Failed;
+  }
+  return StartProgram(document_.ClientExecutablePath(),
+                      u"testMode " + ServerFileName(document_.settings), document_.projectFolder);
+}
+
+CommandOutcome BuildCommands::StartProgram(const WString& program, std::u16string_view parameters,
+                                           const WString& workingDirectory) {
+  switch (StartWindowsProgram(starter_, program, parameters, workingDirectory)) {
+    case LaunchResult::Started:
+      return CommandOutcome::Done;
+    case LaunchResult::NoWine:
+      ShowError(kErrorCaption, kWineMissingMessage + program);
+      return CommandOutcome::Failed;
+    case LaunchResult::NoFileBrowser:
+    case LaunchResult::Failed:
+      break;
+  }
+  ShowError(kErrorCaption, kStartFailedMessage + program);
+  return CommandOutcome::Failed;
+}
+
+CommandOutcome BuildCommands::OpenProjectFolder() {
+  SaveDocument(document_, XmlForm::ServerForm);
+  const WString& folder = document_.projectFolder;
+  switch (OpenFolderInBrowser(starter_, folder)) {
+    case LaunchResult::Started:
+      return CommandOutcome::Done;
+    case LaunchResult::NoFileBrowser:
+      ShowError(kErrorCaption, kNoFileBrowserMessage + folder);
+      return CommandOutcome::Failed;
+    case LaunchResult::NoWine:
+    case LaunchResult::Failed:
+      break;
+  }
+  ShowError(kErrorCaption, kStartFailedMessage + folder);
+  return CommandOutcome::Failed;
+}
+
+CommandOutcome BuildCommands::CheckForUpdateNow() {
+  const WString updater = ProductUpdaterPath(builder_.ToolFolder());
+  if (!IsFile(updater)) {
+    ShowError(kErrorCaption, kUpdaterMissingMessage);
+    return CommandOutcome::Failed;
+  }
+  return StartProgram(updater, u"CheckNow", builder_.ToolFolder());
+}
+
+}  // namespace tidewell

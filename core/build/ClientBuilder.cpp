@@ -1,0 +1,145 @@
+#include "build/ClientBuilder.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "build/BitmapResource.h"
+#include "build/ClientStringTable.h"
+#include "build/ToolFolder.h"
+#include "pe/IconImage.h"
+#include "pe/MappedFile.h"
+#include "pe/PeResourceReader.h"
+#include "pe/ResourceUpdate.h"
+#include "platform/AtomicFile.h"
+#include "platform/Prompt.h"
+#include "project/ProjectDocument.h"
+#include "text/Text.h"
+
+namespace tidewell {
+
+namespace fs = std::filesystem;
+
+ClientBuilder::ClientBuilder(Prompt& prompt, WString toolFolder)
+    : prompt_(prompt), toolFolder_(std::move(toolFolder)) {}
+
+void ClientBuilder::ShowError(const WString& text) {
+  prompt_.ShowMessage(kErrorCaption, text, MessageIcon::Error);
+}
+
+bool ClientBuilder::Commit(pe::ResourceUpdate& update) {
+  pe::CommitResult result;
+  std::string error;
+  if (!update.Commit(&result, &error)) return false;
+  if (result.signatureRemoved)
+    prompt_.ShowMessage(kSignatureRemovedCaption, kSignatureRemovedMessage, MessageIcon::Warning);
+  return true;
+}
+
+bool ClientBuilder::EnsureClientExecutable(const ProjectDocument& document) {
+  return EnsureClientExecutable(document.ClientExecutablePath());
+}
+
+bool ClientBuilder::EnsureClientExecutable(const WString& clientPath) {
+  const fs::path client = text::ToPath(clientPath);
+  std::error_code ec;
+  if (fs::exists(client, ec)) return fs::is_regular_file(client, ec);
+
+  const fs::path stub = text::ToPath(StubPath(toolFolder_));
+  if (!fs::is_regular_file(stub, ec)) return false;
+  if (client.has_parent_path()) {
+    fs::create_directories(client.parent_path(), ec);
+    if (ec) return false;
+  }
+  // Copied under a temporary name and renamed, so a copy that fails half way
+  // leaves no client behind.
+  return ReplaceFileAtomically(client, [&stub](const fs::path& temporary) {
+    std::error_code copyError;
+    return fs::copy_file(stub, temporary, fs::copy_options::overwrite_existing, copyError) &&
+           !copyError;
+  });
+}
+
+bool ClientBuilder::WriteClientSettings(const WString& clientPath, const ProjectSettings& settings,
+                                        const VariableList& variables) {
+  auto update = pe::ResourceUpdate::Begin(text::ToPath(clientPath), nullptr);
+  if (!update) return false;
+  const auto bytes = ClientStringTable::FromSettings(settings, variables).Encode();
+  if (!bytes) return false;
+  if (!update->Update(pe::kTypeString, kClientStringBlock, kClientResourceLanguage, *bytes))
+    return false;
+  return Commit(*update);
+}
+
+bool ClientBuilder::WriteClientBitmap(const WString& clientPath, const WString& bitmapPath,
+                                      uint16_t id) {
+  const fs::path bitmap = text::ToPath(bitmapPath);
+  std::error_code ec;
+  if (!fs::is_regular_file(bitmap, ec) || !std::ifstream(bitmap, std::ios::binary)) {
+    ShowError(kBitmapOpenError);
+    return false;
+  }
+  auto file = pe::MappedFile::Open(bitmap, nullptr);
+  if (!file) {
+    ShowError(kBitmapMappingError);
+    return false;
+  }
+  auto update = pe::ResourceUpdate::Begin(text::ToPath(clientPath), nullptr);
+  if (!update) {
+    ShowError(kClientOpenForUpdateError);
+    return false;
+  }
+  const auto bytes = file->Bytes();
+  const BitmapResource resource = BitmapResourceFromFile(
+      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  file.reset();
+  switch (resource.status) {
+    case BitmapResource::Status::TooShort:
+      return false;
+    case BitmapResource::Status::NotABitmap:
+      ShowError(kNotABitmapError);
+      return false;
+    case BitmapResource::Status::Ok:
+      break;
+  }
+  if (!update->Update(pe::kTypeBitmap, id, kClientResourceLanguage, resource.bytes)) {
+    ShowError(kBitmapUpdateError);
+    return false;
+  }
+  if (!Commit(*update)) {
+    ShowError(kBitmapCloseError);
+    return false;
+  }
+  return true;
+}
+
+bool ClientBuilder::CopyClientIcon(const WString& clientPath, const WString& sourceModule,
+                                   const WString& iconName, uint16_t targetId) {
+  std::optional<pe::FoundResource> icon;
+  {
+    const auto source = pe::PeResourceReader::Open(text::ToPath(sourceModule), nullptr);
+    if (!source) {
+      ShowError(kIconLibraryError);
+      return false;
+    }
+    icon = source->Find(pe::ResourceId::Integer(pe::kTypeIcon), iconName);
+  }
+  // Bytes that are no icon image would leave the client without a usable icon.
+  if (!icon || !pe::ReadIconImageSize(icon->bytes)) {
+    ShowError(kIconNotFoundError);
+    return false;
+  }
+  auto update = pe::ResourceUpdate::Begin(text::ToPath(clientPath), nullptr);
+  if (!update) {
+    ShowError(kIconClientError + clientPath);
+    return false;
+  }
+  update->Update(pe::kTypeIcon, targetId, kClientResourceLanguage, icon->bytes);
+  if (!Commit(*update)) {
+    ShowError(kIconCommitError);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace tidewell

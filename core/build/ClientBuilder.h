@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "text/WString.h"
+
+namespace tidewell {
+
+class Prompt;
+class ProjectDocument;
+class ProjectSettings;
+class VariableList;
+
+namespace pe {
+class ResourceUpdate;
+}
+
+// Messages of the client builder (caption "Error", error icon).
+inline const WString kBitmapOpenError = u"Error opening file for operations.";
+inline const WString kBitmapMappingError = u"Error creating file mapping.";
+inline const WString kClientOpenForUpdateError = u"Error opening file for update.";
+inline const WString kBitmapUpdateError = u"Error updating the resource.";
+inline const WString kBitmapCloseError = u"Error closing resource.";
+inline const WString kNotABitmapError =
+    u"The chosen file is not a Windows bitmap (.bmp) that the client can show. The client was "
+    u"not changed.";
+inline const WString kIconLibraryError =
+    u"Error opening library. This may not be a valid executable file.";
+inline const WString kIconNotFoundError = u"Appropriate icon was not found in this file.";
+inline const WString kIconClientError = u"Resource does not exist or has errors:\r\n";  // + path
+inline const WString kIconCommitError = u"Error making resource changes";
+// Shown after a change removed the client's digital signature.
+inline const WString kSignatureRemovedCaption = u"Client signature removed";
+inline const WString kSignatureRemovedMessage =
+    u"The client executable was digitally signed. A signature cannot stay valid when the "
+    u"client's resources change, so it was removed. Sign the client again before you ship it.";
+
+// Makes the update client: a copy of the stub Tidewatch.exe from the tool
+// folder, in the project folder under the client name, whose resources carry
+// the client's settings, pictures and icons. Every change is a resource
+// update of its own, completed before the operation returns; the file is
+// replaced in one step, so a failed change leaves the client as it was.
+// Failures of pictures and icons are shown here; the callers of the other two
+// operations report theirs. The builder keeps no state between calls.
+class ClientBuilder {
+ public:
+  // `toolFolder` is where the stub is found (RunningToolFolder() in the
+  // tool; anywhere in a test).
+  ClientBuilder(Prompt& prompt, WString toolFolder);
+
+  // Makes sure a file exists at the client path: an existing client stays
+  // as it is, with everything earlier builds wrote into it; otherwise the
+  // stub is copied there (the folder is created when missing). A failed copy
+  // leaves no client file. Shows nothing.
+  bool EnsureClientExecutable(const WString& clientPath);
+  bool EnsureClientExecutable(const ProjectDocument& document);
+
+  // Writes the sixteen client strings from the current settings into
+  // string-table block 1. Shows nothing but a removed signature.
+  bool WriteClientSettings(const WString& clientPath, const ProjectSettings& settings,
+                           const VariableList& variables);
+
+  // Writes a .bmp file as bitmap `id` (208 main picture, 205 top picture):
+  // the file without its 14-byte file header. A file shorter than that fails
+  // without a message; a file that is not a bitmap fails with a message.
+  bool WriteClientBitmap(const WString& clientPath, const WString& bitmapPath, uint16_t id);
+
+  // Copies the icon image `iconName` ("#id" or a string name) of the module
+  // `sourceModule`, unchanged, into the client as icon image `targetId`.
+  bool CopyClientIcon(const WString& clientPath, const WString& sourceModule,
+                      const WString& iconName, uint16_t targetId);
+
+  const WString& ToolFolder() const { return toolFolder_; }
+
+ private:
+  bool Commit(pe::ResourceUpdate& update);
+  void ShowError(const WString& text);
+
+  Prompt& prompt_;
+  WString toolFolder_;
+};
+
+}  // namespace tidewell

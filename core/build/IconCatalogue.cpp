@@ -1,0 +1,55 @@
+#include "build/IconCatalogue.h"
+
+#include "build/ToolFolder.h"
+#include "pe/IconImage.h"
+#include "pe/PeResourceReader.h"
+#include "text/Text.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace tidewell {
+
+IconCatalogue ReadIconCatalogue(const WString& modulePath) {
+  IconCatalogue catalogue;
+  const auto reader = pe::PeResourceReader::Open(text::ToPath(modulePath), nullptr);
+  if (!reader) return catalogue;
+  catalogue.opened = true;
+  const pe::ResourceId iconType = pe::ResourceId::Integer(pe::kTypeIcon);
+  for (const pe::ResourceId& name : reader->Names(iconType)) {
+    // Looked up by its text form with the neutral language first, exactly as
+    // the copy into the client will look it up.
+    const WString text = name.ToText();
+    const auto image = reader->Find(iconType, text, uint16_t{0});
+    if (!image) continue;
+    const auto size = pe::ReadIconImageSize(image->bytes);
+    if (!size || size->width != size->height) continue;
+    if (size->width == 32 && catalogue.large.size() < kIconListLimit)
+      catalogue.large.push_back(text);
+    else if (size->width == 16 && catalogue.small.size() < kIconListLimit)
+      catalogue.small.push_back(text);
+  }
+  return catalogue;
+}
+
+void ReportMissingIcons(const IconCatalogue& catalogue, Prompt& prompt) {
+  if (catalogue.large.empty())
+    prompt.ShowBalloon(kLargeIconListField, kInvalidParametersCaption, kNoLargeIconsMessage,
+                       MessageIcon::Error);
+  if (catalogue.small.empty())
+    prompt.ShowBalloon(kSmallIconListField, kInvalidParametersCaption, kNoSmallIconsMessage,
+                       MessageIcon::Error);
+}
+
+WString DefaultIconSource(const WString& toolFolder) {
+#ifdef _WIN32
+  wchar_t folder[MAX_PATH + 1] = {};
+  const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+  if (n > 0 && n <= MAX_PATH)
+    return text::JoinHostPath(text::FromPath(std::filesystem::path(folder)), u"SHELL32.dll");
+#endif
+  return StubPath(toolFolder);
+}
+
+}  // namespace tidewell

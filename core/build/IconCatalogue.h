@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "platform/Prompt.h"
+#include "text/WString.h"
+
+namespace tidewell {
+
+// The icon images of a module that can become the client's icons: every
+// 32 x 32 image (large) and every 16 x 16 image (small), each under its
+// resource name ("#" and the decimal id, or the string name), in the order of
+// the module's resource directory. Other sizes, non-square images and images
+// whose size cannot be read are left out; cursors are another resource type
+// and never listed.
+struct IconCatalogue {
+  bool opened = false;  // the module could be read as a PE file
+  std::vector<WString> large;
+  std::vector<WString> small;
+};
+
+// Each list holds at most this many entries.
+inline constexpr size_t kIconListLimit = 10000;
+
+inline const WString kNoLargeIconsMessage = u"No large icons exist in this file!";
+inline const WString kNoSmallIconsMessage = u"No small icons exist in this file!";
+inline const FieldId kLargeIconListField = "iconSelection.largeList";
+inline const FieldId kSmallIconListField = "iconSelection.smallList";
+
+// Reads the catalogue of `modulePath`; a file that cannot be read as a
+// module gives two empty lists.
+IconCatalogue ReadIconCatalogue(const WString& modulePath);
+
+// The validation balloons for empty lists: one at the large list when it is
+// empty, one at the small list when that is empty (both can show).
+void ReportMissingIcons(const IconCatalogue& catalogue, Prompt& prompt);
+
+// The source listed when none is given: the system's shell library
+// (SHELL32.dll in the system folder) on Windows; on a host without one, the
+// client stub beside the tool, whose own icons are then offered.
+WString DefaultIconSource(const WString& toolFolder);
+
+}  // namespace tidewell

@@ -1,0 +1,62 @@
+#include "build/IconSelection.h"
+
+#include <algorithm>
+
+#include "build/ClientBuilder.h"
+#include "build/ClientStringTable.h"
+#include "project/ProjectDocument.h"
+
+namespace tidewell {
+
+namespace {
+
+bool Lists(const std::vector<WString>& list, const WString& name) {
+  return std::find(list.begin(), list.end(), name) != list.end();
+}
+
+WString NotListedMessage(const WString& name, std::u16string_view size, const WString& source) {
+  return u"The icon " + name + u" is not a " + WString(size) + u" icon image of " + source + u".";
+}
+
+}  // namespace
+
+bool ValidateIconChoice(const IconCatalogue& catalogue, const IconChoice& choice, Prompt& prompt) {
+  if (choice.large.empty() || choice.small.empty()) {
+    prompt.ShowBalloon(kIconSelectionOkField, kInvalidParametersCaption, kChooseBothIconsMessage,
+                       MessageIcon::Error);
+    return false;
+  }
+  if (!Lists(catalogue.large, choice.large)) {
+    prompt.ShowBalloon(kLargeIconListField, kInvalidParametersCaption,
+                       NotListedMessage(choice.large, u"32 x 32", choice.source),
+                       MessageIcon::Error);
+    return false;
+  }
+  if (!Lists(catalogue.small, choice.small)) {
+    prompt.ShowBalloon(kSmallIconListField, kInvalidParametersCaption,
+                       NotListedMessage(choice.small, u"16 x 16", choice.source),
+                       MessageIcon::Error);
+    return false;
+  }
+  return true;
+}
+
+bool PrepareClientIcons(const ProjectDocument& document, ClientBuilder& builder, Prompt& prompt) {
+  if (!document.HasProject()) {
+    prompt.ShowMessage(kErrorCaption, kNoProjectForIconsMessage, MessageIcon::Error);
+    return false;
+  }
+  if (!builder.EnsureClientExecutable(document)) {
+    prompt.ShowMessage(kErrorCaption, kClientForIconsError, MessageIcon::Error);
+    return false;
+  }
+  return true;
+}
+
+bool ReplaceClientIcons(ClientBuilder& builder, const WString& clientPath,
+                        const IconChoice& choice) {
+  return builder.CopyClientIcon(clientPath, choice.source, choice.large, kLargeIconId) &&
+         builder.CopyClientIcon(clientPath, choice.source, choice.small, kSmallIconId);
+}
+
+}  // namespace tidewell
