@@ -36,6 +36,11 @@ const FileRecord* FileTree::RecordOf(const TreeNode& node) {
   return dynamic_cast<const FileRecord*>(node.record.get());
 }
 
+namespace {
+// Inside the file tree every record is a FileRecord.
+const FileRecord* OwnRecord(const TreeNode& node) { return static_cast<const FileRecord*>(node.record.get()); }
+}  // namespace
+
 FileRecord* FileTree::RecordOf(TreeNode& node) { return dynamic_cast<FileRecord*>(node.record.get()); }
 
 bool FileTree::IsZipEntry(const FileRecord& record) { return text::EqualsNoCase(record.Src, u"zip"); }
@@ -58,48 +63,57 @@ WString FileTree::GetItemDiskPath(const TreeNode& node) const {
 }
 
 WString FileTree::ItemAttributes(const TreeNode& node, XmlForm form) const {
-  const FileRecord* record = RecordOf(node);
-  if (!record || record->Src.empty()) return {};
+  WString out;
+  AppendItemAttributes(out, node, form);
+  return out;
+}
 
-  WString srcPart = u"Src=\"";
-  AppendEscapedXmlText(srcPart, record->Src);
-  srcPart += u"\"";
-  const WString actionPart = record->Unzip != 0 ? WString(u"Action=\"unzip\"") : WString();
+// The parts in their order: common, size, action, condition, Src, joined by
+// one blank each (the tree writer then reduces doubled blanks).
+bool FileTree::AppendItemAttributes(WString& out, const TreeNode& node, XmlForm form) const {
+  const FileRecord* record = OwnRecord(node);
+  if (!record || record->Src.empty()) return false;
 
-  WString conditionPart;
-  WString sizePart;
-  if (form == XmlForm::ProjectForm) {
-    if (record->Type == UpdateCondition::VersionBased)
-      conditionPart = u"Type=\"ver\"";
-    else if (record->Type == UpdateCondition::TimeStampBased)
-      conditionPart = u"Type=\"date\"";
-  } else {
+  WString measured;
+  int32_t size = 0;
+  if (form == XmlForm::ServerForm) {
     const WString path = GetItemDiskPath(node);
-    WString value;
-    int32_t size = 0;
-    if (!ReadFileInfo(path, value, size, record->Type, false)) {
+    if (!ReadFileInfo(path, measured, size, record->Type, false)) {
       if (prompt_) prompt_->ShowMessage(kErrorCaption, FileErrorMessage(path), MessageIcon::Error);
-      return {};
+      return false;
     }
-    if (record->Type != UpdateCondition::Unconditional) conditionPart = u"Mode=\"" + value + u"\" ";
-    if (!IsZipEntry(*record)) sizePart = u"Size=\"" + text::FormatDecimal(size) + u"\"";
   }
 
-  WString result = CommonAttributes(*record, form);
-  result += u' ';
-  result += sizePart;
-  result += u' ';
-  result += actionPart;
-  result += u' ';
-  result += conditionPart;
-  result += u' ';
-  result += srcPart;
-  return result;
+  AppendCommonAttributes(out, *record, form);
+  out += u' ';
+  if (form == XmlForm::ServerForm && !IsZipEntry(*record)) {
+    out += u"Size=\"";
+    out += text::FormatDecimal(size);
+    out += u'"';
+  }
+  out += u' ';
+  if (record->Unzip != 0) out += u"Action=\"unzip\"";
+  out += u' ';
+  if (form == XmlForm::ProjectForm) {
+    if (record->Type == UpdateCondition::VersionBased)
+      out += u"Type=\"ver\"";
+    else if (record->Type == UpdateCondition::TimeStampBased)
+      out += u"Type=\"date\"";
+  } else if (record->Type != UpdateCondition::Unconditional) {
+    out += u"Mode=\"";
+    out += measured;
+    out += u"\" ";
+  }
+  out += u" Src=\"";
+  AppendEscapedXmlText(out, record->Src);
+  out += u'"';
+  return true;
 }
 
 TreeNode* FileTree::CreateItemFromAttributes(const std::vector<XmlAttribute>& attributes,
                                              TreeNode* parent) {
-  FileRecord record;
+  auto owned = std::make_unique<FileRecord>();
+  FileRecord& record = *owned;
   record.Type = UpdateCondition::Unconditional;
   ReadCommonAttributes(attributes, record);
   for (const auto& [name, value] : attributes) {
@@ -117,7 +131,9 @@ TreeNode* FileTree::CreateItemFromAttributes(const std::vector<XmlAttribute>& at
       if (value == u"unzip") record.Unzip = 1;
     }
   }
-  return InsertItem(parent, &record, record.Name);
+  // The record keeps its address when handed over, so its name can be shown.
+  const std::u16string_view name = record.Name;
+  return InsertItem(parent, std::move(owned), name);
 }
 
 }  // namespace tidewell

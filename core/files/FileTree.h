@@ -24,6 +24,7 @@ class FileTree final : public ItemTree {
   // "<entry>"; the archive is looked for in its own folder.
   WString GetItemDiskPath(const TreeNode& node) const override;
   WString ItemAttributes(const TreeNode& node, XmlForm form) const override;
+  bool AppendItemAttributes(WString& out, const TreeNode& node, XmlForm form) const override;
   TreeNode* CreateItemFromAttributes(const std::vector<XmlAttribute>& attributes,
                                      TreeNode* parent) override;
 

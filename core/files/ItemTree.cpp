@@ -14,6 +14,23 @@ const WString kXmlProcessingError = u"Error occured processing XML file.";
 
 void AppendTabs(WString& out, int depth) { out.append(static_cast<size_t>(depth), u'\t'); }
 
+// Each pair of blanks from `start` on becomes one blank, left to right
+// without overlap, in place.
+void ReduceDoubleSpacesFrom(WString& out, size_t start) {
+  size_t read = out.find(u"  ", start);
+  if (read == WString::npos) return;
+  size_t write = read;
+  while (read < out.size()) {
+    if (out[read] == u' ' && read + 1 < out.size() && out[read + 1] == u' ') {
+      out[write++] = u' ';
+      read += 2;
+    } else {
+      out[write++] = out[read++];
+    }
+  }
+  out.resize(write);
+}
+
 }  // namespace
 
 ItemTree::ItemTree(WString containerElement, WString itemElement)
@@ -35,6 +52,8 @@ std::pair<size_t, bool> ItemTree::LowerBound(const std::vector<TreeNode*>& sibli
                                              std::u16string_view name) const {
   size_t lo = 0;
   size_t hi = siblings.size();
+  // Names read from a file, or listed in order, arrive sorted: check the end first.
+  if (hi > 0 && text::CompareNoCase(siblings[hi - 1]->name, name) < 0) return {hi, false};
   while (lo < hi) {
     const size_t mid = lo + (hi - lo) / 2;
     if (text::CompareNoCase(siblings[mid]->name, name) < 0)
@@ -83,9 +102,14 @@ TreeNode* ItemTree::InsertNode(TreeNode* parent, NodeKind kind, std::u16string_v
 
 TreeNode* ItemTree::InsertItem(TreeNode* parent, const ItemRecord* record,
                                std::u16string_view name) {
-  std::unique_ptr<ItemRecord> copy = record ? record->Clone() : nullptr;
-  if (copy && copy->Name.empty()) copy->Name.assign(name);
-  return InsertNode(parent, NodeKind::Item, name, std::move(copy));
+  if (FindChild(parent, name)) return nullptr;
+  return InsertItem(parent, record ? record->Clone() : nullptr, name);
+}
+
+TreeNode* ItemTree::InsertItem(TreeNode* parent, std::unique_ptr<ItemRecord> record,
+                               std::u16string_view name) {
+  if (record && record->Name.empty()) record->Name.assign(name);
+  return InsertNode(parent, NodeKind::Item, name, std::move(record));
 }
 
 TreeNode* ItemTree::AddDirectoryPath(std::u16string_view path, TreeNode* parent) {
@@ -157,6 +181,13 @@ void ItemTree::Clear() {
 
 WString ItemTree::GetItemDiskPath(const TreeNode&) const { return {}; }
 
+bool ItemTree::AppendItemAttributes(WString& out, const TreeNode& node, XmlForm form) const {
+  const WString attributes = ItemAttributes(node, form);
+  if (attributes.empty()) return false;
+  out += attributes;
+  return true;
+}
+
 bool ItemTree::WriteXml(WString& out, XmlForm form) const {
   struct Frame {
     const std::vector<TreeNode*>* siblings;
@@ -190,12 +221,12 @@ bool ItemTree::WriteXml(WString& out, XmlForm form) const {
     const int depth = frame.depth;
     AppendTabs(out, depth);
     if (node->IsItem()) {
-      const WString attributes = ItemAttributes(*node, form);
-      if (attributes.empty()) return false;
       out += u"<";
       out += itemElement_;
       out += u" ";
-      out += text::ReduceDoubleSpaces(attributes);
+      const size_t start = out.size();
+      if (!AppendItemAttributes(out, *node, form)) return false;
+      ReduceDoubleSpacesFrom(out, start);
       if (!node->children.empty()) {
         out += u">";
         stack.push_back({&node->children, 0, depth + 1});
@@ -255,11 +286,15 @@ bool ItemTree::ReadXml(const pugi::xml_node& element, Prompt* prompt) {
     }
     TreeNode* parent = frame.parent;
     if (frame.readingItems) {
-      attributes.clear();
-      for (pugi::xml_attribute a = child.first_attribute(); a && attributes.size() < kMaxAttributes;
-           a = a.next_attribute()) {
-        attributes.emplace_back(text::FromUtf8(a.name()), text::FromUtf8(a.value()));
+      size_t count = 0;
+      for (pugi::xml_attribute a = child.first_attribute(); a && count < kMaxAttributes;
+           a = a.next_attribute(), ++count) {
+        if (count == attributes.size()) attributes.emplace_back();
+        text::AssignUtf8(attributes[count].first, a.name());
+        text::AssignUtf8(attributes[count].second, a.value());
       }
+      // Shrinking keeps the storage of the first `count` pairs for the next element.
+      while (attributes.size() > count) attributes.pop_back();
       TreeNode* node = CreateItemFromAttributes(attributes, parent);
       if (node) stack.push_back({child, node, true, {}, false});
     } else {
@@ -273,26 +308,30 @@ bool ItemTree::ReadXml(const pugi::xml_node& element, Prompt* prompt) {
   return true;
 }
 
-WString ItemTree::CommonAttributes(const ItemRecord& record, XmlForm form) {
+void ItemTree::AppendCommonAttributes(WString& out, const ItemRecord& record, XmlForm form) {
+  // Name first, OS unless it is 31; with OS 0 or less the server form writes
+  // neither. The name is what follows the first "<", without trailing ">".
+  if (record.OS <= 0 && form == XmlForm::ServerForm) return;
   std::u16string_view name = record.Name;
   const size_t lt = name.find(u'<');
   if (lt != std::u16string_view::npos) {
     name = name.substr(lt + 1);
     while (!name.empty() && name.back() == u'>') name.remove_suffix(1);
   }
-  WString first;
-  WString second;
-  if (record.OS > 0 || form == XmlForm::ProjectForm) {
-    first = u"Name=\"";
-    AppendEscapedXmlText(first, name);
-    first += u"\" ";
-    if (record.OS != 31 || record.OS <= 0) {
-      second = u"OS=\"";
-      second += text::FormatDecimal(record.OS);
-      second += u"\"";
-    }
+  out += u"Name=\"";
+  AppendEscapedXmlText(out, name);
+  out += u'"';
+  if (record.OS != 31) {
+    out += u"  OS=\"";
+    out += text::FormatDecimal(record.OS);
+    out += u'"';
   }
-  return text::TrimSpaces(first + u" " + second);
+}
+
+WString ItemTree::CommonAttributes(const ItemRecord& record, XmlForm form) {
+  WString out;
+  AppendCommonAttributes(out, record, form);
+  return out;
 }
 
 void ItemTree::ReadCommonAttributes(const std::vector<XmlAttribute>& attributes,

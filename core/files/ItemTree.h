@@ -66,6 +66,8 @@ class ItemTree {
   // exists. The node takes a copy of the record; an empty record Name becomes
   // the shown name.
   TreeNode* InsertItem(TreeNode* parent, const ItemRecord* record, std::u16string_view name);
+  // The same, handing the record over instead of copying it.
+  TreeNode* InsertItem(TreeNode* parent, std::unique_ptr<ItemRecord> record, std::u16string_view name);
   // The container node for the backslash-separated `path` below `parent`,
   // creating what is missing. Any length is accepted.
   TreeNode* AddDirectoryPath(std::u16string_view path, TreeNode* parent);
@@ -87,10 +89,16 @@ class ItemTree {
 
   virtual WString GetItemDiskPath(const TreeNode& node) const;
   virtual WString ItemAttributes(const TreeNode& node, XmlForm form) const = 0;
+  // Appends ItemAttributes(node, form) to `out`; false, with `out` as it was,
+  // when that text is empty. A tree may write straight into `out` instead of
+  // building the text on its own.
+  virtual bool AppendItemAttributes(WString& out, const TreeNode& node, XmlForm form) const;
   virtual TreeNode* CreateItemFromAttributes(const std::vector<XmlAttribute>& attributes,
                                              TreeNode* parent) = 0;
 
   static WString CommonAttributes(const ItemRecord& record, XmlForm form);
+  // Appends exactly the text of CommonAttributes.
+  static void AppendCommonAttributes(WString& out, const ItemRecord& record, XmlForm form);
   static void ReadCommonAttributes(const std::vector<XmlAttribute>& attributes,
                                    ItemRecord& record);
 

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <climits>
+#include <cstring>
 
 namespace tidewell::text {
 
@@ -58,8 +59,19 @@ size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp) {
 
 WString FromUtf8(std::string_view utf8) {
   WString out;
+  AssignUtf8(out, utf8);
+  return out;
+}
+
+void AssignUtf8(WString& out, std::string_view utf8) {
+  // US-ASCII, the usual content, is widened in one run.
+  size_t ascii = 0;
+  while (ascii < utf8.size() && static_cast<unsigned char>(utf8[ascii]) < 0x80) ++ascii;
+  out.resize(ascii);
+  for (size_t k = 0; k < ascii; ++k) out[k] = static_cast<unsigned char>(utf8[k]);
+  if (ascii == utf8.size()) return;
   out.reserve(utf8.size());
-  size_t i = 0;
+  size_t i = ascii;
   while (i < utf8.size()) {
     const auto b = static_cast<unsigned char>(utf8[i]);
     if (b < 0x80) {
@@ -83,13 +95,21 @@ WString FromUtf8(std::string_view utf8) {
     }
     i += n;
   }
-  return out;
 }
 
 std::string ToUtf8(std::u16string_view text) {
   std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
+  out.resize(text.size());
+  // US-ASCII, the usual content, is copied in one run.
+  size_t ascii = 0;
+  while (ascii < text.size() && text[ascii] < 0x80) {
+    out[ascii] = static_cast<char>(text[ascii]);
+    ++ascii;
+  }
+  out.resize(ascii);
+  if (ascii == text.size()) return out;
+  out.reserve(text.size() + text.size() / 2);
+  for (size_t i = ascii; i < text.size(); ++i) {
     char32_t cp = text[i];
     if (cp < 0x80) {
       out += static_cast<char>(cp);
@@ -116,6 +136,15 @@ WString FromLatin1(std::string_view bytes) {
 bool IsValidUtf8(std::string_view bytes) {
   size_t i = 0;
   while (i < bytes.size()) {
+    // Eight US-ASCII bytes at a time.
+    if (i + 8 <= bytes.size()) {
+      uint64_t word;
+      std::memcpy(&word, bytes.data() + i, 8);
+      if ((word & 0x8080808080808080ULL) == 0) {
+        i += 8;
+        continue;
+      }
+    }
     if (static_cast<unsigned char>(bytes[i]) < 0x80) {
       ++i;
       continue;
@@ -149,7 +178,6 @@ WString FromPath(const std::filesystem::path& path) {
 #endif
 }
 
-char16_t FoldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
 
 int CompareNoCase(std::u16string_view a, std::u16string_view b) {
   const size_t n = a.size() < b.size() ? a.size() : b.size();
@@ -162,9 +190,6 @@ int CompareNoCase(std::u16string_view a, std::u16string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() && CompareNoCase(a, b) == 0;
-}
 
 WString ToLowerAscii(std::u16string_view text) {
   WString out(text);

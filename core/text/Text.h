@@ -11,6 +11,8 @@ namespace tidewell::text {
 
 // Conversions at the edges (files, terminal, pugixml).
 WString FromUtf8(std::string_view utf8);  // invalid sequences become U+FFFD
+// The same into an existing string, reusing its storage.
+void AssignUtf8(WString& out, std::string_view utf8);
 std::string ToUtf8(std::u16string_view text);
 WString FromLatin1(std::string_view bytes);
 bool IsValidUtf8(std::string_view bytes);
@@ -21,9 +23,16 @@ std::filesystem::path ToPath(std::u16string_view text);
 WString FromPath(const std::filesystem::path& path);
 
 // Letters A to Z fold to a to z; every other code unit compares as itself.
-char16_t FoldAscii(char16_t c);
+inline char16_t FoldAscii(char16_t c) {
+  return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+}
 int CompareNoCase(std::u16string_view a, std::u16string_view b);
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
+inline bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+  return true;
+}
 WString ToLowerAscii(std::u16string_view text);
 
 // Replaces every occurrence of `from`, scanning from the left without overlap.

@@ -1,0 +1,254 @@
+// Figures of the project document, each as a ratio against a floor measured
+// in the same run:
+//   - loading a project of 100,000 file nodes against pugixml's bare parse of
+//     the same file, and writing it against that parse;
+//   - the server form of a tree of 20,000 files on disk (a quarter of them
+//     executables with version resources, some zip entries) against a walk
+//     that stats every file and reads the headers of every executable.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <pugixml.hpp>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include "files/FileTree.h"
+#include "project/DocumentReader.h"
+#include "project/DocumentWriter.h"
+#include "project/ProjectDocument.h"
+#include "text/Text.h"
+
+namespace fs = std::filesystem;
+using namespace tidewell;
+
+namespace {
+
+fs::path g_root;
+
+fs::path Root() {
+  if (g_root.empty()) {
+    g_root = fs::temp_directory_path() / ("tidewell-bench-" + std::to_string(::getpid()));
+    fs::create_directories(g_root);
+  }
+  return g_root;
+}
+
+// 100,000 file nodes: 80 folders of 1,000 files and one folder of 20,000,
+// the largest folder a publisher is likely to ship.
+const fs::path& LargeProject() {
+  static fs::path path;
+  if (!path.empty()) return path;
+  ProjectDocument document;
+  document.settings.SetSetting(SettingKey::ProjName, u"Bench");
+  document.projectFolder = text::FromPath(Root());
+  document.projectFileName = u"Large.xml";
+  FileRecord record;
+  for (int d = 0; d < 80; ++d) {
+    TreeNode* folder =
+        document.fileTree.AddDirectoryPath(u"<ApplicationDir>\\module" + text::FormatDecimal(d), nullptr);
+    record.Src = u"\\module" + text::FormatDecimal(d) + u"\\";
+    for (int f = 0; f < 1000; ++f) {
+      record.Name.clear();
+      record.Type = f % 3 == 0 ? UpdateCondition::VersionBased : UpdateCondition::TimeStampBased;
+      document.fileTree.InsertItem(folder, &record, u"file" + text::FormatDecimal(f * 7919 % 1000) + u".dat");
+    }
+  }
+  TreeNode* wide = document.fileTree.AddDirectoryPath(u"<ApplicationDir>\\assets", nullptr);
+  record.Src = u"\\assets\\";
+  for (int f = 0; f < 20000; ++f) {
+    record.Name.clear();
+    // Inserted out of name order, as a directory listing would deliver them.
+    document.fileTree.InsertItem(wide, &record, u"asset" + text::FormatDecimal((f * 7907) % 20000) + u".png");
+  }
+  if (!SaveDocument(document, XmlForm::ProjectForm)) std::abort();
+  path = Root() / "Large.xml";
+  return path;
+}
+
+void BM_PugixmlBareParse(benchmark::State& state) {
+  const fs::path& file = LargeProject();
+  for (auto _ : state) {
+    pugi::xml_document dom;
+    benchmark::DoNotOptimize(dom.load_file(file.c_str()));
+  }
+}
+BENCHMARK(BM_PugixmlBareParse)->Unit(benchmark::kMillisecond);
+
+void BM_LoadProject(benchmark::State& state) {
+  const WString file = text::FromPath(LargeProject());
+  for (auto _ : state) {
+    auto document = LoadDocumentFresh(file);
+    if (!document || document->fileTree.NodeCount() < 100000) state.SkipWithError("load failed");
+    benchmark::DoNotOptimize(document);
+    // Only the load is measured; the previous project is gone by then.
+    state.PauseTiming();
+    document.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_LoadProject)->Unit(benchmark::kMillisecond);
+
+void BM_SaveProject(benchmark::State& state) {
+  auto document = LoadDocumentFresh(text::FromPath(LargeProject()));
+  document->projectFileName = u"Saved.xml";
+  for (auto _ : state) {
+    if (!SaveDocument(*document, XmlForm::ProjectForm)) state.SkipWithError("save failed");
+  }
+}
+BENCHMARK(BM_SaveProject)->Unit(benchmark::kMillisecond);
+
+// The parts of a save: building the text, and encoding it for the file.
+void BM_WriteProjectText(benchmark::State& state) {
+  auto document = LoadDocumentFresh(text::FromPath(LargeProject()));
+  for (auto _ : state) {
+    WString out;
+    WriteDocumentText(*document, out, XmlForm::ProjectForm);
+    benchmark::DoNotOptimize(EncodeDocumentText(out));
+  }
+}
+BENCHMARK(BM_WriteProjectText)->Unit(benchmark::kMillisecond);
+
+// A small executable with a version resource, copied as the product's
+// executables; the wine installation supplies one.
+std::string ExecutableBytes() {
+  for (const char* candidate : {"/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/lz32.dll",
+                                "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/version.dll"}) {
+    std::ifstream in(candidate, std::ios::binary);
+    if (in) return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  return {};
+}
+
+void WriteZip(const fs::path& path, int entries) {
+  zipFile zip = zipOpen(path.c_str(), APPEND_STATUS_CREATE);
+  for (int e = 0; e < entries; ++e) {
+    const std::string name = "docs/entry" + std::to_string(e) + ".txt";
+    const std::string body(200 + e, 'z');
+    zip_fileinfo info{};
+    info.dosDate = 0x5A2C4B20;
+    zipOpenNewFileInZip(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 6);
+    zipWriteInFileInZip(zip, body.data(), static_cast<unsigned>(body.size()));
+    zipCloseFileInZip(zip);
+  }
+  zipClose(zip, nullptr);
+}
+
+struct StagedProduct {
+  fs::path base;
+  std::vector<fs::path> files;
+  std::vector<fs::path> executables;
+  std::unique_ptr<ProjectDocument> document;
+};
+
+// 20,000 files in 40 folders: every fourth an executable measured by version,
+// the rest by time stamp; each folder holds one archive of 25 entries.
+StagedProduct& Product() {
+  static StagedProduct product;
+  if (product.document) return product;
+  product.base = Root() / "stage";
+  const std::string exe = ExecutableBytes();
+  product.document = std::make_unique<ProjectDocument>();
+  ProjectDocument& document = *product.document;
+  document.settings.SetSetting(SettingKey::UpdateFilesDir, text::FromPath(product.base));
+  FileRecord record;
+  for (int d = 0; d < 40; ++d) {
+    const std::string folderName = "part" + std::to_string(d);
+    const fs::path folder = product.base / folderName;
+    fs::create_directories(folder);
+    TreeNode* node = document.fileTree.AddDirectoryPath(u"<ApplicationDir>\\" + text::FromUtf8(folderName), nullptr);
+    record.Src = u"\\" + text::FromUtf8(folderName) + u"\\";
+    for (int f = 0; f < 500; ++f) {
+      const bool isExe = f % 4 == 0 && !exe.empty();
+      const std::string name = "f" + std::to_string(f) + (isExe ? ".dll" : ".dat");
+      const fs::path path = folder / name;
+      std::ofstream(path, std::ios::binary) << (isExe ? exe : std::string(100 + f, 'd'));
+      product.files.push_back(path);
+      if (isExe) product.executables.push_back(path);
+      record.Name.clear();
+      record.Type = isExe ? UpdateCondition::VersionBased : UpdateCondition::TimeStampBased;
+      record.Unzip = 0;
+      document.fileTree.InsertItem(node, &record, text::FromUtf8(name));
+    }
+    const fs::path zip = folder / "docs.zip";
+    WriteZip(zip, 25);
+    product.files.push_back(zip);
+    record.Name.clear();
+    record.Type = UpdateCondition::TimeStampBased;
+    record.Unzip = 1;
+    TreeNode* archive = document.fileTree.InsertItem(node, &record, u"docs.zip");
+    FileRecord entry = record;
+    entry.Src = u"zip";
+    for (int e = 0; e < 25; ++e) {
+      const WString entryName = u"docs\\entry" + text::FormatDecimal(e) + u".txt";
+      entry.Name = u"docs.zip<" + entryName + u">";
+      document.fileTree.InsertItem(archive, &entry, entryName);
+    }
+  }
+  return product;
+}
+
+void BM_StatAndReadHeadersWalk(benchmark::State& state) {
+  StagedProduct& product = Product();
+  std::vector<char> header(4096);
+  for (auto _ : state) {
+    uint64_t total = 0;
+    for (const fs::path& file : product.files) {
+      struct stat st {};
+      if (::stat(file.c_str(), &st) == 0) total += static_cast<uint64_t>(st.st_size);
+    }
+    for (const fs::path& file : product.executables) {
+      FILE* f = std::fopen(file.c_str(), "rb");
+      if (!f) continue;
+      total += std::fread(header.data(), 1, header.size(), f);
+      std::fclose(f);
+    }
+    benchmark::DoNotOptimize(total);
+  }
+}
+BENCHMARK(BM_StatAndReadHeadersWalk)->Unit(benchmark::kMillisecond);
+
+void BM_ServerFormOfTheFileTree(benchmark::State& state) {
+  StagedProduct& product = Product();
+  for (auto _ : state) {
+    WString out;
+    if (!product.document->fileTree.WriteXml(out, XmlForm::ServerForm)) state.SkipWithError("write failed");
+    benchmark::DoNotOptimize(out);
+  }
+}
+BENCHMARK(BM_ServerFormOfTheFileTree)->Unit(benchmark::kMillisecond);
+
+// Keeps every run's time so the ratios can be printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs)
+      if (run.error_occurred == false) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+    ConsoleReporter::ReportRuns(runs);
+  }
+  std::map<std::string, double> times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  auto ratio = [&](const char* what, const char* a, const char* b, double target) {
+    if (!reporter.times.count(a) || !reporter.times.count(b)) return;
+    const double r = reporter.times[a] / reporter.times[b];
+    std::printf("%-58s %5.2f  (target at most %.1f)\n", what, r, target);
+  };
+  std::printf("\nRatios\n");
+  ratio("load 100,000 file nodes / pugixml bare parse", "BM_LoadProject", "BM_PugixmlBareParse", 2.0);
+  ratio("save 100,000 file nodes / pugixml bare parse", "BM_SaveProject", "BM_PugixmlBareParse", 1.0);
+  ratio("server form of 20,000 files / stat and header walk", "BM_ServerFormOfTheFileTree",
+        "BM_StatAndReadHeadersWalk", 1.5);
+  std::error_code ec;
+  fs::remove_all(Root(), ec);
+  benchmark::Shutdown();
+  return 0;
+}
