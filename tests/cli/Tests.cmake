@@ -1,1 +1,2 @@
-# Tests of this module are added with tidewell_add_tests().
+tidewell_add_tests(cli-tests cli/CliTests.cpp cli/CliRunner.cpp)
+add_dependencies(cli-tests tidewell-cli)
