@@ -1,0 +1,231 @@
+#include "ClientWindow.h"
+
+#include <windows.h>
+
+#include "ClientLook.h"
+#include "WideText.h"
+
+namespace tidewatch {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"TidewatchClientWindow";
+constexpr int kBodyId = 100;
+constexpr int kHeadingId = 101;
+
+// Sizes at 96 dots per inch. The default pictures are drawn for these slots:
+// the top picture 500 x 60, the main picture 164 x 314.
+constexpr int kTopHeight = 60;
+constexpr int kMainWidth = 164;
+constexpr int kBarHeight = 44;
+constexpr int kMargin = 16;
+
+struct Layout {
+  int width = 0;
+  int height = 0;
+  RECT top{};
+  RECT main{};    // empty unless preview
+  RECT body{};    // the white area below the top picture
+  POINT icon{};   // status window only
+  RECT heading{};
+  RECT text{};
+  RECT close{};
+};
+
+Layout MakeLayout(bool preview, double scale) {
+  auto px = [scale](int v) { return static_cast<int>(v * scale + 0.5); };
+  Layout l;
+  l.width = px(preview ? 500 : 420);
+  const int top = px(kTopHeight);
+  const int bodyHeight = px(preview ? 314 : 110);
+  const int margin = px(kMargin);
+  l.height = top + bodyHeight + px(kBarHeight);
+  l.top = {0, 0, l.width, top};
+  l.body = {0, top, l.width, top + bodyHeight};
+  const int left = preview ? px(kMainWidth) + margin : margin + px(32) + px(12);
+  if (preview) l.main = {0, top, px(kMainWidth), top + bodyHeight};
+  l.icon = {margin, top + margin};
+  l.heading = {left, top + px(14), l.width - margin, top + px(38)};
+  l.text = {left, top + px(44), l.width - margin, top + bodyHeight - px(12)};
+  const int buttonWidth = px(88), buttonHeight = px(26);
+  const int buttonTop = top + bodyHeight + (px(kBarHeight) - buttonHeight) / 2;
+  l.close = {l.width - margin - buttonWidth, buttonTop, l.width - margin, buttonTop + buttonHeight};
+  return l;
+}
+
+struct WindowState {
+  const ClientWindowContent* content = nullptr;
+  ClientLook look;
+  Layout layout;
+  HFONT font = nullptr;
+  HFONT boldFont = nullptr;
+  HBRUSH white = nullptr;
+};
+
+void PaintPlaceholder(HDC dc, const RECT& slot, COLORREF from, COLORREF to) {
+  // A quiet vertical gradient where a picture is missing or damaged.
+  const int h = slot.bottom - slot.top;
+  for (int y = 0; y < h; ++y) {
+    const int r = GetRValue(from) + (GetRValue(to) - GetRValue(from)) * y / (h > 1 ? h - 1 : 1);
+    const int g = GetGValue(from) + (GetGValue(to) - GetGValue(from)) * y / (h > 1 ? h - 1 : 1);
+    const int b = GetBValue(from) + (GetBValue(to) - GetBValue(from)) * y / (h > 1 ? h - 1 : 1);
+    HBRUSH brush = CreateSolidBrush(RGB(r, g, b));
+    const RECT line{slot.left, slot.top + y, slot.right, slot.top + y + 1};
+    FillRect(dc, &line, brush);
+    DeleteObject(brush);
+  }
+}
+
+void Paint(HWND window, const WindowState& state) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  const Layout& l = state.layout;
+  FillRect(dc, &l.body, state.white);
+  if (!state.look.Top().DrawCovering(dc, l.top)) PaintPlaceholder(dc, l.top, RGB(40, 97, 168), RGB(158, 204, 240));
+  if (state.content->preview && !state.look.Main().DrawCovering(dc, l.main))
+    PaintPlaceholder(dc, l.main, RGB(158, 204, 240), RGB(5, 41, 84));
+  if (!state.content->preview && state.look.LargeIcon())
+    DrawIconEx(dc, l.icon.x, l.icon.y, state.look.LargeIcon(), 0, 0, 0, nullptr, DI_NORMAL);
+  RECT bar{0, l.body.bottom, l.width, l.height};
+  FillRect(dc, &bar, GetSysColorBrush(COLOR_BTNFACE));
+  DrawEdge(dc, &bar, EDGE_ETCHED, BF_TOP);
+  EndPaint(window, &ps);
+}
+
+HWND AddControl(HWND parent, const wchar_t* cls, const std::u16string& text, DWORD style, const RECT& r, int id,
+                HFONT font) {
+  HWND control = CreateWindowExW(0, cls, ToWide(text).c_str(), WS_CHILD | WS_VISIBLE | style, r.left, r.top,
+                                 r.right - r.left, r.bottom - r.top, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                                 nullptr);
+  if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  return control;
+}
+
+void CreateControls(HWND window, const WindowState& state) {
+  const Layout& l = state.layout;
+  const ClientWindowContent& c = *state.content;
+  AddControl(window, L"STATIC", c.heading, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, l.heading, kHeadingId,
+             state.boldFont);
+  if (c.preview) {
+    HWND box = AddControl(window, L"EDIT", {},
+                          ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, l.text, kBodyId,
+                          state.font);
+    if (box) {
+      SendMessageW(box, EM_SETLIMITTEXT, 0, 0);
+      SetWindowTextW(box, ToWide(c.body).c_str());
+    }
+  } else {
+    AddControl(window, L"STATIC", c.body, SS_LEFT | SS_NOPREFIX, l.text, kBodyId, state.font);
+  }
+  HWND close = AddControl(window, L"BUTTON", u"Close", BS_DEFPUSHBUTTON | WS_TABSTOP, l.close, IDCANCEL,
+                          state.font);
+  if (close) SetFocus(close);
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* state = reinterpret_cast<WindowState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  switch (message) {
+    case WM_NCCREATE: {
+      const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+      break;
+    }
+    case WM_CREATE:
+      CreateControls(window, *state);
+      return 0;
+    case WM_PAINT:
+      Paint(window, *state);
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
+      return reinterpret_cast<LRESULT>(state->white);
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) DestroyWindow(window);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+double ScreenScale() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi / 96.0 : 1.0;
+}
+
+void MakeFonts(WindowState& state) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    state.font = CreateFontIndirectW(&metrics.lfMessageFont);
+    LOGFONTW bold = metrics.lfMessageFont;
+    bold.lfWeight = FW_BOLD;
+    bold.lfHeight = bold.lfHeight * 6 / 5;
+    state.boldFont = CreateFontIndirectW(&bold);
+  }
+  if (!state.font) state.font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  if (!state.boldFont) state.boldFont = state.font;
+}
+
+void FreeFonts(WindowState& state) {
+  const HGDIOBJ stock = GetStockObject(DEFAULT_GUI_FONT);
+  if (state.boldFont && state.boldFont != state.font && state.boldFont != stock) DeleteObject(state.boldFont);
+  if (state.font && state.font != stock) DeleteObject(state.font);
+}
+
+}  // namespace
+
+int RunClientWindow(const ClientWindowContent& content) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WindowState state;
+  state.content = &content;
+  state.layout = MakeLayout(content.preview, ScreenScale());
+  state.white = CreateSolidBrush(RGB(255, 255, 255));
+  MakeFonts(state);
+
+  WNDCLASSEXW cls{};
+  cls.cbSize = sizeof cls;
+  cls.lpfnWndProc = WindowProc;
+  cls.hInstance = instance;
+  cls.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  cls.hbrBackground = nullptr;
+  cls.lpszClassName = kWindowClass;
+  cls.hIcon = state.look.LargeIcon();
+  cls.hIconSm = state.look.SmallIcon();
+  RegisterClassExW(&cls);
+
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  RECT frame{0, 0, state.layout.width, state.layout.height};
+  AdjustWindowRectEx(&frame, style, FALSE, 0);
+  RECT work{0, 0, 800, 600};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int w = frame.right - frame.left, h = frame.bottom - frame.top;
+  const int x = work.left + ((work.right - work.left) - w) / 2;
+  const int y = work.top + ((work.bottom - work.top) - h) / 2;
+
+  HWND window = CreateWindowExW(0, kWindowClass, ToWide(content.title).c_str(), style, x, y, w, h, nullptr,
+                                nullptr, instance, &state);
+  int result = 1;
+  if (window) {
+    ShowWindow(window, SW_SHOWNORMAL);
+    UpdateWindow(window);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      if (IsDialogMessageW(window, &msg)) continue;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    result = 0;
+  }
+  FreeFonts(state);
+  DeleteObject(state.white);
+  return result;
+}
+
+}  // namespace tidewatch

@@ -1,0 +1,35 @@
+// Tidewatch.exe, the update client stub. The configuration tool copies it and
+// writes the client's settings, pictures and icons into the copy's resources.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "ClientCommandLine.h"
+#include "ClientEnvironment.h"
+#include "ClientPages.h"
+#include "ClientResources.h"
+#include "Console.h"
+#include "DumpReport.h"
+#include "WideText.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  using namespace tidewatch;
+  const ClientCommand command = ParseClientCommandLine(FromWide(GetCommandLineW()));
+  switch (command.action) {
+    case ClientAction::Dump:
+      return WriteStandardOutput(FormatResourceReport(ReadOwnResources())) ? 0 : 1;
+    case ClientAction::DumpWelcome: {
+      const std::u16string login = LoginName();
+      const std::u16string platform = PlatformDescription();
+      const PreviewText text = PrepareWelcome(ReadUpdateFile(command.argument), command.argument, login, platform);
+      return WriteStandardOutput(FormatWelcomeReport(login, platform, text)) ? 0 : 1;
+    }
+    case ClientAction::TestMode:
+    case ClientAction::ShowStatus:
+      break;
+  }
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  return command.action == ClientAction::TestMode ? ShowPreviewPage(command.argument) : ShowStatusPage();
+}
