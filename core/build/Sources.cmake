@@ -16,3 +16,7 @@ target_sources(tidewell-core PRIVATE
   build/VersionConfigurationPane.cpp
   build/VersionValue.cpp
 )
+target_sources(tidewell-core PRIVATE
+  build/ClientPage.cpp
+  build/ClientBehaviours.cpp
+)

@@ -9,3 +9,4 @@ target_sources(tidewell-core PRIVATE
   content/RegistryReadRules.cpp
   content/VariablesDialogRules.cpp
 )
+target_sources(tidewell-core PRIVATE content/ContentEditing.cpp)

@@ -2,3 +2,8 @@ target_sources(tidewell-core PRIVATE
   files/ItemTree.cpp
   files/FileTree.cpp
 )
+target_sources(tidewell-core PRIVATE
+  files/TreePath.cpp
+  files/FileSelection.cpp
+  files/DirectoryComparison.cpp
+)

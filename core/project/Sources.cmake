@@ -5,3 +5,13 @@ target_sources(tidewell-core PRIVATE
   project/DocumentWriter.cpp
   project/DocumentReader.cpp
 )
+target_sources(tidewell-core PRIVATE
+  project/Preferences.cpp
+  project/RecentList.cpp
+  project/AutoShowLoad.cpp
+  project/TitleRule.cpp
+  project/ProjectDialogRules.cpp
+  project/ProjectMessages.cpp
+  project/UpdateServiceCopy.cpp
+  project/Lifecycle.cpp
+)

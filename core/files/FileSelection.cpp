@@ -1,0 +1,142 @@
+#include "files/FileSelection.h"
+
+#include "files/FileRecord.h"
+#include "files/FileTree.h"
+#include "project/ProjectSettings.h"
+#include "text/Text.h"
+
+namespace tidewell {
+
+namespace {
+
+const WString kHelpCaption = u"File selection help";
+const WString kHelpText =
+    u"Select the files relevant to your updates. These files can be targeted at any client "
+    u"directory of your choice.\r\n\r\nNote that the client destination can include several "
+    u"sub-directories, such as <ProgramFilesDir>\\subdir1\\subdir2, and these will be created on "
+    u"if needed.";
+
+WString NoBaseQuestion(const WString& directory) {
+  return u"The base directory for your HTTP updates is not set.\r\nThe following appears to be "
+         u"your base update directory:\r\n" +
+         directory + u"\r\n\r\nWould you like to make this your base update directory?";
+}
+
+WString MismatchQuestion(const WString& base, const WString& directory) {
+  return u"The base directory for your HTTP updates is set to:\r\n" + base +
+         u"\r\nThis does not appear to match the currently used directory:\r\n" + directory +
+         u"\r\n\r\nWould you like to change the base directory for updates to:\r\n" + directory;
+}
+
+// Whether `directory` lies in `base`; `remainder` receives what follows it.
+bool LiesInside(std::u16string_view base, std::u16string_view directory,
+                std::u16string_view& remainder) {
+  if (directory.size() < base.size()) return false;
+  if (!text::HostPathsEqual(directory.substr(0, base.size()), base)) return false;
+  remainder = directory.substr(base.size());
+  return base.empty() || base.back() == text::kHostSeparator || remainder.empty() ||
+         remainder.front() == text::kHostSeparator;
+}
+
+// The client form of a directory below the base: "\" for the base itself,
+// otherwise "\" + the path with backslashes + "\".
+WString RelativeClientForm(std::u16string_view remainder) {
+  WString inner(remainder);
+  for (char16_t& c : inner)
+    if (c == text::kHostSeparator) c = text::kClientSeparator;
+  size_t first = inner.find_first_not_of(text::kClientSeparator);
+  if (first == WString::npos) return u"\\";
+  const size_t last = inner.find_last_not_of(text::kClientSeparator);
+  WString form = u"\\";
+  form.append(inner, first, last - first + 1);
+  form += u'\\';
+  return text::ReduceDoubleBackslashes(form);
+}
+
+}  // namespace
+
+void ShowFileSelectionHelp(Prompt& prompt) {
+  prompt.ShowMessage(kHelpCaption, kHelpText, MessageIcon::Question);
+}
+
+bool CheckBaseDirectory(ProjectSettings& settings, FileTree& tree, WString& directory,
+                        bool fromBrowse, Prompt& prompt) {
+  const WString base = settings.RawValue(SettingKey::UpdateFilesDir);
+  if (base.empty()) {
+    if (!fromBrowse &&
+        prompt.Ask(kNoUpdateDirectoryCaption, NoBaseQuestion(directory), Buttons::YesNo,
+                   MessageIcon::Question) != Answer::Yes)
+      return false;
+    settings.SetSetting(SettingKey::UpdateFilesDir, directory);
+    directory = u"\\";
+    return !fromBrowse;
+  }
+  std::u16string_view remainder;
+  if (LiesInside(base, directory, remainder)) {
+    directory = RelativeClientForm(remainder);
+    return true;
+  }
+  if (prompt.Ask(kIncorrectUpdateDirectoryCaption, MismatchQuestion(base, directory),
+                 Buttons::YesNo, MessageIcon::Question) != Answer::Yes)
+    return false;
+  settings.SetSetting(SettingKey::UpdateFilesDir, directory);
+  tree.Clear();
+  directory = u"\\";
+  return true;
+}
+
+WString BuildDestination(std::u16string_view root, std::u16string_view subDirectories) {
+  WString destination(root);
+  destination += u'\\';
+  destination += subDirectories;
+  for (char16_t& c : destination)
+    if (c == u'/') c = u'\\';
+  destination = text::ReduceDoubleBackslashes(text::ReduceDoubleBackslashes(destination));
+  const size_t first = destination.find_first_not_of(u'\\');
+  if (first == WString::npos) return {};
+  const size_t last = destination.find_last_not_of(u'\\');
+  return destination.substr(first, last - first + 1);
+}
+
+std::vector<FileSelection> GroupFilesByDirectory(const std::vector<WString>& paths) {
+  std::vector<FileSelection> groups;
+  for (const WString& path : paths) {
+    const size_t cut = path.find_last_of(text::kHostSeparator);
+    const WString directory = cut == WString::npos ? WString() : path.substr(0, cut + 1);
+    const WString name = cut == WString::npos ? path : path.substr(cut + 1);
+    FileSelection* group = nullptr;
+    for (FileSelection& existing : groups)
+      if (existing.directory == directory) group = &existing;
+    if (!group) group = &groups.emplace_back(FileSelection{directory, {}});
+    group->fileNames.push_back(name);
+  }
+  return groups;
+}
+
+AddFilesResult AddFiles(ProjectSettings& settings, FileTree& tree, const FileSelection& selection,
+                        std::u16string_view destination, Prompt& prompt) {
+  AddFilesResult result;
+  WString src = selection.directory;
+  if (!CheckBaseDirectory(settings, tree, src, false, prompt)) return result;
+  result.accepted = true;
+  src = text::ReduceDoubleBackslashes(src);
+  TreeNode* target = tree.AddDirectoryPath(destination, nullptr);
+  FileRecord record;
+  record.Src = src;
+  for (const WString& name : selection.fileNames) {
+    record.Name.clear();
+    if (tree.InsertItem(target, &record, name))
+      ++result.added;
+    else
+      ++result.skipped;
+  }
+  return result;
+}
+
+void ChooseBaseDirectory(ProjectSettings& settings, FileTree& tree, const WString& folder,
+                         Prompt& prompt) {
+  WString directory = folder;
+  CheckBaseDirectory(settings, tree, directory, true, prompt);
+}
+
+}  // namespace tidewell

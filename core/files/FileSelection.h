@@ -1,0 +1,87 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+#include <vector>
+
+#include "platform/Prompt.h"
+#include "text/WString.h"
+
+namespace tidewell {
+
+class FileTree;
+class ProjectSettings;
+struct TreeNode;
+
+// The client-side roots a file can be delivered to, in the order offered.
+inline constexpr std::array<std::u16string_view, 4> kDestinationRoots = {
+    u"<ProgramFilesDir>", u"<WinDir>", u"<SystemDir>", u"<ApplicationDir>"};
+inline constexpr size_t kDefaultDestinationRootIndex = 3;
+// Where the automatic comparison puts what it finds.
+inline constexpr std::u16string_view kComparisonDestinationRoot = u"<ApplicationDir>";
+
+// Texts of the file-selection dialog.
+inline const WString kFileSelectionTitle = u"Select files for the update...";
+inline const WString kFileSelectionConfirm = u"Add Selection";
+inline const WString kClientDestinationLabel = u"Select client destination:";
+inline constexpr size_t kSubDirectoryFieldLimit = 260;
+struct FileFilter {
+  std::u16string_view label;
+  std::u16string_view pattern;
+};
+inline constexpr std::array<FileFilter, 3> kFileSelectionFilters = {{
+    {u"All Files (*.*)", u"*.*"},
+    {u"Executable Files (*.exe)", u"*.exe"},
+    {u"DLL Files (*.dll)", u"*.dll"},
+}};
+
+// The dialog's help button.
+void ShowFileSelectionHelp(Prompt& prompt);
+
+// The base-directory rule. `directory` is an absolute host directory, with or
+// without a trailing separator. With no base update directory set, the first
+// directory becomes it (after a question, unless the call comes from the
+// folder chooser, which only sets it and answers false). A directory inside
+// the base becomes its relative client form ("\" or "\bin\"). One outside it
+// asks whether to move the base there, which empties the file tree. Paths are
+// compared by the host's rule (case-insensitive on Windows and macOS only).
+// True with `directory` in relative form; false when refused, nothing changed.
+bool CheckBaseDirectory(ProjectSettings& settings, FileTree& tree, WString& directory,
+                        bool fromBrowse, Prompt& prompt);
+
+// The destination from the dialog's root (empty when none is selected) and
+// sub-directory field: root, "\", the field; "/" turned into "\"; doubled
+// backslashes reduced twice over; leading and trailing backslashes removed.
+WString BuildDestination(std::u16string_view root, std::u16string_view subDirectories);
+
+// Files chosen together: their directory (a host path) and their names.
+struct FileSelection {
+  WString directory;
+  std::vector<WString> fileNames;
+};
+// Host file paths grouped by their directory (the part up to and including
+// the last separator), in the order the directories first appear.
+std::vector<FileSelection> GroupFilesByDirectory(const std::vector<WString>& paths);
+
+struct AddFilesResult {
+  bool accepted = false;  // the base-directory rule took the directory
+  size_t added = 0;
+  size_t skipped = 0;  // names already present at the destination
+};
+
+// Adds the files under the destination (created as needed), each with the
+// default record and the relative directory as Src. A name already present
+// there (without regard to case) is skipped silently.
+AddFilesResult AddFiles(ProjectSettings& settings, FileTree& tree, const FileSelection& selection,
+                        std::u16string_view destination, Prompt& prompt);
+
+// "...": a folder chosen with the folder chooser goes through the rule as
+// coming from it.
+void ChooseBaseDirectory(ProjectSettings& settings, FileTree& tree, const WString& folder,
+                         Prompt& prompt);
+
+// Captions and texts of the two base-directory questions.
+inline const WString kNoUpdateDirectoryCaption = u"No update directory set";
+inline const WString kIncorrectUpdateDirectoryCaption = u"Incorrect update directory set";
+
+}  // namespace tidewell

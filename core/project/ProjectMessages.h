@@ -1,0 +1,22 @@
+#pragma once
+
+#include "text/WString.h"
+
+namespace tidewell {
+
+// Texts the project flows show. Each is used by the flows and, for the
+// command line, by the commands that run the same steps.
+inline const WString kSaveProjectCaption = u"Save Project";
+inline const WString kSaveErrorMessage = u"Errors occured while trying to save current configuration.";
+inline const WString kLoadErrorMessage = u"Errors occured while trying to load configuration.";
+inline const WString kOpenRecentErrorMessage = u"Error trying to open the given project.";
+
+inline const WString kReadyStatus = u"Ready";
+inline const WString kSavingStatus = u"Please wait... saving files";
+inline const WString kLoadingStatus = u"Please wait... loading";
+
+// "Do you want to save changes to '" + name + "'?"
+WString SaveChangesQuestion(const WString& projectName);
+inline const WString kSaveChangesToThisProject = u"Do you want to save changes to this project?";
+
+}  // namespace tidewell
