@@ -11,6 +11,24 @@ namespace {
 
 constexpr std::u16string_view kCountValue = u"DocumentCount";
 
+bool StartsAbsolutePath(std::u16string_view text) {
+#ifdef _WIN32
+  if (text.size() >= 2 && text[0] == u'\\' && text[1] == u'\\') return true;
+  return text.size() >= 3 && text[1] == u':' && (text[2] == u'\\' || text[2] == u'/');
+#else
+  return !text.empty() && text.front() == u'/';
+#endif
+}
+
+// Where the name ends: at the first "|" that is followed by an absolute path,
+// so that a name holding "|" still leads to its project; an entry without one
+// is split at its first "|".
+size_t NameEnd(std::u16string_view entry) {
+  for (size_t bar = entry.find(u'|'); bar != std::u16string_view::npos; bar = entry.find(u'|', bar + 1))
+    if (StartsAbsolutePath(entry.substr(bar + 1))) return bar;
+  return entry.find(u'|');
+}
+
 bool SameProject(std::u16string_view a, std::u16string_view b) {
   return text::EqualsNoCase(RecentEntryName(a), RecentEntryName(b)) &&
          text::HostPathsEqual(RecentEntryPath(a), RecentEntryPath(b));
@@ -25,12 +43,10 @@ WString MakeRecentEntry(std::u16string_view projectName, std::u16string_view pro
   return entry;
 }
 
-WString RecentEntryName(std::u16string_view entry) {
-  return WString(entry.substr(0, entry.find(u'|')));
-}
+WString RecentEntryName(std::u16string_view entry) { return WString(entry.substr(0, NameEnd(entry))); }
 
 WString RecentEntryPath(std::u16string_view entry) {
-  const size_t bar = entry.find(u'|');
+  const size_t bar = NameEnd(entry);
   return WString(bar == std::u16string_view::npos ? entry : entry.substr(bar + 1));
 }
 

@@ -13,9 +13,11 @@ class Preferences;
 // One entry of the recent-projects list: the project name, "|", and the full
 // path of the project file.
 WString MakeRecentEntry(std::u16string_view projectName, std::u16string_view projectFilePath);
-// The part before the first "|"; the whole entry when it has none.
+// The entry is split at the first "|" that is followed by an absolute path
+// (at its first "|" when none is): a project name may itself hold "|".
+// The displayed name is the part before it; the whole entry when it has no "|".
 WString RecentEntryName(std::u16string_view entry);
-// The part after the first "|"; the whole entry when it has none.
+// The part after it; the whole entry when it has no "|".
 WString RecentEntryPath(std::u16string_view entry);
 
 // An item of the File menu's recent-projects part.

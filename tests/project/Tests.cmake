@@ -1,1 +1,2 @@
 tidewell_add_tests(project-tests project/ProjectSettingsTests.cpp project/DocumentTests.cpp)
+tidewell_add_tests(flows-project-tests project/RecentListTests.cpp project/ProjectDialogRulesTests.cpp project/LifecycleTests.cpp)
