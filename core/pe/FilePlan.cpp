@@ -70,8 +70,8 @@ bool FilePlan::PatchU32(uint64_t offset, uint32_t value) {
 
 bool FilePlan::WriteTo(FileWriter& writer) const {
   for (const Piece& p : pieces_) {
-    const bool ok = p.fromSource ? writer.CopyFromSource(p.sourceOffset, p.source)
-                                 : writer.Write(p.View());
+    const bool ok =
+        p.fromSource ? writer.CopyFromSource(p.sourceOffset, p.source) : writer.Write(p.View());
     if (!ok) return false;
   }
   return true;

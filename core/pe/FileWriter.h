@@ -15,8 +15,7 @@ class FileWriter {
  public:
   // Creates (truncates) `target`; `source` is the file unchanged runs come from.
   static std::optional<FileWriter> Create(const std::filesystem::path& target,
-                                          const std::filesystem::path& source,
-                                          std::string* error);
+                                          const std::filesystem::path& source, std::string* error);
   FileWriter(FileWriter&& other) noexcept;
   FileWriter& operator=(FileWriter&&) = delete;
   FileWriter(const FileWriter&) = delete;

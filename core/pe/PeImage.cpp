@@ -57,8 +57,7 @@ std::optional<PeImage> PeImage::Parse(std::span<const uint8_t> file, std::string
   if (!magic || (*magic != kMagicPe32 && *magic != kMagicPe32Plus))
     return Fail(error, "unsupported PE file: the optional header is neither PE32 nor PE32+");
   image.magic_ = *magic;
-  const uint32_t fixedSize =
-      image.Is64() ? kPe32PlusFixedOptionalSize : kPe32FixedOptionalSize;
+  const uint32_t fixedSize = image.Is64() ? kPe32PlusFixedOptionalSize : kPe32FixedOptionalSize;
   if (sizeOfOptionalHeader < fixedSize)
     return Fail(error, "malformed PE file: the optional header is too small");
 
@@ -73,8 +72,7 @@ std::optional<PeImage> PeImage::Parse(std::span<const uint8_t> file, std::string
 
   const uint32_t declaredDirectories = *r.readU32(opt + fixedSize - 4);
   const uint32_t roomForDirectories = (sizeOfOptionalHeader - fixedSize) / 8;
-  const uint32_t directories =
-      std::min({declaredDirectories, roomForDirectories, kMaxDirectories});
+  const uint32_t directories = std::min({declaredDirectories, roomForDirectories, kMaxDirectories});
   image.dataDirectoriesOffset_ = opt + fixedSize;
   for (uint32_t i = 0; i < directories; ++i) {
     const uint64_t at = image.dataDirectoriesOffset_ + 8ull * i;

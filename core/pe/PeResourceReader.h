@@ -16,7 +16,7 @@ namespace tidewell::pe {
 
 // One resource found by `PeResourceReader::Find`.
 struct FoundResource {
-  ResourceId name;     // as stored in the file
+  ResourceId name;  // as stored in the file
   uint16_t language = 0;
   std::string bytes;
 };

@@ -5,6 +5,7 @@
 #include "pe/FilePlan.h"
 #include "pe/FileWriter.h"
 #include "pe/PeChecksum.h"
+#include "pe/ResourceFormat.h"
 #include "pe/ResourceSectionBuilder.h"
 
 namespace tidewell::pe {
@@ -14,10 +15,6 @@ namespace {
 constexpr uint32_t kDebugEntrySize = 28;
 constexpr uint32_t kDebugPointerToRawData = 24;
 constexpr char kResourceSectionName[] = ".rsrc";
-
-uint64_t AlignUp(uint64_t value, uint64_t alignment) {
-  return (value + alignment - 1) / alignment * alignment;
-}
 
 bool Fail(std::string* error, const std::string& text) {
   if (error) *error = text;
@@ -145,8 +142,7 @@ bool MoveDebugPointers(const PeImage& image, const Splice& splice, FilePlan& pla
     const uint32_t pointer = *entries->readU32(at + kDebugPointerToRawData);
     const auto moved = splice.Move(pointer);
     if (!moved) return Fail(error, "the file would become too large");
-    if (*moved != pointer &&
-        !plan.PatchU32(*newOffset + at + kDebugPointerToRawData, *moved))
+    if (*moved != pointer && !plan.PatchU32(*newOffset + at + kDebugPointerToRawData, *moved))
       return Fail(error, "the debug directory straddles the resource section");
   }
   return true;
@@ -190,8 +186,9 @@ bool WriteImageWithResources(const PeImage& image, const EditTree& tree,
     // Grow or shrink by whole file-alignment units so the raw data after it
     // stays aligned.
     const int64_t grow = int64_t{sectionSize} - int64_t{s.sizeOfRawData};
-    splice.delta = grow > 0 ? static_cast<int64_t>(AlignUp(static_cast<uint64_t>(grow), fileAlignment))
-                            : -(-grow / fileAlignment * fileAlignment);
+    splice.delta = grow > 0
+                       ? static_cast<int64_t>(AlignUp(static_cast<uint64_t>(grow), fileAlignment))
+                       : -(-grow / fileAlignment * fileAlignment);
     splice.cutStart = s.pointerToRawData;
     splice.cutEnd = uint64_t{s.pointerToRawData} + s.sizeOfRawData;
     const uint32_t newRaw = static_cast<uint32_t>(int64_t{s.sizeOfRawData} + splice.delta);
@@ -245,7 +242,8 @@ bool WriteImageWithResources(const PeImage& image, const EditTree& tree,
   const uint64_t headersSize = std::min<uint64_t>(image.SizeOfHeaders(), splice.cutStart);
   const auto headerBytes = image.File().readBytes(0, headersSize);
   std::string headers(reinterpret_cast<const char*>(headerBytes->data()), headerBytes->size());
-  if (image.SectionTableOffset() + uint64_t{SectionHeader::kSize} * sections.size() > headers.size())
+  if (image.SectionTableOffset() + uint64_t{SectionHeader::kSize} * sections.size() >
+      headers.size())
     return Fail(error, "the section table does not lie within the headers");
   for (size_t i = 0; i < sections.size(); ++i) {
     SectionHeader& s = sections[i];

@@ -34,10 +34,10 @@ std::optional<FixedFileInfo> ParseFixedFileInfo(std::string_view versionResource
   if (!value || value->readU32(0) != kFixedFileInfoSignature) return std::nullopt;
 
   FixedFileInfo info;
-  uint32_t* fields[] = {&info.signature,        &info.strucVersion,     &info.fileVersionMS,
-                        &info.fileVersionLS,    &info.productVersionMS, &info.productVersionLS,
-                        &info.fileFlagsMask,    &info.fileFlags,        &info.fileOS,
-                        &info.fileType,         &info.fileSubtype,      &info.fileDateMS,
+  uint32_t* fields[] = {&info.signature,     &info.strucVersion,     &info.fileVersionMS,
+                        &info.fileVersionLS, &info.productVersionMS, &info.productVersionLS,
+                        &info.fileFlagsMask, &info.fileFlags,        &info.fileOS,
+                        &info.fileType,      &info.fileSubtype,      &info.fileDateMS,
                         &info.fileDateLS};
   for (uint32_t i = 0; i < 13; ++i) *fields[i] = *value->readU32(4ull * i);
   return info;

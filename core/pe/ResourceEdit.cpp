@@ -46,8 +46,8 @@ std::optional<EditTree> LoadEditTree(const PeImage& image, const ResourceTree& t
   return edit;
 }
 
-void ApplyChange(EditTree& tree, const ResourceId& type, const ResourceId& name,
-                 uint16_t language, std::optional<std::string_view> bytes) {
+void ApplyChange(EditTree& tree, const ResourceId& type, const ResourceId& name, uint16_t language,
+                 std::optional<std::string_view> bytes) {
   auto t = FindNode(tree.types, &EditType::type, type);
   if (t == tree.types.end()) {
     if (!bytes) return;

@@ -47,8 +47,8 @@ std::optional<EditTree> LoadEditTree(const PeImage& image, const ResourceTree& t
 // Adds or replaces (bytes given) or removes (nullopt) one resource; empty
 // names and types left by a removal disappear. Replacing keeps the data
 // entry's code page.
-void ApplyChange(EditTree& tree, const ResourceId& type, const ResourceId& name,
-                 uint16_t language, std::optional<std::string_view> bytes);
+void ApplyChange(EditTree& tree, const ResourceId& type, const ResourceId& name, uint16_t language,
+                 std::optional<std::string_view> bytes);
 
 // Puts every level in the order the loader's binary search expects: string
 // names first (upper-cased ordinal order), then integer ids ascending;

@@ -2,16 +2,12 @@
 
 #include <map>
 
+#include "pe/ResourceFormat.h"
 #include "text/Text.h"
 
 namespace tidewell::pe {
 
 namespace {
-
-constexpr uint32_t kHighBit = 0x80000000u;
-constexpr uint32_t kTableHeaderSize = 16;
-constexpr uint32_t kEntrySize = 8;
-constexpr uint32_t kDataEntrySize = 16;
 
 struct RawEntry {
   uint32_t nameField;
@@ -72,12 +68,12 @@ class Walker {
   }
 
   std::optional<Table> SubTable(uint32_t target, const ResourceId& owner, const char* level) {
-    if (!(target & kHighBit)) {
+    if (!(target & kResourceHighBit)) {
       Note("the " + std::string(level) + " entry " + Text(owner) +
            " points to data instead of a directory");
       return std::nullopt;
     }
-    return ReadTable(target & ~kHighBit, "the directory of " + Text(owner));
+    return ReadTable(target & ~kResourceHighBit, "the directory of " + Text(owner));
   }
 
   std::optional<Table> ReadTable(uint32_t offset, const std::string& what) {
@@ -87,7 +83,8 @@ class Walker {
       Note(what + " lies outside the resource section");
       return std::nullopt;
     }
-    const uint64_t end = offset + uint64_t{kTableHeaderSize} + uint64_t{kEntrySize} * (*named + *ids);
+    const uint64_t end = offset + uint64_t{kResourceTableHeaderSize} +
+                         uint64_t{kResourceEntrySize} * (*named + *ids);
     if (end > region_.Size()) {
       Note(what + " runs past the end of the resource section");
       return std::nullopt;
@@ -99,7 +96,7 @@ class Walker {
     Table table;
     table.header = {*region_.readU32(offset), *region_.readU32(offset + 4ull),
                     *region_.readU16(offset + 8ull), *region_.readU16(offset + 10ull)};
-    for (uint64_t at = offset + kTableHeaderSize; at < end; at += kEntrySize)
+    for (uint64_t at = offset + kResourceTableHeaderSize; at < end; at += kResourceEntrySize)
       table.entries.push_back({*region_.readU32(at), *region_.readU32(at + 4)});
     return table;
   }
@@ -113,14 +110,14 @@ class Walker {
   }
 
   std::optional<ResourceId> ReadName(uint32_t field, const char* what) {
-    if (!(field & kHighBit)) {
+    if (!(field & kResourceHighBit)) {
       if (field > 0xFFFF) {
         Note(std::string(what) + " has an id beyond 65535");
         return std::nullopt;
       }
       return ResourceId::Integer(static_cast<uint16_t>(field));
     }
-    const uint32_t offset = field & ~kHighBit;
+    const uint32_t offset = field & ~kResourceHighBit;
     const auto length = region_.readU16(offset);
     const auto chars = length ? region_.readBytes(offset + 2ull, 2ull * *length) : std::nullopt;
     if (!chars) {
@@ -134,11 +131,11 @@ class Walker {
   }
 
   std::optional<ResourceData> ReadData(uint32_t target, const ResourceId& owner) {
-    if (target & kHighBit) {
+    if (target & kResourceHighBit) {
       Note("resource " + Text(owner) + " has a directory where its data entry belongs");
       return std::nullopt;
     }
-    if (!region_.Contains(target, kDataEntrySize)) {
+    if (!region_.Contains(target, kResourceDataEntrySize)) {
       Note("the data entry of resource " + Text(owner) + " lies outside the resource section");
       return std::nullopt;
     }

@@ -1,22 +1,17 @@
 #include "pe/ResourceSectionBuilder.h"
 
 #include "pe/ByteReader.h"
+#include "pe/ResourceFormat.h"
 
 namespace tidewell::pe {
 
 namespace {
 
-constexpr uint32_t kHighBit = 0x80000000u;
-constexpr uint64_t kTableHeaderSize = 16;
-constexpr uint64_t kEntrySize = 8;
-constexpr uint64_t kDataEntrySize = 16;
 constexpr uint64_t kDataAlignment = 8;
 
-uint64_t AlignUp(uint64_t value, uint64_t alignment) {
-  return (value + alignment - 1) / alignment * alignment;
+uint64_t TableSize(size_t entries) {
+  return kResourceTableHeaderSize + uint64_t{kResourceEntrySize} * entries;
 }
-
-uint64_t TableSize(size_t entries) { return kTableHeaderSize + kEntrySize * entries; }
 
 uint64_t StringSize(const ResourceId& id) { return id.IsInteger() ? 0 : 2 + 2 * id.Name().size(); }
 
@@ -41,7 +36,7 @@ class Layout {
       for (const EditName& n : t.names)
         for (size_t i = 0; i < n.languages.size(); ++i) {
           dataEntries_.push_back(at);
-          at += kDataEntrySize;
+          at += kResourceDataEntrySize;
         }
     for (const EditType& t : tree_.types) {
       typeStrings_.push_back(at);
@@ -64,13 +59,13 @@ class Layout {
   void Write(uint8_t* out, uint32_t sectionRva) const {
     size_t type = 0, name = 0, data = 0;
     WriteTable(out, 0, tree_.header, tree_.types.size(), [&](size_t i) {
-      return MakeEntry(tree_.types[i].type, typeStrings_[i], nameTables_[i] | kHighBit);
+      return MakeEntry(tree_.types[i].type, typeStrings_[i], nameTables_[i] | kResourceHighBit);
     });
     for (const EditType& t : tree_.types) {
       const size_t firstName = name;
       WriteTable(out, nameTables_[type], t.header, t.names.size(), [&](size_t i) {
         return MakeEntry(t.names[i].name, nameStrings_[firstName + i],
-                         languageTables_[firstName + i] | kHighBit);
+                         languageTables_[firstName + i] | kResourceHighBit);
       });
       for (const EditName& n : t.names) {
         const size_t firstData = data;
@@ -119,8 +114,8 @@ class Layout {
     WriteU16(table + 14, static_cast<uint16_t>(count - named));
     for (size_t i = 0; i < count; ++i) {
       const Entry e = entryAt(i);
-      uint8_t* slot = table + kTableHeaderSize + kEntrySize * i;
-      WriteU32(slot, e.named ? e.id | kHighBit : e.id);
+      uint8_t* slot = table + kResourceTableHeaderSize + kResourceEntrySize * i;
+      WriteU32(slot, e.named ? e.id | kResourceHighBit : e.id);
       WriteU32(slot + 4, static_cast<uint32_t>(e.target));
     }
   }
@@ -157,7 +152,7 @@ std::optional<std::string> BuildResourceSection(const EditTree& tree, uint32_t s
   Layout layout(tree);
   const uint64_t size = layout.Plan();
   // Offsets in the directory are 31 bits; RVAs must stay below 4 GiB.
-  if (size >= kHighBit || sectionRva + size > 0xFFFFFFFFull) {
+  if (size >= kResourceHighBit || sectionRva + size > 0xFFFFFFFFull) {
     if (error) *error = "the resources are too large for one image";
     return std::nullopt;
   }

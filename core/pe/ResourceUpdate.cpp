@@ -41,12 +41,15 @@ std::optional<OpenedImage> OpenForEdit(const fs::path& path, std::string* error)
 }  // namespace
 
 std::optional<ResourceUpdate> ResourceUpdate::Begin(const fs::path& file, std::string* error) {
-  std::error_code ec;
   // Edit the file a link points to, not the link.
-  const fs::path target = fs::is_symlink(file, ec) ? fs::canonical(file, ec) : file;
-  if (ec) {
-    if (error) *error = "cannot resolve " + file.string() + ": " + ec.message();
-    return std::nullopt;
+  std::error_code ec;
+  fs::path target = file;
+  if (fs::is_symlink(fs::symlink_status(file, ec))) {
+    target = fs::canonical(file, ec);
+    if (ec) {
+      if (error) *error = "cannot resolve " + file.string() + ": " + ec.message();
+      return std::nullopt;
+    }
   }
   if (!OpenForEdit(target, error)) return std::nullopt;
   return ResourceUpdate(target);
@@ -59,8 +62,7 @@ bool ResourceUpdate::Update(const ResourceId& type, const ResourceId& name, uint
   return true;
 }
 
-bool ResourceUpdate::Update(uint16_t type, uint16_t id, uint16_t language,
-                            std::string_view bytes) {
+bool ResourceUpdate::Update(uint16_t type, uint16_t id, uint16_t language, std::string_view bytes) {
   return Update(ResourceId::Integer(type), ResourceId::Integer(id), language, bytes);
 }
 
@@ -88,8 +90,7 @@ bool ResourceUpdate::Commit(CommitResult* result, std::string* error) {
           ApplyChange(opened->tree, c.type, c.name, c.language,
                       c.bytes ? std::optional<std::string_view>(*c.bytes) : std::nullopt);
         SortForLoader(opened->tree);
-        if (!WriteImageWithResources(opened->image, opened->tree, file_, temporary, outcome,
-                                     error))
+        if (!WriteImageWithResources(opened->image, opened->tree, file_, temporary, outcome, error))
           return false;
         std::error_code ec;
         fs::permissions(temporary, fs::status(file_, ec).permissions(), ec);

@@ -40,8 +40,7 @@ class ResourceUpdate {
   // Checks that the file is a PE file whose resources can be rewritten
   // without losing any (a well-formed resource directory, data inside the
   // file). nullopt with a reason in `error` otherwise.
-  static std::optional<ResourceUpdate> Begin(const std::filesystem::path& file,
-                                             std::string* error);
+  static std::optional<ResourceUpdate> Begin(const std::filesystem::path& file, std::string* error);
 
   // Adds the resource, or replaces the one with the same type, name and
   // language. Resources of the same type and name under other languages

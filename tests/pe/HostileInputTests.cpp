@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "CraftedPe.h"
+#include "PeTestSupport.h"
+#include "pe/IconImage.h"
+#include "pe/PeResourceReader.h"
+#include "pe/PeVersion.h"
+#include "pe/ResourceUpdate.h"
+#include "support/TempDir.h"
+
+namespace tidewell::pe {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CraftedPe;
+using testing::Words;
+using tidewell::testing::ReadBytes;
+using tidewell::testing::TempDir;
+using tidewell::testing::WriteBytes;
+
+constexpr uint32_t kRsrcRva = 0x2000;
+constexpr uint32_t kDir = 0x80000000;
+
+// A resource directory made by hand, one type, one name, one language:
+// root at 0x00, type directory at 0x18, name directory at 0x30, data entry
+// at 0x48, data at 0x58, a string name at 0x60. Each case bends one field.
+struct HandMadeDirectory {
+  uint32_t rootCounts = 1u << 16;  // named entries | id entries << 16
+  uint32_t typeName = 6, typeTarget = kDir | 0x18;
+  uint32_t nameName = 1, nameTarget = kDir | 0x30;
+  uint32_t language = 0x409, languageTarget = 0x48;
+  uint32_t dataRva = kRsrcRva + 0x58, dataSize = 4;
+  uint32_t stringLength = 3;
+
+  std::string Bytes() const {
+    return Words({0, 0, 0, rootCounts, typeName, typeTarget}) +
+           Words({0, 0, 0, 1u << 16, nameName, nameTarget}) +
+           Words({0, 0, 0, 1u << 16, language, languageTarget}) + Words({dataRva, dataSize, 0, 0}) +
+           "DATA" + std::string(4, '\0') + Words({stringLength | ('A' << 16), 'B' | ('C' << 16)});
+  }
+};
+
+std::string ImageWithResources(const std::string& section) {
+  CraftedPe pe;
+  pe.pe32Plus = true;
+  pe.sections.push_back({".text", 0x1000, 0, std::string(16, '\xC3'), 0x60000020});
+  pe.sections.push_back({".rsrc", kRsrcRva, 0, section});
+  pe.directories[2] = {kRsrcRva, static_cast<uint32_t>(section.size())};
+  return pe.Build();
+}
+
+TEST(HostileResources, WellFormedHandMadeDirectoryReads) {
+  TempDir dir;
+  WriteBytes(dir / "good.exe", ImageWithResources(HandMadeDirectory{}.Bytes()));
+  const auto reader = PeResourceReader::Open(dir / "good.exe", nullptr);
+  ASSERT_TRUE(reader.has_value());
+  EXPECT_EQ(reader->Problem(), "");
+  EXPECT_EQ(reader->Read(ResourceId::Integer(6), ResourceId::Integer(1), 0x409),
+            std::optional<std::string>("DATA"));
+}
+
+TEST(HostileResources, FaultyDirectoriesAreReportedAndNeverFollowed) {
+  struct Case {
+    const char* what;
+    std::function<void(HandMadeDirectory&)> bend;
+    std::string problem;
+  };
+  const std::vector<Case> cases = {
+      {"root entry points at the root", [](auto& d) { d.typeTarget = kDir | 0; },
+       "the directory of #6 overlaps another directory or is reached twice"},
+      {"name directory points back at the root", [](auto& d) { d.nameTarget = kDir | 0; },
+       "the directory of #1 overlaps another directory or is reached twice"},
+      {"type directory overlaps the root", [](auto& d) { d.typeTarget = kDir | 4; },
+       "the directory of #6 overlaps another directory or is reached twice"},
+      {"subdirectory outside the section", [](auto& d) { d.typeTarget = kDir | 0x7FFFFFF0; },
+       "the directory of #6 lies outside the resource section"},
+      {"root claims 65535 entries", [](auto& d) { d.rootCounts = 0xFFFFu << 16; },
+       "the root directory runs past the end of the resource section"},
+      {"type name string outside", [](auto& d) { d.typeName = kDir | 0x00FFFFF0; },
+       "the string name of a resource type lies outside the resource section"},
+      {"name string runs past the end",
+       [](auto& d) {
+         d.nameName = kDir | 0x60;
+         d.stringLength = 0x7000;
+       },
+       "the string name of a resource name lies outside the resource section"},
+      {"type entry points at data", [](auto& d) { d.typeTarget = 0x48; },
+       "the type entry #6 points to data instead of a directory"},
+      {"language entry is a directory", [](auto& d) { d.languageTarget = kDir | 0x48; },
+       "resource #1 has a directory where its data entry belongs"},
+      {"data entry outside the section", [](auto& d) { d.languageTarget = 0x7FFFFF00; },
+       "the data entry of resource #1 lies outside the resource section"},
+      {"data outside the file", [](auto& d) { d.dataRva = 0x900000; },
+       "the data of resource #1 lies outside the file"},
+      {"data size runs past the section", [](auto& d) { d.dataSize = 0xFFFFFFFF; },
+       "the data of resource #1 lies outside the file"},
+      {"language with a string name", [](auto& d) { d.language = kDir | 0x60; },
+       "a language of resource #1 has a string name"},
+      {"type id beyond 16 bits", [](auto& d) { d.typeName = 0x12345; },
+       "a resource type has an id beyond 65535"},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HandMadeDirectory directory;
+    c.bend(directory);
+    const std::string file = ImageWithResources(directory.Bytes());
+    WriteBytes(dir / "bad.exe", file);
+    std::string error;
+    const auto reader = PeResourceReader::Open(dir / "bad.exe", &error);
+    ASSERT_TRUE(reader.has_value()) << error;
+    EXPECT_EQ(reader->Problem(), "malformed resource directory: " + c.problem);
+    for (const ResourceId& type : reader->Types())
+      for (const ResourceId& name : reader->Names(type))
+        for (uint16_t language : reader->Languages(type, name))
+          (void)reader->Read(type, name, language);
+    EXPECT_FALSE(ReadFixedFileInfo(dir / "bad.exe").has_value());
+    // The editor refuses: rewriting would lose what it cannot read.
+    error.clear();
+    EXPECT_FALSE(ResourceUpdate::Begin(dir / "bad.exe", &error).has_value());
+    EXPECT_EQ(error, "malformed resource directory: " + c.problem);
+    EXPECT_EQ(ReadBytes(dir / "bad.exe"), file);
+  }
+}
+
+TEST(HostileResources, ResourceDirectoryOutsideTheFileFailsToOpen) {
+  CraftedPe pe;
+  pe.sections.push_back({".text", 0x1000, 0, std::string(16, '\xC3'), 0x60000020});
+  pe.directories[2] = {0x8000, 0x100};
+  TempDir dir;
+  WriteBytes(dir / "bad.exe", pe.Build());
+  std::string error;
+  EXPECT_FALSE(PeResourceReader::Open(dir / "bad.exe", &error).has_value());
+  EXPECT_EQ(error, "malformed PE file: the resource directory lies outside the file");
+  EXPECT_FALSE(ResourceUpdate::Begin(dir / "bad.exe", &error).has_value());
+}
+
+TEST(HostileFiles, TruncatedFixtureFailsCleanlyAtEveryLength) {
+  if (!testing::HaveFixtures()) GTEST_SKIP() << "MinGW fixture not built";
+  const std::string whole = ReadBytes(testing::StrippedFixtureExe());
+  TempDir dir;
+  const fs::path cut = dir / "cut.exe";
+  std::vector<size_t> lengths;
+  for (size_t n = 0; n < 0x400 && n < whole.size(); n += 7) lengths.push_back(n);
+  for (size_t n = 0x400; n < whole.size(); n += 193) lengths.push_back(n);
+  lengths.push_back(whole.size() - 1);
+  for (size_t n : lengths) {
+    SCOPED_TRACE(n);
+    WriteBytes(cut, whole.substr(0, n));
+    std::string error;
+    EXPECT_FALSE(PeResourceReader::Open(cut, &error).has_value());
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(ReadFixedFileInfo(cut).has_value());
+    error.clear();
+    EXPECT_FALSE(ResourceUpdate::Begin(cut, &error).has_value());
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+// Random damage to the headers and the resource section of the fixture:
+// nothing may crash or hang, and every commit that succeeds must give a file
+// that reads back with the new resource.
+TEST(HostileFiles, MutatedFixturesNeverCrashTheReaderOrTheEditor) {
+  if (!testing::HaveFixtures()) GTEST_SKIP() << "MinGW fixture not built";
+  const std::string whole = ReadBytes(testing::StrippedFixtureExe());
+  const auto original = PeResourceReader::Open(testing::StrippedFixtureExe(), nullptr);
+  ASSERT_TRUE(original.has_value());
+  const DataDirectory rsrc = original->Image().Directory(kResourceDirectory);
+  const uint64_t rsrcOffset = *original->Image().RvaToOffset(rsrc.address, 0);
+  TempDir dir;
+  const fs::path file = dir / "mutated.exe";
+  std::mt19937 random(20240611);
+  int opened = 0, committed = 0;
+  for (int round = 0; round < 1500; ++round) {
+    std::string bytes = whole;
+    const int changes = 1 + static_cast<int>(random() % 6);
+    for (int i = 0; i < changes; ++i) {
+      const bool inHeaders = random() % 3 == 0;
+      const uint64_t at = inHeaders ? random() % 0x200 : rsrcOffset + random() % 0x200;
+      bytes[at] = static_cast<char>(random() % 3 == 0 ? 0xFF : random());
+    }
+    WriteBytes(file, bytes);
+    if (const auto reader = PeResourceReader::Open(file, nullptr)) {
+      ++opened;
+      for (const ResourceId& type : reader->Types())
+        for (const ResourceId& name : reader->Names(type))
+          if (const auto found = reader->Find(type, name.ToText()))
+            (void)ReadIconImageSize(found->bytes);
+    }
+    (void)ReadFixedFileInfo(file);
+    if (round % 10 != 0) continue;
+    auto update = ResourceUpdate::Begin(file, nullptr);
+    if (!update) continue;
+    update->Update(kTypeString, 1, 0x0C09, testing::StringTableBytes({u"", u"mutated"}));
+    std::string error;
+    if (!update->Commit(nullptr, &error)) continue;
+    ++committed;
+    const auto after = PeResourceReader::Open(file, &error);
+    ASSERT_TRUE(after.has_value()) << error;
+    EXPECT_EQ(after->Problem(), "");
+    EXPECT_EQ(after->Read(ResourceId::Integer(kTypeString), ResourceId::Integer(1), 0x0C09),
+              testing::StringTableBytes({u"", u"mutated"}));
+  }
+  EXPECT_GT(opened, 100);
+  EXPECT_GT(committed, 10);
+}
+
+}  // namespace
+}  // namespace tidewell::pe
