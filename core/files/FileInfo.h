@@ -4,30 +4,38 @@
 #include <optional>
 
 #include "files/FileRecord.h"
+#include "files/FileTime.h"
 #include "text/WString.h"
 
 namespace tidewell {
 
-// What one measurement of a file or zip entry yields. `value` is set only on
-// success and only for the time-stamp and version conditions.
+// What one measurement of a file or zip entry yields: `value` is the version
+// or time-stamp text (empty for the unconditional case), `size` the full
+// byte count (a zip entry's uncompressed size).
 struct FileMeasurement {
   WString value;
-  int32_t size = 0;
+  uint64_t size = 0;
 };
 
-// Measures a plain file, or a zip entry when the path ends in ">"
-// (archive<entry>). Time-stamp based: the last-write time formatted by
-// FormatFileTime; version based: "%d.%d" from the version resource.
-// False when the file, entry or version resource cannot be read.
+// Measures the file at a host path, or a zip entry when the path ends in ">":
+// the archive's path comes before the first "<", the entry's name between it
+// and the final ">" (a client-form name; backslashes and slashes both find
+// entries in sub-folders). The archive may lie in any folder.
+// - time-stamp based: the last-write time (UTC) formatted by FormatFileTime;
+//   for an entry, its DOS time stamp taken as local time and turned into UTC.
+// - version based: "%d.%d" of the major and minor file version of the
+//   version resource; zip entries have none and fail.
+// - unconditional: the file or entry exists and is readable.
+// nullopt when the file, archive, entry or version resource cannot be read,
+// or the time stamp has no form of the kind asked for.
+std::optional<FileMeasurement> MeasureFile(const WString& path, UpdateCondition condition,
+                                           bool display);
+
+// MeasureFile in the form the tree writer uses. `value` is written only on
+// success and only for the time-stamp and version conditions; `size` is the
+// low 32 bits of the byte count, written on every success.
 bool ReadFileInfo(const WString& path, WString& value, int32_t& size, UpdateCondition condition,
                   bool display);
-
-// 100-ns units since 1601-01-01 (UTC unless stated otherwise).
-using FileTime = uint64_t;
-
-// Display form "5 June 2004, 09:07"; server form: 120 s earlier, as a DOS
-// date and time, date * 65536 + time in upper-case hex.
-WString FormatFileTime(FileTime time, bool display);
 
 // The four texts of the file information panel for a disk path (empty path:
 // four empty texts).

@@ -1,0 +1,50 @@
+#include "files/FileStatus.h"
+
+#include <system_error>
+
+#include "text/Text.h"
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <sys/stat.h>
+#endif
+
+namespace tidewell {
+
+std::optional<FileStatus> ReadFileStatus(const WString& path) {
+  if (path.empty()) return std::nullopt;
+  const std::filesystem::path native = text::ToPath(path);
+#if defined(__unix__) || defined(__APPLE__)
+  // One stat call gives everything; std::filesystem would take one per field.
+  struct stat st {};
+  if (::stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+#if defined(__APPLE__)
+  const struct timespec& modified = st.st_mtimespec;
+  const struct timespec& changed = st.st_ctimespec;
+#else
+  const struct timespec& modified = st.st_mtim;
+  const struct timespec& changed = st.st_ctim;
+#endif
+  FileStatus status;
+  status.size = static_cast<uint64_t>(st.st_size);
+  status.lastWrite =
+      FileTimeFromUnix(static_cast<int64_t>(modified.tv_sec), static_cast<uint32_t>(modified.tv_nsec));
+  status.device = static_cast<uint64_t>(st.st_dev);
+  status.fileNumber = static_cast<uint64_t>(st.st_ino);
+  status.changeSeconds = static_cast<int64_t>(changed.tv_sec);
+  status.changeNanoseconds = static_cast<int64_t>(changed.tv_nsec);
+  return status;
+#else
+  std::error_code ec;
+  const std::filesystem::directory_entry entry(native, ec);
+  if (ec || !entry.is_regular_file(ec) || ec) return std::nullopt;
+  FileStatus status;
+  status.size = entry.file_size(ec);
+  if (ec) return std::nullopt;
+  const auto written = entry.last_write_time(ec);
+  if (ec) return std::nullopt;
+  status.lastWrite = FileTimeFromFilesystem(written);
+  return status;
+#endif
+}
+
+}  // namespace tidewell

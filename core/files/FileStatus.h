@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "files/FileTime.h"
+#include "text/WString.h"
+
+namespace tidewell {
+
+// What one look-up of a regular file on disk tells: its size, its last-write
+// time and what identifies this version of the file.
+struct FileStatus {
+  uint64_t size = 0;
+  // UTC; empty when the file system reports a time before 1601.
+  std::optional<FileTime> lastWrite;
+  // Device, file number and status-change time where the platform has them
+  // (zero elsewhere): with size and last-write time they tell a rewritten
+  // file from the one seen before.
+  uint64_t device = 0;
+  uint64_t fileNumber = 0;
+  int64_t changeSeconds = 0;
+  int64_t changeNanoseconds = 0;
+
+  bool SameVersionAs(const FileStatus& other) const {
+    return size == other.size && lastWrite == other.lastWrite && device == other.device &&
+           fileNumber == other.fileNumber && changeSeconds == other.changeSeconds &&
+           changeNanoseconds == other.changeNanoseconds;
+  }
+};
+
+// One look-up of the host path, following symbolic links. nullopt when
+// nothing is there or it is not a regular file (a folder, a device, a pipe).
+// No wildcard is interpreted.
+std::optional<FileStatus> ReadFileStatus(const WString& path);
+
+}  // namespace tidewell

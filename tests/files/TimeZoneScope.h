@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
+
+namespace tidewell::testing {
+
+// Sets the process's time zone (a POSIX TZ string, so no zone database is
+// needed) for the life of the object, then puts the previous one back.
+class TimeZoneScope {
+ public:
+  explicit TimeZoneScope(const char* zone) {
+    if (const char* previous = std::getenv("TZ")) previous_ = previous;
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+  ~TimeZoneScope() {
+    if (previous_)
+      setenv("TZ", previous_->c_str(), 1);
+    else
+      unsetenv("TZ");
+    tzset();
+  }
+  TimeZoneScope(const TimeZoneScope&) = delete;
+  TimeZoneScope& operator=(const TimeZoneScope&) = delete;
+
+ private:
+  std::optional<std::string> previous_;
+};
+
+}  // namespace tidewell::testing
