@@ -46,6 +46,7 @@ class Comparison {
       : settings_(settings), tree_(tree), prompt_(prompt), report_(report) {}
 
   bool Run(const WString& oldDir, const WString& newDir, long long count) {
+    newRoot_ = newDir;
     if (!Enter(text::ToPath(oldDir), text::ToPath(newDir), newDir, count)) return false;
     while (!stack_.empty()) {
       Frame& frame = stack_.back();
@@ -122,6 +123,14 @@ class Comparison {
   bool Take(Frame& frame, const fs::path& name) {
     const WString& base = settings_.RawValue(SettingKey::UpdateFilesDir);
     if (!frame.hasDestination || frame.baseAtCheck != base) {
+      // With no base yet, the new version's own folder is offered as the base,
+      // whichever of its folders holds the first file taken: a sub-folder
+      // would become the base and every file outside it would then ask to
+      // move the base, emptying the tree.
+      if (base.empty()) {
+        WString root = newRoot_;
+        if (!CheckBaseDirectory(settings_, tree_, root, false, prompt_)) return false;
+      }
       WString directory = frame.newText;
       if (!CheckBaseDirectory(settings_, tree_, directory, false, prompt_)) return false;
       frame.src = text::ReduceDoubleBackslashes(directory);
@@ -158,6 +167,7 @@ class Comparison {
   FileTree& tree_;
   Prompt& prompt_;
   ComparisonReport& report_;
+  WString newRoot_;
   std::vector<Frame> stack_;
 };
 

@@ -33,7 +33,8 @@ struct ComparisonReport {
 // Walks `newDir` and adds to the file tree every regular file that is missing
 // from `oldDir` or newer there (last-write time only), under
 // "<ApplicationDir>" followed by its directory relative to the base update
-// directory (the base-directory rule, which may ask). Nothing is ever removed.
+// directory (the base-directory rule, which may ask). With no base set, the
+// first file taken offers `newDir` itself as the base. Nothing is ever removed.
 //
 // Every directory entry raises the count, "." and ".." included: each
 // directory counts those two first, as listings on Windows begin with them,
