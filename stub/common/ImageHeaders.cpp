@@ -100,7 +100,7 @@ std::optional<ImageSize> ReadIconImageSize(ByteReader image) {
     const auto type = image.U32BigEndian(12);
     const auto width = image.U32BigEndian(16);
     const auto height = image.U32BigEndian(20);
-    if (!type || *type != 0x49484452u) return std::nullopt;  // "IHDR"
+    if (!type || *type != 0x49484452u || !width || !height) return std::nullopt;  // "IHDR"
     if (*width == 0 || *height == 0 || *width > INT32_MAX || *height > INT32_MAX) return std::nullopt;
     return ImageSize{static_cast<int32_t>(*width), static_cast<int32_t>(*height)};
   }
