@@ -5,3 +5,4 @@ tidewell_add_tests(content-tests
   content/VariableListTests.cpp
   content/RegistryReadRulesTests.cpp
 )
+tidewell_add_tests(flows-content-tests content/ContentEditingTests.cpp)
