@@ -45,7 +45,18 @@ bool ZipArchive::Open(const WString& path) {
   // or never end.
   std::error_code ec;
   if (path.empty() || !std::filesystem::is_regular_file(native, ec) || ec) return false;
+#ifdef _WIN32
+  // minizip's default file functions take a narrow path in the ANSI code page.
+  std::string narrow;
+  try {
+    narrow = native.string();
+  } catch (...) {
+    return false;  // a name the code page cannot hold
+  }
+  handle_ = unzOpen64(narrow.c_str());
+#else
   handle_ = unzOpen64(native.c_str());
+#endif
   return handle_ != nullptr;
 }
 
