@@ -56,3 +56,11 @@ if(TARGET tidewatch-stub)
     TIDEWELL_VERSION_MINOR=${PROJECT_VERSION_MINOR}u
     TIDEWELL_VERSION_PATCH=${PROJECT_VERSION_PATCH}u)
 endif()
+
+# The example project's staged product, when the build makes it.
+if(TARGET example-product AND TIDEWELL_MINGW_FOUND AND TIDEWELL_PYTHON3)
+  get_target_property(example_dir example-product TIDEWELL_EXAMPLE_PRODUCT_DIR)
+  tidewell_add_tests(example-product-tests ${CMAKE_CURRENT_LIST_DIR}/ExampleProductTests.cpp)
+  add_dependencies(example-product-tests example-product)
+  target_compile_definitions(example-product-tests PRIVATE TIDEWELL_EXAMPLE_PRODUCT_DIR="${example_dir}")
+endif()
