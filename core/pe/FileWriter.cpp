@@ -1,5 +1,6 @@
 #include "pe/FileWriter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -13,6 +14,10 @@
 namespace tidewell::pe {
 
 #ifndef _WIN32
+
+namespace {
+constexpr uint64_t kWritebackStep = 8ull << 20;
+}  // namespace
 
 std::optional<FileWriter> FileWriter::Create(const std::filesystem::path& target,
                                              const std::filesystem::path& source,
@@ -33,6 +38,8 @@ FileWriter::FileWriter(FileWriter&& other) noexcept
     : target_(std::exchange(other.target_, -1)),
       source_(std::exchange(other.source_, -1)),
       kernelCopy_(other.kernelCopy_),
+      written_(other.written_),
+      writtenBack_(other.writtenBack_),
       targetPath_(std::move(other.targetPath_)) {}
 
 FileWriter::~FileWriter() { Close(); }
@@ -43,12 +50,35 @@ void FileWriter::Close() {
   target_ = source_ = -1;
 }
 
+void FileWriter::StartWriteback() {
+#ifdef __linux__
+  if (written_ - writtenBack_ < kWritebackStep) return;
+  ::sync_file_range(target_, static_cast<off_t>(writtenBack_),
+                    static_cast<off_t>(written_ - writtenBack_), SYNC_FILE_RANGE_WRITE);
+  writtenBack_ = written_;
+#endif
+}
+
 bool FileWriter::Write(std::span<const uint8_t> bytes) {
   while (!bytes.empty()) {
-    const ssize_t n = ::write(target_, bytes.data(), bytes.size());
+    const size_t step = static_cast<size_t>(std::min<uint64_t>(bytes.size(), kWritebackStep));
+    const ssize_t n = ::write(target_, bytes.data(), step);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     bytes = bytes.subspan(static_cast<size_t>(n));
+    written_ += static_cast<uint64_t>(n);
+    StartWriteback();
+  }
+  return true;
+}
+
+bool FileWriter::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::pwrite(target_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes = bytes.subspan(static_cast<size_t>(n));
+    offset += static_cast<uint64_t>(n);
   }
   return true;
 }
@@ -57,7 +87,8 @@ bool FileWriter::CopyFromSource(uint64_t sourceOffset, std::span<const uint8_t> 
 #ifdef __linux__
   while (kernelCopy_ && !bytes.empty()) {
     loff_t in = static_cast<loff_t>(sourceOffset);
-    const ssize_t n = ::copy_file_range(source_, &in, target_, nullptr, bytes.size(), 0);
+    const size_t step = static_cast<size_t>(std::min<uint64_t>(bytes.size(), kWritebackStep));
+    const ssize_t n = ::copy_file_range(source_, &in, target_, nullptr, step, 0);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       // Not supported between these files (or nothing copied): write the rest.
@@ -66,6 +97,8 @@ bool FileWriter::CopyFromSource(uint64_t sourceOffset, std::span<const uint8_t> 
     }
     sourceOffset += static_cast<uint64_t>(n);
     bytes = bytes.subspan(static_cast<size_t>(n));
+    written_ += static_cast<uint64_t>(n);
+    StartWriteback();
   }
 #endif
   return Write(bytes);
@@ -112,6 +145,13 @@ bool FileWriter::Write(std::span<const uint8_t> bytes) {
 }
 
 bool FileWriter::CopyFromSource(uint64_t, std::span<const uint8_t> bytes) { return Write(bytes); }
+
+bool FileWriter::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
+  FILE* file = static_cast<FILE*>(file_);
+  const long back = std::ftell(file);
+  const bool ok = _fseeki64(file, static_cast<long long>(offset), SEEK_SET) == 0 && Write(bytes);
+  return std::fseek(file, back, SEEK_SET) == 0 && ok;
+}
 
 bool FileWriter::Finish(std::string* error) {
   const bool ok = std::fflush(static_cast<FILE*>(file_)) == 0;

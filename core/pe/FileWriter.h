@@ -10,7 +10,9 @@ namespace tidewell::pe {
 
 // Writes a new file front to back. Runs of bytes that come unchanged from a
 // source file are copied by the kernel where it can (no trip through this
-// process's memory); everything else is written from memory.
+// process's memory); everything else is written from memory. Writeback to
+// disk is started every few megabytes while writing, so that the flush at
+// the end has little left to wait for.
 class FileWriter {
  public:
   // Creates (truncates) `target`; `source` is the file unchanged runs come from.
@@ -25,16 +27,21 @@ class FileWriter {
   // `bytes` are the source file's bytes at `sourceOffset`, used when the
   // kernel cannot copy the range itself.
   bool CopyFromSource(uint64_t sourceOffset, std::span<const uint8_t> bytes);
+  // Overwrites bytes already written, at `offset` from the start.
+  bool WriteAt(uint64_t offset, std::span<const uint8_t> bytes);
   // Flushes the file to disk and closes it.
   bool Finish(std::string* error);
 
  private:
   FileWriter() = default;
   void Close();
+  void StartWriteback();
 
   int target_ = -1;
   int source_ = -1;
   bool kernelCopy_ = true;
+  uint64_t written_ = 0;      // bytes written so far, front to back
+  uint64_t writtenBack_ = 0;  // bytes whose writeback to disk has been started
   std::filesystem::path targetPath_;
 #ifdef _WIN32
   void* file_ = nullptr;

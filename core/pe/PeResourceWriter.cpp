@@ -1,6 +1,8 @@
 #include "pe/PeResourceWriter.h"
 
 #include <algorithm>
+#include <system_error>
+#include <thread>
 
 #include "pe/FilePlan.h"
 #include "pe/FileWriter.h"
@@ -283,16 +285,35 @@ bool WriteImageWithResources(const PeImage& image, const EditTree& tree,
     plan.AddSource(splice.cutEnd, SourceRange(image, splice.cutEnd, keepEnd));
   if (!MoveDebugPointers(image, splice, plan, error)) return false;
 
-  if (image.CheckSum() != 0) {
-    PeChecksum checksum;
-    plan.ForEach([&](std::span<const uint8_t> bytes) { checksum.Add(bytes); });
-    plan.PatchU32(image.CheckSumOffset(), checksum.Finish());
-    result.checkSumUpdated = true;
-  }
-
   auto writer = FileWriter::Create(target, source, error);
   if (!writer) return false;
-  if (!plan.WriteTo(*writer)) return Fail(error, "could not write " + target.string());
+  // The checksum covers the whole new file: it is summed from the planned
+  // pieces on a second thread while the file is written, then put into the
+  // headers already written.
+  bool written = false;
+  std::optional<uint32_t> checkSum;
+  if (image.CheckSum() == 0) {
+    written = plan.WriteTo(*writer);
+  } else {
+    auto sum = [&plan] {
+      PeChecksum checksum;
+      plan.ForEach([&](std::span<const uint8_t> bytes) { checksum.Add(bytes); });
+      return checksum.Finish();
+    };
+    std::thread worker;
+    try {
+      worker = std::thread([&] { checkSum = sum(); });
+    } catch (const std::system_error&) {
+      checkSum = sum();  // no second thread to be had: sum first
+    }
+    written = plan.WriteTo(*writer);
+    if (worker.joinable()) worker.join();
+    uint8_t field[4];
+    WriteU32(field, *checkSum);
+    written = written && writer->WriteAt(image.CheckSumOffset(), field);
+    result.checkSumUpdated = true;
+  }
+  if (!written) return Fail(error, "could not write " + target.string());
   return writer->Finish(error);
 }
 
