@@ -270,6 +270,10 @@ bool ItemTree::ReadXml(const pugi::xml_node& element, Prompt* prompt) {
   stack.push_back({element, nullptr, true, {}, false});
   std::vector<XmlAttribute> attributes;
   while (!stack.empty()) {
+    if (stack.size() > kMaxDepth) {
+      if (prompt) prompt->ShowMessage(kErrorCaption, kXmlProcessingError, MessageIcon::Error);
+      return false;
+    }
     Frame& frame = stack.back();
     const char* wanted = frame.readingItems ? itemName.c_str() : containerName.c_str();
     pugi::xml_node child = frame.started ? frame.cursor.next_sibling(wanted) : frame.element.child(wanted);

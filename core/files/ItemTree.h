@@ -104,6 +104,10 @@ class ItemTree {
 
   // Only the first ten attributes of an element are read.
   static constexpr size_t kMaxAttributes = 10;
+  // Deeper documents are refused: each level is indented by one more tab, so
+  // their text would grow with the square of the depth. Real client paths
+  // stay far below it.
+  static constexpr size_t kMaxDepth = 4096;
   // A container name is written with at most this many characters.
   static constexpr size_t kMaxContainerNameLength = 254;
 

@@ -274,22 +274,37 @@ TEST(FileTree, LongContainerNamesAreCutWhenWrittenAndPathsOfAnyLengthWork) {
 }
 
 TEST(FileTree, HostileDocumentsDoNotCrash) {
-  // Deep nesting: far deeper than any stack frame per level would survive.
-  std::string deep;
-  const int depth = 200000;
-  for (int i = 0; i < depth; ++i) deep += "<Directory Name=\"d\">";
-  for (int i = 0; i < depth; ++i) deep += "</Directory>";
-  pugi::xml_document dom;
-  const std::string xml = "<FileList>" + deep + "</FileList>";
-  ASSERT_TRUE(dom.load_buffer(xml.data(), xml.size()));
+  // Deep nesting: refused with the processing message instead of a text
+  // that grows with the square of the depth; a deep but sane tree works.
+  auto nested = [](int depth) {
+    std::string xml = "<FileList>";
+    for (int i = 0; i < depth; ++i) xml += "<Directory Name=\"d\">";
+    for (int i = 0; i < depth; ++i) xml += "</Directory>";
+    return xml + "</FileList>";
+  };
   {
+    pugi::xml_document dom;
+    const std::string xml = nested(200000);
+    ASSERT_TRUE(dom.load_buffer(xml.data(), xml.size()));
+    testing::ScriptedPrompt prompt;
+    FileTree tree;
+    EXPECT_FALSE(tree.ReadXml(dom.child("FileList"), &prompt));
+    const auto messages = prompt.Of(testing::PromptEvent::Kind::Message);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, u"Error");
+    EXPECT_EQ(messages[0].text, u"Error occured processing XML file.");
+  }
+  {
+    pugi::xml_document dom;
+    const std::string xml = nested(2000);
+    ASSERT_TRUE(dom.load_buffer(xml.data(), xml.size()));
     FileTree tree;
     ASSERT_TRUE(tree.ReadXml(dom.child("FileList")));
-    EXPECT_EQ(tree.NodeCount(), static_cast<size_t>(depth));
+    EXPECT_EQ(tree.NodeCount(), 2000u);
     WString out;
     EXPECT_TRUE(tree.WriteXml(out, XmlForm::ProjectForm));
-    TreeNode* top = tree.Children(nullptr)[0];
-    tree.DeleteItem(top);
+    EXPECT_TRUE(out.ends_with(u"\t\t</Directory>\r\n"));
+    tree.DeleteItem(tree.Children(nullptr)[0]);
     EXPECT_TRUE(tree.Empty());
   }
   // Thousands of attributes: only the first ten are looked at.
