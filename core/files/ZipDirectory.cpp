@@ -80,12 +80,6 @@ std::shared_ptr<const ZipDirectory> ZipDirectory::Load(const WString& path,
   return directory;
 }
 
-void ZipDirectory::ForgetAll() {
-  Cache& cache = TheCache();
-  std::lock_guard lock(cache.mutex);
-  cache.slots.clear();
-}
-
 const ZipEntry* ZipDirectory::Find(std::u16string_view name, bool searchAll) const {
   name = ZipLookupName(name);
   if (const auto hit = byStoredName_.find(StoredNameKey(text::ToUtf8(name)));

@@ -22,8 +22,6 @@ class ZipDirectory {
   // archive cannot be opened. Records after a damaged one are not part of
   // the copy, exactly as a walk of the archive never reaches them.
   static std::shared_ptr<const ZipDirectory> Load(const WString& path, const FileStatus& status);
-  // Drops every kept directory.
-  static void ForgetAll();
 
   // The entry ZipArchive::LocateFile would make current, or nullptr.
   const ZipEntry* Find(std::u16string_view name, bool searchAll) const;
