@@ -39,7 +39,10 @@ def resources(path):
 
 
 def layout(path):
-    pe = pefile.PE(path)
+    pe = pefile.PE(path, fast_load=True)
+    pe.parse_data_directories(directories=[
+        pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_" + name]
+        for name in ("IMPORT", "RESOURCE", "DEBUG", "TLS")])
     opt = pe.OPTIONAL_HEADER
     print("checksum %s" % ("valid" if opt.CheckSum == pe.generate_checksum() else "wrong"))
     print("sizeofimage %d" % opt.SizeOfImage)

@@ -329,6 +329,112 @@ TEST(CraftedImages, Pe32WithoutResourcesGainsAResourceSection) {
   }
 }
 
+TEST(CraftedImages, DebugDataThatMovesInTheFileIsStillFound) {
+  // .rsrc (an empty directory) has address room up to 0x8000 but one file
+  // alignment unit of raw data: growing it moves .rdata's raw data, whose
+  // debug directory records the file offset of its data.
+  testing::CraftedPe pe;
+  pe.pe32Plus = true;
+  pe.checkSum = 1;
+  const std::string debugData = "RSDS" + Noise(20, 8);
+  std::string rdata = testing::Words({0, 0x5F000000, 0, 2, 24, 0x8020, 0}) + std::string(4, '\0');
+  rdata += debugData;
+  pe.sections.push_back({".text", 0x1000, 0, std::string(16, '\xC3'), 0x60000020});
+  pe.sections.push_back({".rsrc", 0x2000, 0, std::string(16, '\0')});
+  pe.sections.push_back({".rdata", 0x8000, 0, rdata});
+  const uint32_t debugPointer = pe.RawOffset(2) + 24;  // PointerToRawData of the entry
+  pe.directories[2] = {0x2000, 16};
+  pe.directories[6] = {0x8000, 28};
+  std::string file = pe.Build();
+  testing::SetU32(file, debugPointer, pe.RawOffset(2) + 0x20);
+  TempDir dir;
+  const fs::path exe = dir / "Debug.exe";
+  WriteBytes(exe, file);
+  const Layout before = ReadLayout(exe);
+
+  CommitResult result;
+  ASSERT_TRUE(Edit(exe, kTypeBitmap, 1, 0x0C09, Noise(0x1800, 9), &result));
+  EXPECT_FALSE(result.resourceSectionMoved);
+  const Layout after = ReadLayout(exe);
+  ASSERT_GT(after.rawPointers[2], before.rawPointers[2]);
+  const std::string edited = ReadBytes(exe);
+  const uint32_t newPointer = GetU32(edited, after.rawPointers[2] + 24);
+  EXPECT_EQ(newPointer, after.rawPointers[2] + 0x20);
+  EXPECT_EQ(edited.substr(newPointer, debugData.size()), debugData);
+  // Apart from that pointer, .rdata is unchanged.
+  std::string expected = before.sections[2].data;
+  testing::SetU32(expected, 24, newPointer);
+  EXPECT_EQ(after.sections[2].data, expected);
+  EXPECT_EQ(after.checkSum, testing::ReferenceChecksum(edited, after.checkSumOffset));
+}
+
+TEST(CraftedImages, ResourcesSharingASectionMoveToTheirOwn) {
+  // The resource directory lies inside .rdata, after other data: .rdata
+  // cannot be rewritten, so the resources go to a new last section.
+  testing::CraftedPe pe;
+  pe.pe32Plus = false;
+  std::string rdata = Noise(0x100, 10) + std::string(16, '\0');
+  pe.sections.push_back({".text", 0x1000, 0, std::string(16, '\xC3'), 0x60000020});
+  pe.sections.push_back({".rdata", 0x2000, 0, rdata});
+  pe.directories[1] = {0x2000, 0x28};
+  pe.directories[2] = {0x2100, 16};
+  TempDir dir;
+  const fs::path exe = dir / "Shared.exe";
+  WriteBytes(exe, pe.Build());
+  const Layout before = ReadLayout(exe);
+  CommitResult result;
+  ASSERT_TRUE(Edit(exe, kTypeString, 1, 0x0C09, "strings", &result));
+  EXPECT_TRUE(result.resourceSectionMoved);
+  const Layout after = ReadLayout(exe);
+  ASSERT_EQ(after.sections.size(), 3u);
+  EXPECT_EQ(after.sections[1], before.sections[1]);
+  EXPECT_EQ(after.sections[2].name, ".rsrc");
+  EXPECT_EQ(after.resources.address, 0x3000u);
+  EXPECT_EQ(testing::Pefile("resources", {exe}), "file Shared.exe\n#6 #1 3081 7 b49a6af5\n");
+}
+
+// Real libraries: one resource rewritten, every other resource, section and
+// the overlay as they were, and pefile finds a valid checksum.
+TEST(WineLibraries, RewritingOneResourceKeepsEverythingElse) {
+  TempDir dir;
+  for (const char* name : {"shell32.dll", "notepad.exe"}) {
+    SCOPED_TRACE(name);
+    const fs::path source = testing::WineLibraryDir() / name;
+    if (!fs::exists(source)) GTEST_SKIP() << "wine's libraries are not installed";
+    const fs::path copy = dir / name;
+    fs::copy_file(source, copy);
+    const Layout before = ReadLayout(copy);
+    const std::string listing = testing::ResourceListing(copy);
+    const std::string table = testing::StringTableBytes({u"", u"replaced"});
+    CommitResult result;
+    ASSERT_TRUE(Edit(copy, kTypeString, 1, 0x0C09, table, &result));
+    const Layout after = ReadLayout(copy);
+    const size_t old = before.sections.size();
+    EXPECT_EQ(
+        Without(std::vector<SectionView>(after.sections.begin(), after.sections.begin() + old),
+                ".rsrc"),
+        Without(before.sections, ".rsrc"));
+    EXPECT_EQ(after.overlay, before.overlay);
+    EXPECT_EQ(after.symbols, before.symbols);
+    // The listing is the old one with the string table of 3081 replaced or added.
+    const std::string edited = testing::ResourceListing(copy);
+    char crc[16];
+    std::snprintf(crc, sizeof crc, "%08x", testing::Crc32(table));
+    const std::string line = "#6 #1 3081 " + std::to_string(table.size()) + " " + crc + "\n";
+    ASSERT_NE(edited.find(line), std::string::npos);
+    std::string withoutLine = edited;
+    withoutLine.erase(withoutLine.find(line), line.size());
+    std::string oldWithoutLine = listing;
+    const size_t oldLine = oldWithoutLine.find("#6 #1 3081 ");
+    if (oldLine != std::string::npos)
+      oldWithoutLine.erase(oldLine, oldWithoutLine.find('\n', oldLine) + 1 - oldLine);
+    EXPECT_EQ(withoutLine, oldWithoutLine);
+    const std::string pefile = testing::Pefile("layout", {copy});
+    EXPECT_NE(pefile.find("checksum valid"), std::string::npos);
+    EXPECT_EQ(testing::Pefile("resources", {copy}), edited);
+  }
+}
+
 // The edited program still loads under wine and reads the new strings, with
 // the resources in place and after they moved to a new last section.
 TEST_F(LayoutTest, EditedProgramRunsUnderWine) {
