@@ -13,6 +13,10 @@
 
 namespace tidewell::pe {
 
+std::string CouldNotWrite(const std::filesystem::path& file) {
+  return "could not write " + file.string();
+}
+
 #ifndef _WIN32
 
 namespace {
@@ -110,7 +114,7 @@ bool FileWriter::Finish(std::string* error) {
   target_ = -1;
   Close();
   if (!synced || !closed) {
-    if (error) *error = "could not write " + targetPath_.string();
+    if (error) *error = CouldNotWrite(targetPath_);
     return false;
   }
   return true;
@@ -158,7 +162,7 @@ bool FileWriter::Finish(std::string* error) {
   const bool closed = std::fclose(static_cast<FILE*>(file_)) == 0;
   file_ = nullptr;
   if (!ok || !closed) {
-    if (error) *error = "could not write " + targetPath_.string();
+    if (error) *error = CouldNotWrite(targetPath_);
     return false;
   }
   return true;

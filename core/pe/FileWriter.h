@@ -8,6 +8,9 @@
 
 namespace tidewell::pe {
 
+// The reason given when a file cannot be written.
+std::string CouldNotWrite(const std::filesystem::path& file);
+
 // Writes a new file front to back. Runs of bytes that come unchanged from a
 // source file are copied by the kernel where it can (no trip through this
 // process's memory); everything else is written from memory. Writeback to

@@ -10,7 +10,9 @@ namespace tidewell::pe {
 
 // A read-only view of a whole file. Only the pages that are read are brought
 // in, so looking at the headers of a large file costs little. The view stays
-// valid while the object lives; it is released on destruction.
+// valid while the object lives; it is released on destruction. (As with the
+// platform's own mapping of a module, a file cut short by another program
+// while it is mapped cannot be read safely.)
 class MappedFile {
  public:
   static std::optional<MappedFile> Open(const std::filesystem::path& file, std::string* error);

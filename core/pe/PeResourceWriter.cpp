@@ -17,6 +17,8 @@ namespace {
 constexpr uint32_t kDebugEntrySize = 28;
 constexpr uint32_t kDebugPointerToRawData = 24;
 constexpr char kResourceSectionName[] = ".rsrc";
+constexpr char kFileTooLarge[] = "the file would become too large";
+constexpr char kNoAddressSpace[] = "the image has no address space left";
 
 bool Fail(std::string* error, const std::string& text) {
   if (error) *error = text;
@@ -143,7 +145,7 @@ bool MoveDebugPointers(const PeImage& image, const Splice& splice, FilePlan& pla
   for (uint32_t at = 0; at + kDebugEntrySize <= dir.size; at += kDebugEntrySize) {
     const uint32_t pointer = *entries->readU32(at + kDebugPointerToRawData);
     const auto moved = splice.Move(pointer);
-    if (!moved) return Fail(error, "the file would become too large");
+    if (!moved) return Fail(error, kFileTooLarge);
     if (*moved != pointer && !plan.PatchU32(*newOffset + at + kDebugPointerToRawData, *moved))
       return Fail(error, "the debug directory straddles the resource section");
   }
@@ -157,7 +159,7 @@ bool WriteImageWithResources(const PeImage& image, const EditTree& tree,
                              const std::filesystem::path& target, CommitResult& result,
                              std::string* error) {
   if (image.NumberOfDirectories() <= kResourceDirectory)
-    return Fail(error, "the optional header has no entry for a resource directory");
+    return Fail(error, kNoResourceDirectoryEntry);
   const uint32_t fileAlignment = image.FileAlignment();
   const uint32_t sectionAlignment = image.SectionAlignment();
   std::vector<SectionHeader> sections = image.Sections();
@@ -203,14 +205,14 @@ bool WriteImageWithResources(const PeImage& image, const EditTree& tree,
   } else {
     if (!RoomForSectionHeader(image, error)) return false;
     const uint64_t rva = AlignUp(ImageEnd(sections, sectionAlignment), sectionAlignment);
-    if (rva > 0xFFFFFFFFull) return Fail(error, "the image has no address space left");
+    if (rva > 0xFFFFFFFFull) return Fail(error, kNoAddressSpace);
     resourceRva = static_cast<uint32_t>(rva);
     section = BuildResourceSection(tree, resourceRva, error);
     if (!section) return false;
     sectionSize = static_cast<uint32_t>(section->size());
     const uint64_t rawStart = AlignUp(image.OverlayOffset(), fileAlignment);
     const uint64_t rawSize = AlignUp(sectionSize, fileAlignment);
-    if (rawStart + rawSize > 0xFFFFFFFFull) return Fail(error, "the file would become too large");
+    if (rawStart + rawSize > 0xFFFFFFFFull) return Fail(error, kFileTooLarge);
     splice.cutStart = splice.cutEnd = image.OverlayOffset();
     splice.replacement.assign(rawStart - image.OverlayOffset(), '\0');
     splice.replacement += *section;
@@ -228,7 +230,7 @@ bool WriteImageWithResources(const PeImage& image, const EditTree& tree,
     result.resourceSectionMoved = true;
   }
   const uint64_t imageEnd = AlignUp(ImageEnd(sections, sectionAlignment), sectionAlignment);
-  if (imageEnd > 0xFFFFFFFFull) return Fail(error, "the image has no address space left");
+  if (imageEnd > 0xFFFFFFFFull) return Fail(error, kNoAddressSpace);
 
   // The overlay is kept, except a certificate table that ends the file.
   uint64_t keepEnd = image.FileSize();
@@ -253,7 +255,7 @@ bool WriteImageWithResources(const PeImage& image, const EditTree& tree,
       const auto raw = splice.Move(s.pointerToRawData);
       const auto relocations = splice.Move(s.pointerToRelocations);
       const auto lines = splice.Move(s.pointerToLinenumbers);
-      if (!raw || !relocations || !lines) return Fail(error, "the file would become too large");
+      if (!raw || !relocations || !lines) return Fail(error, kFileTooLarge);
       s.pointerToRawData = *raw;
       s.pointerToRelocations = *relocations;
       s.pointerToLinenumbers = *lines;
@@ -263,7 +265,7 @@ bool WriteImageWithResources(const PeImage& image, const EditTree& tree,
   WriteU16(reinterpret_cast<uint8_t*>(headers.data()) + image.NumberOfSectionsOffset(),
            static_cast<uint16_t>(sections.size()));
   const auto symbols = splice.Move(image.PointerToSymbolTable());
-  if (!symbols) return Fail(error, "the file would become too large");
+  if (!symbols) return Fail(error, kFileTooLarge);
   PutU32(headers, image.PointerToSymbolTableOffset(), *symbols);
   PutU32(headers, image.SizeOfImageOffset(), static_cast<uint32_t>(imageEnd));
   const int64_t initialized = std::clamp<int64_t>(
@@ -313,7 +315,7 @@ bool WriteImageWithResources(const PeImage& image, const EditTree& tree,
     written = written && writer->WriteAt(image.CheckSumOffset(), field);
     result.checkSumUpdated = true;
   }
-  if (!written) return Fail(error, "could not write " + target.string());
+  if (!written) return Fail(error, CouldNotWrite(target));
   return writer->Finish(error);
 }
 

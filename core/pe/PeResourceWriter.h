@@ -9,6 +9,9 @@
 
 namespace tidewell::pe {
 
+inline constexpr char kNoResourceDirectoryEntry[] =
+    "the optional header has no entry for a resource directory";
+
 // Writes to `target` a copy of the image (read from `source`, whose mapped
 // bytes `image` looks at) whose resource section holds `tree`.
 //

@@ -28,7 +28,7 @@ std::optional<OpenedImage> OpenForEdit(const fs::path& path, std::string* error)
   auto image = PeImage::Parse(file->Bytes(), error);
   if (!image) return std::nullopt;
   if (image->NumberOfDirectories() <= kResourceDirectory) {
-    if (error) *error = "the optional header has no entry for a resource directory";
+    if (error) *error = kNoResourceDirectoryEntry;
     return std::nullopt;
   }
   const auto resources = ParseResources(*image, error);
