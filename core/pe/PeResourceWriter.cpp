@@ -17,6 +17,7 @@ namespace {
 constexpr uint32_t kDebugEntrySize = 28;
 constexpr uint32_t kDebugPointerToRawData = 24;
 constexpr char kResourceSectionName[] = ".rsrc";
+constexpr uint32_t kPageSize = 0x1000;
 constexpr char kFileTooLarge[] = "the file would become too large";
 constexpr char kNoAddressSpace[] = "the image has no address space left";
 
@@ -162,6 +163,7 @@ bool WriteImageWithResources(const PeImage& image, const EditTree& tree,
     return Fail(error, kNoResourceDirectoryEntry);
   const uint32_t fileAlignment = image.FileAlignment();
   const uint32_t sectionAlignment = image.SectionAlignment();
+  const bool lowAlignment = sectionAlignment < kPageSize;
   std::vector<SectionHeader> sections = image.Sections();
   const size_t oldSectionCount = sections.size();
 
@@ -176,8 +178,15 @@ bool WriteImageWithResources(const PeImage& image, const EditTree& tree,
     const uint32_t rva = sections[*reuse].virtualAddress;
     section = BuildResourceSection(tree, rva, error);
     if (!section) return false;
+    const SectionHeader& s = sections[*reuse];
     const auto next = NextSectionStart(image, rva);
-    if (next && rva + AlignUp(section->size(), sectionAlignment) > *next) reuse.reset();
+    const bool fitsInMemory = !next || rva + AlignUp(section->size(), sectionAlignment) <= *next;
+    // Below page alignment every section's raw data must stay at its RVA:
+    // the raw size may change only when nothing follows in the file.
+    const bool rawMayChange =
+        !lowAlignment || AlignUp(section->size(), fileAlignment) == s.sizeOfRawData ||
+        uint64_t{s.pointerToRawData} + s.sizeOfRawData == image.OverlayOffset();
+    if (!fitsInMemory || !rawMayChange) reuse.reset();
   }
 
   Splice splice;
@@ -210,7 +219,12 @@ bool WriteImageWithResources(const PeImage& image, const EditTree& tree,
     section = BuildResourceSection(tree, resourceRva, error);
     if (!section) return false;
     sectionSize = static_cast<uint32_t>(section->size());
-    const uint64_t rawStart = AlignUp(image.OverlayOffset(), fileAlignment);
+    const uint64_t rawStart =
+        lowAlignment ? resourceRva : AlignUp(image.OverlayOffset(), fileAlignment);
+    if (rawStart < image.OverlayOffset())
+      return Fail(error,
+                  "the resources do not fit in their section, and in an image whose sections "
+                  "are not page-aligned the bytes after the last section leave no place for them");
     const uint64_t rawSize = AlignUp(sectionSize, fileAlignment);
     if (rawStart + rawSize > 0xFFFFFFFFull) return Fail(error, kFileTooLarge);
     splice.cutStart = splice.cutEnd = image.OverlayOffset();

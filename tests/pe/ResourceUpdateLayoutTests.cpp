@@ -393,6 +393,36 @@ TEST(CraftedImages, ResourcesSharingASectionMoveToTheirOwn) {
   EXPECT_EQ(testing::Pefile("resources", {exe}), "file Shared.exe\n#6 #1 3081 7 b49a6af5\n");
 }
 
+TEST(CraftedImages, SectionsBelowPageAlignmentKeepTheirRawDataAtTheirAddresses) {
+  // File and section alignment 0x200: every section's raw data sits at its
+  // RVA, and must stay there.
+  testing::CraftedPe pe;
+  pe.pe32Plus = true;
+  pe.fileAlignment = pe.sectionAlignment = 0x200;
+  pe.sections.push_back({".text", 0x400, 0, std::string(16, '\xC3'), 0x60000020});
+  pe.sections.push_back({".rsrc", 0x600, 0, std::string(16, '\0')});
+  pe.sections.push_back({".reloc", 0x800, 0, std::string(12, 'r')});
+  pe.directories[2] = {0x600, 16};
+  TempDir dir;
+  const fs::path exe = dir / "Low.exe";
+  WriteBytes(exe, pe.Build());
+  const SectionView relocations = ReadLayout(exe).sections[2];
+  for (size_t size : {0x100, 0x1000, 0x3000}) {
+    SCOPED_TRACE(size);
+    ASSERT_TRUE(Edit(exe, kTypeBitmap, 1, 0x0C09, Noise(size, 11)));
+    const Layout after = ReadLayout(exe);
+    for (size_t i = 0; i < after.sections.size(); ++i)
+      EXPECT_EQ(after.rawPointers[i], after.sections[i].virtualAddress) << after.sections[i].name;
+    EXPECT_EQ(after.sections[2], relocations);
+  }
+  const Layout last = ReadLayout(exe);
+  ASSERT_EQ(last.sections.size(), 4u);  // in place, then moved once, then grown at the end
+  EXPECT_EQ(last.sections[3].virtualAddress, 0xA00u);
+  const auto reader = PeResourceReader::Open(exe, nullptr);
+  EXPECT_EQ(reader->Read(ResourceId::Integer(2), ResourceId::Integer(1), 0x0C09),
+            Noise(0x3000, 11));
+}
+
 // Real libraries: one resource rewritten, every other resource, section and
 // the overlay as they were, and pefile finds a valid checksum.
 TEST(WineLibraries, RewritingOneResourceKeepsEverythingElse) {
