@@ -29,12 +29,15 @@ WString MismatchQuestion(const WString& base, const WString& directory) {
 }
 
 // Whether `directory` lies in `base`; `remainder` receives what follows it.
+// A separator at the end of the base is not part of the folder's name: the
+// base "/stage/" (as set from a file's folder) holds "/stage" itself too.
 bool LiesInside(std::u16string_view base, std::u16string_view directory,
                 std::u16string_view& remainder) {
+  while (base.size() > 1 && base.back() == text::kHostSeparator) base.remove_suffix(1);
   if (directory.size() < base.size()) return false;
   if (!text::HostPathsEqual(directory.substr(0, base.size()), base)) return false;
   remainder = directory.substr(base.size());
-  return base.empty() || base.back() == text::kHostSeparator || remainder.empty() ||
+  return base.back() == text::kHostSeparator || remainder.empty() ||
          remainder.front() == text::kHostSeparator;
 }
 

@@ -184,6 +184,19 @@ TEST(CompareDirectories, WithNoBaseTheNewVersionBecomesItOnce) {
   EXPECT_EQ(v.Record(u"<ApplicationDir>\\sub\\c.exe")->Src, u"\\sub\\");
 }
 
+TEST(CompareDirectories, ABaseEndingInASeparatorHoldsTheNewVersion) {
+  Versions v;
+  v.settings.SetSetting(SettingKey::UpdateFilesDir, text::FromPath(v.newRoot) + u"/");
+  WriteAt(v.newRoot / "a.exe", kOldTime);
+  WriteAt(v.newRoot / "bin" / "b.exe", kOldTime);
+  EXPECT_TRUE(v.Compare());
+  EXPECT_EQ(v.Questions(), 0u);
+  ASSERT_NE(v.Record(u"<ApplicationDir>\\a.exe"), nullptr);
+  ASSERT_NE(v.Record(u"<ApplicationDir>\\bin\\b.exe"), nullptr);
+  EXPECT_EQ(v.Record(u"<ApplicationDir>\\a.exe")->Src, u"\\");
+  EXPECT_EQ(v.Record(u"<ApplicationDir>\\bin\\b.exe")->Src, u"\\bin\\");
+}
+
 TEST(CompareDirectories, ALinkBackIntoTheWalkIsNotFollowed) {
   Versions v;
   WriteAt(v.newRoot / "sub" / "a.exe", kOldTime);

@@ -82,6 +82,8 @@ TEST(CheckBaseDirectory, DirectoriesInsideTheBaseGetTheirRelativeForm) {
       {u"/stage", u"/stage", u"\\"},
       {u"/stage", u"/stage/", u"\\"},
       {u"/stage/", u"/stage/", u"\\"},
+      {u"/stage/", u"/stage", u"\\"},  // a base set from a file's folder ends in a separator
+      {u"/stage//", u"/stage/bin", u"\\bin\\"},
       {u"/stage/", u"/stage/a/b/", u"\\a\\b\\"},
       {u"/stage", u"/stage//a//b", u"\\a\\b\\"},
       {u"/", u"/opt/x", u"\\opt\\x\\"},
