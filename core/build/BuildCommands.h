@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "build/CommandOutcome.h"
 #include "platform/Prompt.h"
 #include "text/WString.h"
 
@@ -14,10 +15,6 @@ class ReleasePanes;
 
 // What a build request makes.
 enum class BuildMode : int { BuildClient = 0, BuildUpdateXml = 1, Preview = 2 };
-
-// How a command ended: done, refused by a rule (its message shown), or failed
-// (its error shown).
-enum class CommandOutcome { Done, Refused, Failed };
 
 // The items of the release group, where the balloons of the commands point.
 inline const FieldId kPreviewClientItem = "release.previewClient";

@@ -6,8 +6,8 @@
 
 #include "build/BitmapResource.h"
 #include "build/ClientStringTable.h"
+#include "build/IconCatalogue.h"
 #include "build/ToolFolder.h"
-#include "pe/IconImage.h"
 #include "pe/MappedFile.h"
 #include "pe/PeResourceReader.h"
 #include "pe/ResourceUpdate.h"
@@ -125,7 +125,7 @@ bool ClientBuilder::CopyClientIcon(const WString& clientPath, const WString& sou
     icon = source->Find(pe::ResourceId::Integer(pe::kTypeIcon), iconName);
   }
   // Bytes that are no icon image would leave the client without a usable icon.
-  if (!icon || !pe::ReadIconImageSize(icon->bytes)) {
+  if (!icon || !IconImageSizeOf(icon->bytes)) {
     ShowError(kIconNotFoundError);
     return false;
   }

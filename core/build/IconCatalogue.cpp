@@ -1,7 +1,6 @@
 #include "build/IconCatalogue.h"
 
 #include "build/ToolFolder.h"
-#include "pe/IconImage.h"
 #include "pe/PeResourceReader.h"
 #include "text/Text.h"
 
@@ -10,6 +9,16 @@
 #endif
 
 namespace tidewell {
+
+std::optional<pe::IconImageSize> IconImageSizeOf(std::string_view image) {
+  const auto size = pe::ReadIconImageSize(image);
+  if (!size || image.substr(0, 4) == "\x89PNG") return size;
+  // The header's own size must lie inside the image.
+  uint32_t headerSize = 0;
+  for (int i = 3; i >= 0; --i) headerSize = headerSize << 8 | static_cast<uint8_t>(image[i]);
+  if (headerSize > image.size()) return std::nullopt;
+  return size;
+}
 
 IconCatalogue ReadIconCatalogue(const WString& modulePath) {
   IconCatalogue catalogue;
@@ -23,7 +32,7 @@ IconCatalogue ReadIconCatalogue(const WString& modulePath) {
     const WString text = name.ToText();
     const auto image = reader->Find(iconType, text, uint16_t{0});
     if (!image) continue;
-    const auto size = pe::ReadIconImageSize(image->bytes);
+    const auto size = IconImageSizeOf(image->bytes);
     if (!size || size->width != size->height) continue;
     if (size->width == 32 && catalogue.large.size() < kIconListLimit)
       catalogue.large.push_back(text);

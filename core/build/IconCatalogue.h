@@ -1,7 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <string_view>
 #include <vector>
+
+#include "pe/IconImage.h"
 
 #include "platform/Prompt.h"
 #include "text/WString.h"
@@ -27,6 +31,10 @@ inline const WString kNoLargeIconsMessage = u"No large icons exist in this file!
 inline const WString kNoSmallIconsMessage = u"No small icons exist in this file!";
 inline const FieldId kLargeIconListField = "iconSelection.largeList";
 inline const FieldId kSmallIconListField = "iconSelection.smallList";
+
+// The size of an icon image resource, when its bytes are one: a PNG image,
+// or a bitmap information header that lies inside the bytes.
+std::optional<pe::IconImageSize> IconImageSizeOf(std::string_view image);
 
 // Reads the catalogue of `modulePath`; a file that cannot be read as a
 // module gives two empty lists.

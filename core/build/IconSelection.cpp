@@ -41,16 +41,17 @@ bool ValidateIconChoice(const IconCatalogue& catalogue, const IconChoice& choice
   return true;
 }
 
-bool PrepareClientIcons(const ProjectDocument& document, ClientBuilder& builder, Prompt& prompt) {
+CommandOutcome PrepareClientIcons(const ProjectDocument& document, ClientBuilder& builder,
+                                  Prompt& prompt) {
   if (!document.HasProject()) {
     prompt.ShowMessage(kErrorCaption, kNoProjectForIconsMessage, MessageIcon::Error);
-    return false;
+    return CommandOutcome::Refused;
   }
   if (!builder.EnsureClientExecutable(document)) {
     prompt.ShowMessage(kErrorCaption, kClientForIconsError, MessageIcon::Error);
-    return false;
+    return CommandOutcome::Failed;
   }
-  return true;
+  return CommandOutcome::Done;
 }
 
 bool ReplaceClientIcons(ClientBuilder& builder, const WString& clientPath,

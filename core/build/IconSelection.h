@@ -1,5 +1,6 @@
 #pragma once
 
+#include "build/CommandOutcome.h"
 #include "build/IconCatalogue.h"
 #include "platform/Prompt.h"
 #include "text/WString.h"
@@ -34,9 +35,11 @@ struct IconChoice {
 bool ValidateIconChoice(const IconCatalogue& catalogue, const IconChoice& choice, Prompt& prompt);
 
 // The set-client-icons request before the selection opens: a project must
-// exist and the client executable must be there (it is copied from the stub
-// when missing). Failures are shown in message boxes.
-bool PrepareClientIcons(const ProjectDocument& document, ClientBuilder& builder, Prompt& prompt);
+// exist (Refused otherwise) and the client executable must be there (it is
+// copied from the stub when missing; Failed otherwise). Both are shown in
+// message boxes.
+CommandOutcome PrepareClientIcons(const ProjectDocument& document, ClientBuilder& builder,
+                                  Prompt& prompt);
 
 // After OK: the large image becomes icon image 1, then, only when that
 // worked, the small image becomes icon image 2. The copies report their own

@@ -1,0 +1,91 @@
+#include "build/BuildCommands.h"
+#include "build/ClientBuilder.h"
+#include "build/HostProcessStarter.h"
+#include "build/ReleasePanes.h"
+#include "cli/ClientCommandSupport.h"
+#include "cli/Command.h"
+#include "cli/Commands.h"
+#include "project/ProjectDocument.h"
+
+namespace tidewell::cli {
+
+namespace {
+
+// The command line's prompt for builds: the information balloon of a success
+// is the command's output, on stdout; everything else goes where CliPrompt
+// sends it.
+class BuildPrompt final : public Prompt {
+ public:
+  void ShowMessage(const WString& caption, const WString& text, MessageIcon icon) override {
+    inner_.ShowMessage(caption, text, icon);
+  }
+  Answer Ask(const WString& caption, const WString& text, Buttons buttons,
+             MessageIcon icon) override {
+    return inner_.Ask(caption, text, buttons, icon);
+  }
+  void ShowBalloon(const FieldId& field, const WString& caption, const WString& text,
+                   MessageIcon icon) override {
+    if (caption == kInformationCaption) PrintOut(text);
+    else inner_.ShowBalloon(field, caption, text, icon);
+  }
+  void SetStatusText(const WString&) override {}
+  void SetBusy(bool) override {}
+
+ private:
+  CliPrompt inner_;
+};
+
+class BuildCommand final : public Command {
+ public:
+  const char* Name() const override { return "build"; }
+  const char* Summary() const override {
+    return "Build the client executable (--client) or the server update XML file (--xml), "
+           "preview the client in test mode (--preview), or open the project folder (--view). "
+           "Prints the success message; a refusal exits 2 with its message on stderr.";
+  }
+  void Configure(CLI::App& app) override {
+    app.add_option("FILE", file_, "the project file (Settings.xml)")->required();
+    auto* mode = app.add_option_group("mode", "what to build");
+    mode->add_flag("--client", client_, "build the update client executable");
+    mode->add_flag("--xml", xml_, "build the server update XML file");
+    mode->add_flag("--preview", preview_,
+                   "build the client and the update file, then start the client in test mode "
+                   "(through wine on a host that is not Windows)");
+    mode->add_flag("--view", view_, "rewrite the server update file and open the project folder");
+    mode->require_option(1);
+    toolFolder_.Add(app);
+  }
+  int Run() override {
+    BuildPrompt prompt;
+    auto document = LoadProjectOrReport(file_, prompt);
+    if (!document) return kFailed;
+    document->SetPrompt(&prompt);
+    ClientBuilder builder(prompt, toolFolder_.Folder());
+    ReleasePanes panes(document->settings, prompt);
+    panes.LoadFromSettings();
+    HostProcessStarter starter;
+    BuildCommands commands(*document, panes, builder, starter, prompt);
+
+    CommandOutcome outcome = CommandOutcome::Failed;
+    if (client_) outcome = commands.BuildClientCommand();
+    else if (xml_) outcome = commands.BuildUpdateXmlCommand();
+    else if (preview_) outcome = commands.PreviewCommand(true);
+    else if (view_) outcome = commands.ViewFilesCommand();
+    if (outcome == CommandOutcome::Done && preview_)
+      PrintOut(u"The client was started in test mode: " + document->ClientExecutablePath());
+    if (outcome == CommandOutcome::Done && view_)
+      PrintOut(u"The project folder was opened: " + document->projectFolder);
+    return ExitCodeFor(outcome);
+  }
+
+ private:
+  std::string file_;
+  bool client_ = false, xml_ = false, preview_ = false, view_ = false;
+  ToolFolderOption toolFolder_;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakeBuildCommand() { return std::make_unique<BuildCommand>(); }
+
+}  // namespace tidewell::cli

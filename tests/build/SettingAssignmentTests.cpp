@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include "build/SettingAssignment.h"
+#include "support/ScriptedPrompt.h"
+#include "text/Text.h"
+
+namespace tidewell {
+namespace {
+
+using testing::PromptEvent;
+
+std::vector<SettingAssignment> Parse(std::initializer_list<std::u16string_view> texts) {
+  std::vector<SettingAssignment> out;
+  for (auto text : texts) {
+    WString error;
+    auto a = ParseSettingAssignment(text, &error);
+    EXPECT_TRUE(a) << text::ToUtf8(text) << ": " << text::ToUtf8(error);
+    if (a) out.push_back(*a);
+  }
+  return out;
+}
+
+TEST(SettingAssignment, ReadsKeysFlagsAndTheMask) {
+  auto one = [](std::u16string_view text) {
+    WString error;
+    return ParseSettingAssignment(text, &error);
+  };
+  auto setting = one(u"AppTitle=Logbook = Pro");
+  ASSERT_TRUE(setting);
+  EXPECT_EQ(setting->kind, SettingAssignment::Kind::Setting);
+  EXPECT_EQ(setting->key, SettingKey::AppTitle);
+  EXPECT_EQ(setting->value, u"Logbook = Pro");  // only the first = separates
+  EXPECT_EQ(one(u"httplocationxml=x")->key, SettingKey::HTTPLocationXML);
+  EXPECT_EQ(one(u"Welcome=")->value, u"");
+
+  struct FlagCase {
+    std::u16string_view text;
+    int flag;
+    bool on;
+  };
+  const FlagCase flags[] = {
+      {u"flag.WarnOnExit=on", 6, true},      {u"Flag6=1", 6, true},
+      {u"flag.warnonexit=OFF", 6, false},    {u"flag.AutomaticRestart=yes", 8, true},
+      {u"flag.ShowInstallComplete=true", 0, true}, {u"Flag14=no", 14, false},
+      {u"FLAG0=False", 0, false},            {u"flag.AllowDisplayOfErrors=0", 7, false},
+  };
+  for (const FlagCase& c : flags) {
+    const auto a = one(c.text);
+    ASSERT_TRUE(a) << text::ToUtf8(c.text);
+    EXPECT_EQ(a->kind, SettingAssignment::Kind::Flag);
+    EXPECT_EQ(a->flag, c.flag) << text::ToUtf8(c.text);
+    EXPECT_EQ(a->on, c.on) << text::ToUtf8(c.text);
+  }
+  EXPECT_EQ(one(u"Settings=289")->kind, SettingAssignment::Kind::FlagMask);
+}
+
+TEST(SettingAssignment, RefusesWhatItCannotStore) {
+  const std::u16string_view bad[] = {
+      u"AppTitle",          u"NoSuchKey=1", u"=value",         u"Flag15=on",
+      u"Flag6=maybe",       u"flag.Sparkle=on", u"flag.=on",  u"Flag=on",
+      u"Flag-1=on",         u"ProjName=",   u"Flag006=on",
+  };
+  for (auto text : bad) {
+    WString error;
+    EXPECT_FALSE(ParseSettingAssignment(text, &error)) << text::ToUtf8(text);
+    EXPECT_FALSE(error.empty()) << text::ToUtf8(text);
+  }
+}
+
+TEST(SettingAssignment, AppliesEverythingOrNothing) {
+  ProjectSettings settings;
+  testing::ScriptedPrompt prompt;
+  EXPECT_TRUE(ApplySettingAssignments(
+      settings,
+      Parse({u"AppTitle=Logbook", u"ClientExe=Updater", u"flag.WarnOnExit=on", u"Flag5=off",
+             u"AppVersion=1.0", u"UpdateVersion=1.5", u"Frequency=3"}),
+      prompt));
+  EXPECT_EQ(settings.RawValue(SettingKey::AppTitle), u"Logbook");
+  EXPECT_EQ(settings.RawValue(SettingKey::ClientExe), u"Updater.exe");
+  EXPECT_EQ(settings.RawValue(SettingKey::AppVersion), u"1.0");
+  EXPECT_EQ(settings.RawValue(SettingKey::UpdateVersion), u"1.5");
+  EXPECT_EQ(settings.RawValue(SettingKey::Frequency), u"3");
+  EXPECT_EQ(settings.FlagMask(), u"64");
+  EXPECT_TRUE(prompt.Events().empty());
+
+  // A refused release value keeps every other value of the call out too.
+  EXPECT_FALSE(ApplySettingAssignments(
+      settings, Parse({u"AppTitle=Other", u"UpdateVersion=0.9", u"Settings=0"}), prompt));
+  EXPECT_EQ(settings.RawValue(SettingKey::AppTitle), u"Logbook");
+  EXPECT_EQ(settings.RawValue(SettingKey::UpdateVersion), u"1.5");
+  EXPECT_EQ(settings.FlagMask(), u"64");
+  const auto balloons = prompt.Of(PromptEvent::Kind::Balloon);
+  ASSERT_EQ(balloons.size(), 1u);
+  EXPECT_EQ(balloons[0].field, "versionConfiguration.updateVersion");
+  EXPECT_EQ(balloons[0].text,
+            u"The update version must be greater than the application version. Try again.");
+
+  prompt.Clear();
+  EXPECT_FALSE(ApplySettingAssignments(settings, Parse({u"CheckNow=", u"AppVersion=x"}), prompt));
+  const auto both = prompt.Of(PromptEvent::Kind::Balloon);
+  ASSERT_EQ(both.size(), 2u);
+  EXPECT_EQ(both[0].field, "fileConfiguration.checkNow");
+  EXPECT_EQ(both[1].field, "versionConfiguration.appVersion");
+  EXPECT_EQ(settings.RawValue(SettingKey::CheckNow), u"CheckNow");
+}
+
+TEST(SettingAssignment, OnlyTheTouchedPanesAreChecked) {
+  ProjectSettings settings;
+  // Versions that the pane would refuse, stored by an earlier tool.
+  settings.SetSetting(SettingKey::AppVersion, u"2.0");
+  settings.SetSetting(SettingKey::UpdateVersion, u"1.0");
+  testing::ScriptedPrompt prompt;
+  EXPECT_TRUE(ApplySettingAssignments(settings, Parse({u"ClientXML=Server.xml"}), prompt));
+  EXPECT_EQ(settings.RawValue(SettingKey::ClientXML), u"Server.xml");
+  // Setting one version checks both.
+  EXPECT_FALSE(ApplySettingAssignments(settings, Parse({u"UpdateVersion=1.5"}), prompt));
+  EXPECT_TRUE(ApplySettingAssignments(settings, Parse({u"UpdateVersion=2.5"}), prompt));
+  EXPECT_EQ(settings.RawValue(SettingKey::UpdateVersion), u"2.5");
+}
+
+TEST(FlagSpellings, NameEachMeaningfulFlag) {
+  const auto spellings = FlagSpellings();
+  ASSERT_EQ(spellings.size(), 9u);
+  EXPECT_EQ(spellings[0], u"flag.ShowInstallComplete (Flag0)");
+  EXPECT_EQ(spellings[6], u"flag.WarnOnExit (Flag6)");
+  EXPECT_EQ(spellings[8], u"flag.AutomaticRestart (Flag8)");
+}
+
+}  // namespace
+}  // namespace tidewell
