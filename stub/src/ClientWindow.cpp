@@ -118,9 +118,7 @@ void CreateControls(HWND window, const WindowState& state) {
   } else {
     AddControl(window, L"STATIC", c.body, SS_LEFT | SS_NOPREFIX, l.text, kBodyId, state.font);
   }
-  HWND close = AddControl(window, L"BUTTON", u"Close", BS_DEFPUSHBUTTON | WS_TABSTOP, l.close, IDCANCEL,
-                          state.font);
-  if (close) SetFocus(close);
+  AddControl(window, L"BUTTON", u"Close", BS_DEFPUSHBUTTON | WS_TABSTOP, l.close, IDCANCEL, state.font);
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -215,6 +213,7 @@ int RunClientWindow(const ClientWindowContent& content) {
   if (window) {
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
+    if (HWND close = GetDlgItem(window, IDCANCEL)) SetFocus(close);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
       if (IsDialogMessageW(window, &msg)) continue;

@@ -17,6 +17,8 @@ struct ExtractCase {
   std::u16string text;
 };
 
+void PrintTo(const ExtractCase& c, std::ostream* os) { *os << c.name; }
+
 class ExtractWelcomeTest : public ::testing::TestWithParam<ExtractCase> {};
 
 TEST_P(ExtractWelcomeTest, ReadsTheFirstWelcomeOfTheRoot) {
