@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <random>
 
+#include "DumpReport.h"
 #include "ImageHeaders.h"
 #include "StringBlock.h"
 #include "build/ClientStringTable.h"
@@ -214,6 +216,30 @@ TEST(IconImageHeaders, ReadSizeAndCompleteness) {
       EXPECT_EQ(std::pair(size->width, size->height), *c.size) << c.name;
     }
     EXPECT_EQ(IsCompleteIconImage(ByteReader(c.bytes)), c.complete) << c.name;
+  }
+}
+
+TEST(ImageHeaders, RandomHeadersStayInsideTheirBytes) {
+  // Plausible headers with random fields and random lengths: whatever comes
+  // out must lie inside the bytes.
+  std::mt19937 random(20240301);
+  const uint32_t headerSizes[] = {12, 40, 52, 56, 108, 124, 0, 39, 0xFFFFFFFF};
+  const uint16_t bits[] = {0, 1, 2, 4, 8, 16, 24, 32, 64};
+  for (int i = 0; i < 20000; ++i) {
+    std::string bytes = U32(headerSizes[random() % 9]) + U32(random() % 70000) + U32(random()) + U16(random() % 3) +
+                        U16(bits[random() % 9]) + U32(random() % 7) + U32(random()) + U32(random()) +
+                        U32(random()) + U32(random() % 300) + U32(random());
+    bytes.resize(random() % 2000, '\x5A');
+    const ByteReader reader(bytes);
+    if (const auto layout = ReadDrawableDib(reader)) {
+      EXPECT_LE(layout->bitsOffset + layout->bitsSize, bytes.size());
+      EXPECT_GE(layout->bitsOffset, layout->header.headerSize);
+    }
+    if (IsCompleteIconImage(reader)) {
+      EXPECT_TRUE(ReadIconImageSize(reader).has_value());
+    }
+    const ClientResourceBytes all{reader, reader, reader, reader, reader};
+    EXPECT_FALSE(FormatResourceReport(all).empty());
   }
 }
 
