@@ -71,7 +71,7 @@ bool CheckBaseDirectory(ProjectSettings& settings, FileTree& tree, WString& dire
                    MessageIcon::Question) != Answer::Yes)
       return false;
     settings.SetSetting(SettingKey::UpdateFilesDir, directory);
-    directory = u"\\";
+    directory.assign(1, text::kClientSeparator);
     return !fromBrowse;
   }
   std::u16string_view remainder;
@@ -84,7 +84,7 @@ bool CheckBaseDirectory(ProjectSettings& settings, FileTree& tree, WString& dire
     return false;
   settings.SetSetting(SettingKey::UpdateFilesDir, directory);
   tree.Clear();
-  directory = u"\\";
+  directory.assign(1, text::kClientSeparator);
   return true;
 }
 

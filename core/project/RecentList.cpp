@@ -105,9 +105,13 @@ std::vector<RecentMenuItem> RecentList::MenuItems() const {
     return items;
   }
   int position = 1;
-  for (auto it = entries_.rbegin(); it != entries_.rend(); ++it, ++position)
-    items.push_back({u"&" + text::FormatDecimal(position) + u" " + RecentEntryName(*it),
-                     RecentEntryPath(*it), true});
+  for (auto it = entries_.rbegin(); it != entries_.rend(); ++it, ++position) {
+    WString label(1, u'&');
+    label += text::FormatDecimal(position);
+    label += u' ';
+    label += RecentEntryName(*it);
+    items.push_back({std::move(label), RecentEntryPath(*it), true});
+  }
   return items;
 }
 

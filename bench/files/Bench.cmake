@@ -1,0 +1,1 @@
+tidewell_add_bench(files-bench files/ComparisonBench.cpp)
