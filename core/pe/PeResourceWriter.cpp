@@ -243,7 +243,10 @@ bool WriteImageWithResources(const PeImage& image, const EditTree& tree,
     initializedDataChange = static_cast<int64_t>(rawSize);
     result.resourceSectionMoved = true;
   }
-  const uint64_t imageEnd = AlignUp(ImageEnd(sections, sectionAlignment), sectionAlignment);
+  // SizeOfImage grows with the sections; a larger value than they need is
+  // kept as it was.
+  const uint64_t imageEnd = std::max<uint64_t>(
+      image.SizeOfImage(), AlignUp(ImageEnd(sections, sectionAlignment), sectionAlignment));
   if (imageEnd > 0xFFFFFFFFull) return Fail(error, kNoAddressSpace);
 
   // The overlay is kept, except a certificate table that ends the file.

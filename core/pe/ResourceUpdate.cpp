@@ -51,6 +51,15 @@ std::optional<ResourceUpdate> ResourceUpdate::Begin(const fs::path& file, std::s
       return std::nullopt;
     }
   }
+  // The update replaces the file as a whole, which a read-only file must
+  // not allow, as it would not allow writing into it.
+  constexpr auto kAnyWrite =
+      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  const auto status = fs::status(target, ec);
+  if (!ec && fs::is_regular_file(status) && (status.permissions() & kAnyWrite) == fs::perms::none) {
+    if (error) *error = "cannot write " + target.string() + ": the file is read-only";
+    return std::nullopt;
+  }
   if (!OpenForEdit(target, error)) return std::nullopt;
   return ResourceUpdate(target);
 }

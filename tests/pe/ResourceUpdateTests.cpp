@@ -167,6 +167,15 @@ TEST(ResourceUpdateFailure, NoRoomForASectionHeaderLeavesTheFileAsItWas) {
             (std::map<std::string, std::string>{{"#2 #208 3081", "small"}}));
 }
 
+TEST_F(ResourceUpdateTest, ReadOnlyFileIsRefusedAndLeftAsItWas) {
+  const std::string before = ReadBytes(exe_);
+  fs::permissions(exe_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  std::string error;
+  EXPECT_FALSE(ResourceUpdate::Begin(exe_, &error).has_value());
+  EXPECT_EQ(error, "cannot write " + exe_.string() + ": the file is read-only");
+  EXPECT_EQ(ReadBytes(exe_), before);
+}
+
 TEST(ResourceUpdateFailure, BeginRefusesWhatIsNotAPeFile) {
   TempDir dir;
   WriteBytes(dir / "text.exe", "plain text, not a program");
