@@ -112,28 +112,52 @@ bool FileTree::AppendItemAttributes(WString& out, const TreeNode& node, XmlForm 
 
 TreeNode* FileTree::CreateItemFromAttributes(const std::vector<XmlAttribute>& attributes,
                                              TreeNode* parent) {
+  std::vector<std::string> narrow;
+  narrow.reserve(attributes.size() * 2);
+  for (const auto& [name, value] : attributes) {
+    narrow.push_back(text::ToUtf8(name));
+    narrow.push_back(text::ToUtf8(value));
+  }
+  std::vector<Utf8Attribute> views;
+  for (size_t i = 0; i + 1 < narrow.size(); i += 2) views.emplace_back(narrow[i], narrow[i + 1]);
+  return CreateItemFromUtf8Attributes(views.data(), views.size(), parent);
+}
+
+// A file element: Name and OS first (as for every item), then, in order,
+// Type ("ver" or "date" exactly), Src ("zip" in any case marks an entry of
+// the parent archive) and Action ("unzip" exactly). Attribute names are
+// matched without regard to case; other attributes (Size, Mode) are ignored.
+TreeNode* FileTree::CreateItemFromUtf8Attributes(const Utf8Attribute* attributes, size_t count,
+                                                 TreeNode* parent) {
   auto owned = std::make_unique<FileRecord>();
   FileRecord& record = *owned;
   record.Type = UpdateCondition::Unconditional;
-  ReadCommonAttributes(attributes, record);
-  for (const auto& [name, value] : attributes) {
-    if (text::EqualsNoCase(name, u"Type")) {
-      if (value == u"ver")
+  for (size_t i = 0; i < count; ++i) {
+    const auto& [name, value] = attributes[i];
+    if (text::EqualsNoCaseAscii(name, "Name"))
+      text::AssignUtf8(record.Name, value);
+    else if (text::EqualsNoCaseAscii(name, "OS"))
+      record.OS = text::ParseDecimal(value);
+  }
+  for (size_t i = 0; i < count; ++i) {
+    const auto& [name, value] = attributes[i];
+    if (text::EqualsNoCaseAscii(name, "Type")) {
+      if (value == "ver")
         record.Type = UpdateCondition::VersionBased;
-      else if (value == u"date")
+      else if (value == "date")
         record.Type = UpdateCondition::TimeStampBased;
-    } else if (text::EqualsNoCase(name, u"Src")) {
-      record.Src = value;
+    } else if (text::EqualsNoCaseAscii(name, "Src")) {
+      text::AssignUtf8(record.Src, value);
       const FileRecord* archive = parent ? RecordOf(*parent) : nullptr;
-      if (text::EqualsNoCase(value, u"zip") && parent && parent->IsItem() && archive)
+      if (text::EqualsNoCaseAscii(value, "zip") && parent && parent->IsItem() && archive)
         record.Name = archive->Name + u"<" + record.Name + u">";
-    } else if (text::EqualsNoCase(name, u"Action")) {
-      if (value == u"unzip") record.Unzip = 1;
+    } else if (text::EqualsNoCaseAscii(name, "Action")) {
+      if (value == "unzip") record.Unzip = 1;
     }
   }
   // The record keeps its address when handed over, so its name can be shown.
-  const std::u16string_view name = record.Name;
-  return InsertItem(parent, std::move(owned), name);
+  const std::u16string_view shown = record.Name;
+  return InsertItem(parent, std::move(owned), shown);
 }
 
 }  // namespace tidewell

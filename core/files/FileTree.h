@@ -27,6 +27,8 @@ class FileTree final : public ItemTree {
   bool AppendItemAttributes(WString& out, const TreeNode& node, XmlForm form) const override;
   TreeNode* CreateItemFromAttributes(const std::vector<XmlAttribute>& attributes,
                                      TreeNode* parent) override;
+  TreeNode* CreateItemFromUtf8Attributes(const Utf8Attribute* attributes, size_t count,
+                                         TreeNode* parent) override;
 
   static const FileRecord* RecordOf(const TreeNode& node);
   static FileRecord* RecordOf(TreeNode& node);

@@ -268,7 +268,6 @@ bool ItemTree::ReadXml(const pugi::xml_node& element, Prompt* prompt) {
   };
   std::vector<Frame> stack;
   stack.push_back({element, nullptr, true, {}, false});
-  std::vector<XmlAttribute> attributes;
   while (!stack.empty()) {
     if (stack.size() > kMaxDepth) {
       if (prompt) prompt->ShowMessage(kErrorCaption, kXmlProcessingError, MessageIcon::Error);
@@ -290,16 +289,13 @@ bool ItemTree::ReadXml(const pugi::xml_node& element, Prompt* prompt) {
     }
     TreeNode* parent = frame.parent;
     if (frame.readingItems) {
+      Utf8Attribute attributes[kMaxAttributes];
       size_t count = 0;
       for (pugi::xml_attribute a = child.first_attribute(); a && count < kMaxAttributes;
            a = a.next_attribute(), ++count) {
-        if (count == attributes.size()) attributes.emplace_back();
-        text::AssignUtf8(attributes[count].first, a.name());
-        text::AssignUtf8(attributes[count].second, a.value());
+        attributes[count] = {a.name(), a.value()};
       }
-      // Shrinking keeps the storage of the first `count` pairs for the next element.
-      while (attributes.size() > count) attributes.pop_back();
-      TreeNode* node = CreateItemFromAttributes(attributes, parent);
+      TreeNode* node = CreateItemFromUtf8Attributes(attributes, count, parent);
       if (node) stack.push_back({child, node, true, {}, false});
     } else {
       const pugi::xml_attribute nameAttribute = child.attribute("Name");
@@ -336,6 +332,16 @@ WString ItemTree::CommonAttributes(const ItemRecord& record, XmlForm form) {
   WString out;
   AppendCommonAttributes(out, record, form);
   return out;
+}
+
+TreeNode* ItemTree::CreateItemFromUtf8Attributes(const Utf8Attribute* attributes, size_t count,
+                                                 TreeNode* parent) {
+  std::vector<XmlAttribute> wide(count);
+  for (size_t i = 0; i < count; ++i) {
+    text::AssignUtf8(wide[i].first, attributes[i].first);
+    text::AssignUtf8(wide[i].second, attributes[i].second);
+  }
+  return CreateItemFromAttributes(wide, parent);
 }
 
 void ItemTree::ReadCommonAttributes(const std::vector<XmlAttribute>& attributes,

@@ -4,6 +4,7 @@
 #include <deque>
 #include <memory>
 #include <string_view>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -42,6 +43,8 @@ struct TreeNode {
 
 // One attribute of an element, name and value, in document order.
 using XmlAttribute = std::pair<WString, WString>;
+// The same as the parser delivers it: UTF-8 views into the loaded document.
+using Utf8Attribute = std::pair<std::string_view, std::string_view>;
 
 // The generic ordered tree of container and item nodes. Siblings are kept
 // sorted by name (A-Z folded to a-z, then code units) and never share a name.
@@ -95,6 +98,11 @@ class ItemTree {
   virtual bool AppendItemAttributes(WString& out, const TreeNode& node, XmlForm form) const;
   virtual TreeNode* CreateItemFromAttributes(const std::vector<XmlAttribute>& attributes,
                                              TreeNode* parent) = 0;
+  // What the reader calls for each item element. The default widens the
+  // attributes and calls CreateItemFromAttributes; a tree read in bulk may
+  // work on the parser's text directly.
+  virtual TreeNode* CreateItemFromUtf8Attributes(const Utf8Attribute* attributes, size_t count,
+                                                 TreeNode* parent);
 
   static WString CommonAttributes(const ItemRecord& record, XmlForm form);
   // Appends exactly the text of CommonAttributes.

@@ -65,10 +65,15 @@ WString FromUtf8(std::string_view utf8) {
 
 void AssignUtf8(WString& out, std::string_view utf8) {
   // US-ASCII, the usual content, is widened in one run.
+  out.resize(utf8.size());
+  char16_t* wide = out.data();
   size_t ascii = 0;
-  while (ascii < utf8.size() && static_cast<unsigned char>(utf8[ascii]) < 0x80) ++ascii;
+  for (; ascii < utf8.size(); ++ascii) {
+    const auto b = static_cast<unsigned char>(utf8[ascii]);
+    if (b >= 0x80) break;
+    wide[ascii] = b;
+  }
   out.resize(ascii);
-  for (size_t k = 0; k < ascii; ++k) out[k] = static_cast<unsigned char>(utf8[k]);
   if (ascii == utf8.size()) return;
   out.reserve(utf8.size());
   size_t i = ascii;
@@ -223,6 +228,13 @@ WString TrimSpaces(std::u16string_view text) {
   while (b < e && text[b] == u' ') ++b;
   while (e > b && text[e - 1] == u' ') --e;
   return WString(text.substr(b, e - b));
+}
+
+int32_t ParseDecimal(std::string_view text) {
+  // Only ASCII takes part in the rule, so widening byte by byte is exact.
+  WString wide(text.size(), u'\0');
+  for (size_t i = 0; i < text.size(); ++i) wide[i] = static_cast<unsigned char>(text[i]);
+  return ParseDecimal(std::u16string_view(wide));
 }
 
 int32_t ParseDecimal(std::u16string_view text) {

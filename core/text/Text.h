@@ -34,6 +34,16 @@ inline bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 WString ToLowerAscii(std::u16string_view text);
+// The same folding for UTF-8 text (bytes above 0x7F compare as themselves).
+inline bool EqualsNoCaseAscii(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const char x = (a[i] >= 'A' && a[i] <= 'Z') ? static_cast<char>(a[i] + 32) : a[i];
+    const char y = (b[i] >= 'A' && b[i] <= 'Z') ? static_cast<char>(b[i] + 32) : b[i];
+    if (x != y) return false;
+  }
+  return true;
+}
 
 // Replaces every occurrence of `from`, scanning from the left without overlap.
 WString ReplaceAll(std::u16string_view text, std::u16string_view from, std::u16string_view to);
@@ -47,6 +57,7 @@ WString TrimSpaces(std::u16string_view text);
 // optional sign, digits up to the first non-digit, 0 when there are none.
 // Values beyond the 32-bit range saturate.
 int32_t ParseDecimal(std::u16string_view text);
+int32_t ParseDecimal(std::string_view text);
 WString FormatDecimal(int64_t value);
 WString FormatHexUpper(uint64_t value);
 
