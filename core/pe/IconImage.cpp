@@ -32,14 +32,23 @@ std::optional<IconImageSize> ReadIconImageSize(std::string_view image) {
   const ByteReader r(image);
   const auto headerSize = r.readU32(0);
   if (!headerSize) return std::nullopt;
+  // The header must lie inside the image, with one plane and a bit count a
+  // bitmap can have: a text or other data that merely starts with a
+  // plausible size is not an icon image.
+  if (*headerSize > image.size()) return std::nullopt;
+  auto validBitCount = [](uint16_t bits) {
+    return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+  };
   if (*headerSize == kBitmapCoreHeaderSize) {
     const auto width = r.readU16(4), height = r.readU16(6);
-    if (!width || !height) return std::nullopt;
+    const auto planes = r.readU16(8), bits = r.readU16(10);
+    if (!width || !height || planes != 1 || !bits || !validBitCount(*bits)) return std::nullopt;
     return Positive(*width, *height / 2);
   }
   if (*headerSize < kBitmapInfoHeaderSize) return std::nullopt;
   const auto width = r.readU32(4), height = r.readU32(8);
-  if (!width || !height) return std::nullopt;
+  const auto planes = r.readU16(12), bits = r.readU16(14);
+  if (!width || !height || planes != 1 || !bits || !validBitCount(*bits)) return std::nullopt;
   return Positive(static_cast<int32_t>(*width), static_cast<int32_t>(*height) / 2);
 }
 

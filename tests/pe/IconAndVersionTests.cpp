@@ -16,7 +16,11 @@ namespace {
 std::string BitmapHeader(uint32_t size, int32_t width, int32_t height) {
   std::string h =
       testing::Words({size, static_cast<uint32_t>(width), static_cast<uint32_t>(height)});
-  h.resize(std::max<size_t>(h.size(), 40), '\0');
+  h.resize(std::max<size_t>(std::max<size_t>(h.size(), 40), size), '\0');
+  if (h.size() >= 16) {
+    h[12] = 1;   // one plane
+    h[14] = 32;  // 32 bits per pixel
+  }
   return h;
 }
 
@@ -46,6 +50,11 @@ TEST(IconImage, SizeComesFromTheImageHeader) {
       {"negative height", BitmapHeader(40, 32, -64), std::nullopt},
       {"height of one row", BitmapHeader(40, 32, 1), std::nullopt},
       {"PNG cut off", PngHeader(32, 32).substr(0, 20), std::nullopt},
+      {"text that starts with a plausible size", "definitely not an icon image", std::nullopt},
+      {"header longer than the image", BitmapHeader(124, 16, 32).substr(0, 60), std::nullopt},
+      {"two planes", [] { auto h = BitmapHeader(40, 32, 64); h[12] = 2; return h; }(), std::nullopt},
+      {"bit count a bitmap cannot have", [] { auto h = BitmapHeader(40, 32, 64); h[14] = 7; return h; }(),
+       std::nullopt},
       {"PNG without IHDR first",
        std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIDAT", 16) + std::string(8, '\x10'), std::nullopt},
   };

@@ -21,8 +21,8 @@ using tidewell::testing::ReadBytes;
 using tidewell::testing::TempDir;
 using tidewell::testing::WriteBytes;
 
-std::string Noise(size_t size, unsigned seed) {
-  std::mt19937 random(seed);
+std::string Noise(size_t size, unsigned start) {
+  std::mt19937 random(start);
   std::string bytes(size, '\0');
   for (char& c : bytes) c = static_cast<char>(random());
   return bytes;
