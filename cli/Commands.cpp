@@ -11,6 +11,16 @@ CommandList AllCommands() {
   commands.push_back(MakeIconsCommand());
   commands.push_back(MakeSetIconsCommand());
   commands.push_back(MakeSetPictureCommand());
+  commands.push_back(MakeNewCommand());
+  commands.push_back(MakeShowCommand());
+  commands.push_back(MakeAddFilesCommand());
+  commands.push_back(MakeCompareCommand());
+  commands.push_back(MakeSetFileCommand());
+  commands.push_back(MakeAddRegistryCommand());
+  commands.push_back(MakeAddExecCommand());
+  commands.push_back(MakeAddVariableCommand());
+  commands.push_back(MakeRenameVariableCommand());
+  commands.push_back(MakeRemoveCommand());
   return commands;
 }
 

@@ -13,5 +13,15 @@ std::unique_ptr<Command> MakeSetCommand();
 std::unique_ptr<Command> MakeIconsCommand();
 std::unique_ptr<Command> MakeSetIconsCommand();
 std::unique_ptr<Command> MakeSetPictureCommand();
+std::unique_ptr<Command> MakeNewCommand();
+std::unique_ptr<Command> MakeShowCommand();
+std::unique_ptr<Command> MakeAddFilesCommand();
+std::unique_ptr<Command> MakeCompareCommand();
+std::unique_ptr<Command> MakeSetFileCommand();
+std::unique_ptr<Command> MakeAddRegistryCommand();
+std::unique_ptr<Command> MakeAddExecCommand();
+std::unique_ptr<Command> MakeAddVariableCommand();
+std::unique_ptr<Command> MakeRenameVariableCommand();
+std::unique_ptr<Command> MakeRemoveCommand();
 
 }  // namespace tidewell::cli

@@ -6,4 +6,5 @@ target_sources(tidewell-core PRIVATE
   files/TreePath.cpp
   files/FileSelection.cpp
   files/DirectoryComparison.cpp
+  files/FileProperties.cpp
 )
