@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "build/ClientBehaviours.h"
+#include "build/ClientBuilder.h"
 #include "build/ClientPage.h"
-#include "project/ProjectSettings.h"
+#include "build/IconSelection.h"
+#include "project/ProjectDocument.h"
 #include "support/ScriptedPrompt.h"
 
 namespace tidewell {
@@ -166,6 +168,25 @@ TEST(ClientPage, ChoosingTheMainExecutableStoresItsNameAndOffersItsIcons) {
   page.ChooseMainExecutable(u"/App/Other.exe", prompt, setIcons);
   EXPECT_EQ(iconSources, std::vector<WString>{u"/App/Other.exe"});
   EXPECT_EQ(settings.GetSetting(SettingKey::Executable), u"Other.exe");
+}
+
+TEST(ClientPage, AnsweringYesWithoutAProjectLeadsToTheIconRequestsMessage) {
+  ProjectDocument document;
+  ScriptedPrompt prompt;
+  ClientBuilder builder(prompt, u"/no/tool/folder");
+  ClientPage page(document.settings);
+  prompt.QueueAnswer(Answer::Yes);
+  page.ChooseMainExecutable(u"/App/bin/Main.exe", prompt, [&](const WString&) {
+    EXPECT_EQ(PrepareClientIcons(document, builder, prompt), CommandOutcome::Refused);
+  });
+  // The new name is kept whatever became of the icons.
+  EXPECT_EQ(document.settings.GetSetting(SettingKey::Executable), u"Main.exe");
+  const auto messages = prompt.Of(PromptEvent::Kind::Message);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].caption, u"Error");
+  EXPECT_EQ(messages[0].text,
+            u"To set the Tidewell client icons you must first create a new project or save the "
+            u"existing one.");
 }
 
 }  // namespace
