@@ -25,7 +25,9 @@ else()
   message(STATUS "python3 not found: the example product has no Data.zip")
 endif()
 
-if(TIDEWELL_MINGW_FOUND)
+# The cross tools are cache entries, seen from every directory scope (the
+# stub folder includes MingwTools.cmake first, so its FOUND flag stays there).
+if(TIDEWELL_MINGW_CXX AND TIDEWELL_MINGW_WINDRES)
   tidewell_mingw_program(OUTPUT ${TIDEWELL_EXAMPLE_PRODUCT_DIR}/App.exe
     SOURCES ${tidewell_example_src}/App.cpp
     RESOURCE_SCRIPT ${tidewell_example_src}/App.rc)
