@@ -8,6 +8,8 @@
 
 namespace tidewell {
 
+using namespace std::literals;
+
 namespace {
 
 // Client folders use backslashes; on the host they become its separator.
@@ -87,24 +89,24 @@ bool FileTree::AppendItemAttributes(WString& out, const TreeNode& node, XmlForm 
   AppendCommonAttributes(out, *record, form);
   out += u' ';
   if (form == XmlForm::ServerForm && !IsZipEntry(*record)) {
-    out += u"Size=\"";
+    out += u"Size=\""sv;
     out += text::FormatDecimal(size);
     out += u'"';
   }
   out += u' ';
-  if (record->Unzip != 0) out += u"Action=\"unzip\"";
+  if (record->Unzip != 0) out += u"Action=\"unzip\""sv;
   out += u' ';
   if (form == XmlForm::ProjectForm) {
     if (record->Type == UpdateCondition::VersionBased)
-      out += u"Type=\"ver\"";
+      out += u"Type=\"ver\""sv;
     else if (record->Type == UpdateCondition::TimeStampBased)
-      out += u"Type=\"date\"";
+      out += u"Type=\"date\""sv;
   } else if (record->Type != UpdateCondition::Unconditional) {
-    out += u"Mode=\"";
+    out += u"Mode=\""sv;
     out += measured;
-    out += u"\" ";
+    out += u"\" "sv;
   }
-  out += u" Src=\"";
+  out += u" Src=\""sv;
   AppendEscapedXmlText(out, record->Src);
   out += u'"';
   return true;

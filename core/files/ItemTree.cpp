@@ -8,6 +8,8 @@
 
 namespace tidewell {
 
+using namespace std::literals;
+
 namespace {
 
 const WString kXmlProcessingError = u"Error occured processing XML file.";
@@ -204,16 +206,16 @@ bool ItemTree::WriteXml(WString& out, XmlForm form) const {
       Frame& up = stack.back();
       const TreeNode* parent = (*up.siblings)[up.index];
       if (parent->IsItem()) {
-        out += u"</";
+        out += u"</"sv;
         out += itemElement_;
-        out += u">";
+        out += u">"sv;
       } else {
         AppendTabs(out, up.depth);
-        out += u"</";
+        out += u"</"sv;
         out += containerElement_;
-        out += u">";
+        out += u">"sv;
       }
-      out += u"\r\n";
+      out += u"\r\n"sv;
       ++up.index;
       continue;
     }
@@ -221,29 +223,29 @@ bool ItemTree::WriteXml(WString& out, XmlForm form) const {
     const int depth = frame.depth;
     AppendTabs(out, depth);
     if (node->IsItem()) {
-      out += u"<";
+      out += u"<"sv;
       out += itemElement_;
-      out += u" ";
+      out += u" "sv;
       const size_t start = out.size();
       if (!AppendItemAttributes(out, *node, form)) return false;
       ReduceDoubleSpacesFrom(out, start);
       if (!node->children.empty()) {
-        out += u">";
+        out += u">"sv;
         stack.push_back({&node->children, 0, depth + 1});
         continue;
       }
-      out += u" />";
+      out += u" />"sv;
     } else {
-      out += u"<";
+      out += u"<"sv;
       out += containerElement_;
-      out += u" Name=\"";
+      out += u" Name=\""sv;
       // The name is cut before escaping, so an entity is never split.
       AppendEscapedXmlText(out, std::u16string_view(node->name).substr(0, kMaxContainerNameLength));
-      out += u"\">\r\n";
+      out += u"\">\r\n"sv;
       stack.push_back({&node->children, 0, depth + 1});
       continue;
     }
-    out += u"\r\n";
+    out += u"\r\n"sv;
     ++frame.index;
   }
   return true;
@@ -318,11 +320,11 @@ void ItemTree::AppendCommonAttributes(WString& out, const ItemRecord& record, Xm
     name = name.substr(lt + 1);
     while (!name.empty() && name.back() == u'>') name.remove_suffix(1);
   }
-  out += u"Name=\"";
+  out += u"Name=\""sv;
   AppendEscapedXmlText(out, name);
   out += u'"';
   if (record.OS != 31) {
-    out += u"  OS=\"";
+    out += u"  OS=\""sv;
     out += text::FormatDecimal(record.OS);
     out += u'"';
   }

@@ -104,11 +104,23 @@ void AssignUtf8(WString& out, std::string_view utf8) {
 
 std::string ToUtf8(std::u16string_view text) {
   std::string out;
+  // US-ASCII, the usual content, is narrowed four code units at a time.
   out.resize(text.size());
-  // US-ASCII, the usual content, is copied in one run.
+  char* narrow = out.data();
+  const char16_t* data = text.data();
   size_t ascii = 0;
-  while (ascii < text.size() && text[ascii] < 0x80) {
-    out[ascii] = static_cast<char>(text[ascii]);
+  while (ascii + 4 <= text.size()) {
+    uint64_t word;
+    std::memcpy(&word, data + ascii, 8);
+    if ((word & 0xFF80FF80FF80FF80ULL) != 0) break;
+    const uint32_t packed = static_cast<uint32_t>((word & 0xFF) | ((word >> 8) & 0xFF00) |
+                                                  ((word >> 16) & 0xFF0000) |
+                                                  ((word >> 24) & 0xFF000000));
+    std::memcpy(narrow + ascii, &packed, 4);
+    ascii += 4;
+  }
+  while (ascii < text.size() && data[ascii] < 0x80) {
+    narrow[ascii] = static_cast<char>(data[ascii]);
     ++ascii;
   }
   out.resize(ascii);
