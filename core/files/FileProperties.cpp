@@ -34,9 +34,9 @@ FileProperties FileProperties::Of(const FileRecord& record) {
 }
 
 bool OpensFileProperties(const TreeNode& node, bool fromCommand) {
-  if (fromCommand) return true;
   const FileRecord* record = FileTree::RecordOf(node);
-  return !(record && record->Unzip == 1 && !node.children.empty());
+  if (!record) return false;
+  return fromCommand || !(record->Unzip == 1 && !node.children.empty());
 }
 
 FilePropertiesProbe ProbeFileProperties(const FileTree& tree, const TreeNode& node) {

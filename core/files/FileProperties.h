@@ -52,7 +52,7 @@ struct FilePropertiesProbe {
 };
 
 // A double-click on an archive whose entries are shown only opens or closes
-// it; the menu command always opens the sheet.
+// it; the menu command always opens the sheet. A folder has no sheet.
 bool OpensFileProperties(const TreeNode& node, bool fromCommand);
 FilePropertiesProbe ProbeFileProperties(const FileTree& tree, const TreeNode& node);
 

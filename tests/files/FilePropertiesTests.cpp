@@ -114,6 +114,7 @@ TEST(FileProperties, ADoubleClickOnAnOpenArchiveOnlyOpensOrClosesIt) {
   ApplyFileProperties(s.tree, archive, Unzipped(Staged::Record(archive)), s.prompt);
   EXPECT_FALSE(OpensFileProperties(archive, false));
   EXPECT_TRUE(OpensFileProperties(archive, true));
+  EXPECT_FALSE(OpensFileProperties(*archive.parent, true));
 }
 
 TEST(FileProperties, UnzippingAddsTheFileEntriesInNameOrder) {
