@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "build/ClientBehaviours.h"
 #include "build/ReleasePanes.h"
 #include "text/Text.h"
 
@@ -54,6 +55,74 @@ std::optional<SettingKey> SettingFromName(std::u16string_view name) {
     if (!keyName.empty() && text::EqualsNoCase(keyName, name)) return candidate;
   }
   return std::nullopt;
+}
+
+const FieldId kUpdateTypeField = "clientBehaviours.updateType";
+const FieldId kFrequencyField = "clientBehaviours.frequency";
+const FieldId kRepromptField = "clientBehaviours.reprompt";
+
+// A choice of a drop-down list given by its label (without regard to case)
+// or, for the lists stored as positions, by its position.
+template <size_t N>
+std::optional<size_t> Choice(const std::array<std::u16string_view, N>& labels,
+                             std::u16string_view value, bool byPosition) {
+  for (size_t i = 0; i < N; ++i)
+    if (text::EqualsNoCase(value, labels[i])) return i;
+  if (byPosition && value.size() == 1 && value[0] >= u'0' && value[0] < u'0' + N)
+    return static_cast<size_t>(value[0] - u'0');
+  return std::nullopt;
+}
+
+template <size_t N>
+WString ChoiceList(const std::array<std::u16string_view, N>& labels) {
+  WString list;
+  for (size_t i = 0; i < N; ++i) {
+    if (i) list += i + 1 == N ? u" or " : u", ";
+    list += u"\"";
+    list += labels[i];
+    list += u"\"";
+  }
+  return list;
+}
+
+// The client behaviours page's rules for a value set by name: the lists take
+// only their own choices, and a message text holds at most 1024 characters.
+// False, after the refusal at the field, when the value cannot be stored.
+bool StoreClientBehaviourSetting(ProjectSettings& staged, SettingKey key, const WString& value,
+                                 Prompt& prompt) {
+  auto refuse = [&](const FieldId& field, const WString& message) {
+    prompt.ShowBalloon(field, kInvalidParametersCaption, message, MessageIcon::Error);
+    return false;
+  };
+  if (MessageRowOfKey(key)) {
+    if (ValidateAndStoreMessageText(staged, key, value) == MessageTextResult::TooLong)
+      return refuse(kMessageListField, kMessageTextTooLongMessage);
+    return true;
+  }
+  switch (key) {
+    case SettingKey::UpdateType: {
+      const auto choice = Choice(kUpdateTypes, value, false);
+      if (!choice) return refuse(kUpdateTypeField, u"The update type is one of " + ChoiceList(kUpdateTypes) + u".");
+      staged.SetSetting(key, WString(kUpdateTypes[*choice]));
+      return true;
+    }
+    case SettingKey::Frequency:
+    case SettingKey::Reprompt: {
+      const bool frequency = key == SettingKey::Frequency;
+      const auto choice = frequency ? Choice(kFrequencyChoices, value, true)
+                                    : Choice(kRepromptChoices, value, true);
+      if (!choice)
+        return refuse(frequency ? kFrequencyField : kRepromptField,
+                      (frequency ? u"The check frequency is one of " + ChoiceList(kFrequencyChoices)
+                                 : u"The reprompt rule is one of " + ChoiceList(kRepromptChoices)) +
+                          u", or its position from 0.");
+      staged.SetSetting(key, text::FormatDecimal(static_cast<int64_t>(*choice)));
+      return true;
+    }
+    default:
+      staged.SetSetting(key, value);
+      return true;
+  }
 }
 
 bool IsFileConfigurationKey(SettingKey key) {
@@ -116,7 +185,7 @@ bool ApplySettingAssignments(ProjectSettings& settings,
   ProjectSettings staged = settings;
   ReleasePanes panes(staged, prompt);
   panes.LoadFromSettings();
-  bool fileTouched = false, versionTouched = false;
+  bool fileTouched = false, versionTouched = false, pageRefused = false;
   for (const SettingAssignment& a : assignments) {
     switch (a.kind) {
       case SettingAssignment::Kind::FlagMask:
@@ -132,14 +201,16 @@ bool ApplySettingAssignments(ProjectSettings& settings,
           case SettingKey::ClientXML: panes.file.fields.clientXml = a.value; break;
           case SettingKey::AppVersion: panes.version.fields.appVersion = a.value; break;
           case SettingKey::UpdateVersion: panes.version.fields.updateVersion = a.value; break;
-          default: staged.SetSetting(a.key, a.value); break;
+          default:
+            if (!StoreClientBehaviourSetting(staged, a.key, a.value, prompt)) pageRefused = true;
+            break;
         }
         fileTouched = fileTouched || IsFileConfigurationKey(a.key);
         versionTouched = versionTouched || IsVersionKey(a.key);
         break;
     }
   }
-  bool invalid = false;
+  bool invalid = pageRefused;
   if (fileTouched) invalid = panes.file.ValidateAndStore(true) || invalid;
   if (versionTouched) invalid = panes.version.ValidateAndStore(true) || invalid;
   if (invalid) return false;

@@ -39,8 +39,11 @@ std::vector<WString> FlagSpellings();
 // (ClientExe, CheckNow, ClientXML, AppVersion, UpdateVersion) go through
 // their release pane's rules, with the other values of that pane as they
 // are: a refusal is shown as the pane's balloon, nothing is stored and the
-// answer is false. Every other assignment is stored as given. A client name
-// is stored normalised (Updater becomes Updater.exe).
+// answer is false. The client behaviours page's settings follow its rules:
+// a message text holds at most 1024 characters; UpdateType takes one of its
+// labels (in any case, stored as listed); Frequency and Reprompt take a label
+// or a position and store the position. Every other assignment is stored as
+// given. A client name is stored normalised (Updater becomes Updater.exe).
 bool ApplySettingAssignments(ProjectSettings& settings,
                              const std::vector<SettingAssignment>& assignments, Prompt& prompt);
 

@@ -118,6 +118,51 @@ TEST(SettingAssignment, OnlyTheTouchedPanesAreChecked) {
   EXPECT_EQ(settings.RawValue(SettingKey::UpdateVersion), u"2.5");
 }
 
+TEST(SettingAssignment, ClientBehaviourSettingsFollowThePageRules) {
+  ProjectSettings settings;
+  testing::ScriptedPrompt prompt;
+  EXPECT_TRUE(ApplySettingAssignments(
+      settings, Parse({u"UpdateType=silent", u"Frequency=Every 3rd start", u"Reprompt=1"}), prompt));
+  EXPECT_EQ(settings.RawValue(SettingKey::UpdateType), u"Silent");
+  EXPECT_EQ(settings.RawValue(SettingKey::Frequency), u"2");
+  EXPECT_EQ(settings.RawValue(SettingKey::Reprompt), u"1");
+  EXPECT_TRUE(prompt.Events().empty());
+
+  // A message of exactly 1024 characters is stored; one more is refused and
+  // nothing of the same request is stored.
+  EXPECT_TRUE(ApplySettingAssignments(settings, Parse({u"Reason=" + WString(1024, u'r')}), prompt));
+  EXPECT_EQ(settings.RawValue(SettingKey::Reason).size(), 1024u);
+  EXPECT_FALSE(ApplySettingAssignments(
+      settings, Parse({u"AppTitle=Changed", u"License=" + WString(1025, u'l')}), prompt));
+  EXPECT_EQ(settings.RawValue(SettingKey::License), u"");
+  EXPECT_EQ(settings.RawValue(SettingKey::AppTitle), u"My Application Title");
+  auto balloons = prompt.Of(PromptEvent::Kind::Balloon);
+  ASSERT_EQ(balloons.size(), 1u);
+  EXPECT_EQ(balloons[0].text, u"A message text holds at most 1024 characters.");
+  EXPECT_EQ(balloons[0].caption, u"Invalid parameters");
+
+  struct Case {
+    const char16_t* assignment;
+    const char* field;
+  };
+  const Case refused[] = {
+      {u"UpdateType=Urgent", "clientBehaviours.updateType"},
+      {u"Frequency=5", "clientBehaviours.frequency"},
+      {u"Frequency=-1", "clientBehaviours.frequency"},
+      {u"Reprompt=Never", "clientBehaviours.reprompt"},
+  };
+  for (const auto& c : refused) {
+    prompt.Clear();
+    EXPECT_FALSE(ApplySettingAssignments(settings, Parse({c.assignment}), prompt));
+    balloons = prompt.Of(PromptEvent::Kind::Balloon);
+    ASSERT_EQ(balloons.size(), 1u);
+    EXPECT_EQ(balloons[0].field, c.field);
+  }
+  EXPECT_EQ(balloons[0].text,
+            u"The reprompt rule is one of \"Always reprompt\" or \"Wait for next version\", or its position from 0.");
+  EXPECT_EQ(settings.RawValue(SettingKey::UpdateType), u"Silent");
+}
+
 TEST(FlagSpellings, NameEachMeaningfulFlag) {
   const auto spellings = FlagSpellings();
   ASSERT_EQ(spellings.size(), 9u);

@@ -228,7 +228,9 @@ TEST(DocumentReader, ReadsFilesOfEarlierToolsAndRejectsWhatIsNotAProject) {
     std::string error;
     auto loaded = LoadDocumentFresh(text::FromPath(dir / c.name), nullptr, &error);
     EXPECT_EQ(static_cast<bool>(loaded), c.loads) << c.name << ": " << error;
-    if (!c.loads) EXPECT_FALSE(error.empty()) << c.name;
+    if (!c.loads) {
+      EXPECT_FALSE(error.empty()) << c.name;
+    }
   }
   auto latin1 = LoadDocumentFresh(text::FromPath(dir / "latin1.xml"));
   ASSERT_TRUE(latin1);
