@@ -18,11 +18,11 @@ std::optional<FileStatus> ReadFileStatus(const WString& path) {
   struct stat st {};
   if (::stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
 #if defined(__APPLE__)
-  const struct timespec& modified = st.st_mtimespec;
-  const struct timespec& changed = st.st_ctimespec;
+  const auto& modified = st.st_mtimespec;
+  const auto& changed = st.st_ctimespec;
 #else
-  const struct timespec& modified = st.st_mtim;
-  const struct timespec& changed = st.st_ctim;
+  const auto& modified = st.st_mtim;
+  const auto& changed = st.st_ctim;
 #endif
   FileStatus status;
   status.size = static_cast<uint64_t>(st.st_size);

@@ -65,7 +65,7 @@ std::optional<FileTime> DosDateTimeToFileTime(uint16_t date, uint16_t time);
 // library's mktime resolves it. nullopt when the time cannot be converted.
 std::optional<FileTime> LocalFileTimeToFileTime(FileTime local);
 
-// UTC seconds and nanoseconds since 1970 (a timespec) as a file time; the
+// UTC seconds and nanoseconds since 1970 (as stat reports them) as a file time; the
 // nanoseconds are cut to 100-ns units. nullopt before 1601 or beyond
 // kMaxFileTime.
 std::optional<FileTime> FileTimeFromUnix(int64_t seconds, uint32_t nanoseconds);

@@ -1,3 +1,3 @@
 // The example product's helper library.
 
-extern "C" __declspec(dllexport) int HelperVersion() { return 250; }
+extern "C" __attribute__((dllexport)) int HelperVersion() { return 250; }

@@ -79,7 +79,7 @@ CommandResult RunCommand(const std::string& command) {
 
 std::string Pefile(const std::string& command, const std::vector<fs::path>& files) {
   std::string line = "/usr/bin/python3 " +
-                     Quote(fs::path(TIDEWELL_SOURCE_DIR) / "tests/pe/PeInspect.py") + " " + command;
+                     Quote(fs::path(TIDEWELL_SOURCE_DIR) / "tests/pe/PeListing.py") + " " + command;
   for (const fs::path& f : files) line += " " + Quote(f);
   return RunCommand(line).output;
 }

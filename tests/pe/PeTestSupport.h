@@ -33,10 +33,10 @@ struct CommandResult {
 CommandResult RunCommand(const std::string& command);
 std::string Quote(const std::filesystem::path& path);
 
-// Runs tests/pe/PeInspect.py (python3-pefile) with a command and files.
+// Runs tests/pe/PeListing.py (python3-pefile) with a command and files.
 std::string Pefile(const std::string& command, const std::vector<std::filesystem::path>& files);
 
-// Our reader's view in PeInspect.py's "resources" format.
+// Our reader's view in PeListing.py's "resources" format.
 std::string ResourceListing(const std::filesystem::path& file);
 
 uint32_t Crc32(std::string_view bytes);

@@ -1,10 +1,10 @@
 """Independent view of PE files for the tests, through python3-pefile.
 
-  PeInspect.py resources FILE...   one block per file: the file name, then one
+  PeListing.py resources FILE...   one block per file: the file name, then one
                                    line per resource "type name language size
                                    crc32", names as "#id" or the string name
-  PeInspect.py layout FILE         CheckSum status, section table, directories
-  PeInspect.py versions FILE...    "name major.minor.build.revision" for each file
+  PeListing.py layout FILE         CheckSum status, section table, directories
+  PeListing.py versions FILE...    "name major.minor.build.revision" for each file
                                    with a fixed version record
 """
 import os
