@@ -4,6 +4,8 @@
 // version that stats every file and its counterpart in the old one.
 #include <benchmark/benchmark.h>
 
+#include "support/RatioReporter.h"
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -110,30 +112,15 @@ void BM_CompareDirectories(benchmark::State& state) {
 }
 BENCHMARK(BM_CompareDirectories)->Unit(benchmark::kMillisecond);
 
-// Keeps every run's time so the ratio can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (!run.error_occurred) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  tidewell::bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::printf("\nRatios\n");
-  const char* compare = "BM_CompareDirectories";
-  const char* walk = "BM_StatBothSidesWalk";
-  if (reporter.times.count(compare) && reporter.times.count(walk))
-    std::printf("%-58s %5.2f  (target at most %.1f)\n",
-                "compare 2 x 50,000 files / walk that stats both sides",
-                reporter.times[compare] / reporter.times[walk], 2.0);
+  reporter.PrintRatio("compare 2 x 50,000 files / walk that stats both sides", "BM_CompareDirectories",
+                      "BM_StatBothSidesWalk", 2.0);
   std::error_code ec;
   fs::remove_all(Root(), ec);
   benchmark::Shutdown();

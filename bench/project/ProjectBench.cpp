@@ -7,6 +7,8 @@
 //     that stats every file and reads the headers of every executable.
 #include <benchmark/benchmark.h>
 
+#include "support/RatioReporter.h"
+
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -220,27 +222,14 @@ void BM_ServerFormOfTheFileTree(benchmark::State& state) {
 }
 BENCHMARK(BM_ServerFormOfTheFileTree)->Unit(benchmark::kMillisecond);
 
-// Keeps every run's time so the ratios can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (run.error_occurred == false) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  tidewell::bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   auto ratio = [&](const char* what, const char* a, const char* b, double target) {
-    if (!reporter.times.count(a) || !reporter.times.count(b)) return;
-    const double r = reporter.times[a] / reporter.times[b];
-    std::printf("%-58s %5.2f  (target at most %.1f)\n", what, r, target);
+    reporter.PrintRatio(what, a, b, target);
   };
   std::printf("\nRatios\n");
   ratio("load 100,000 file nodes / pugixml bare parse", "BM_LoadProject", "BM_PugixmlBareParse", 2.0);
