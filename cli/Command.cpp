@@ -3,14 +3,10 @@
 #include "project/DocumentReader.h"
 #include "project/DocumentWriter.h"
 #include "project/ProjectDocument.h"
+#include "project/ProjectMessages.h"
 #include "text/Text.h"
 
 namespace tidewell::cli {
-
-namespace {
-const WString kLoadError = u"Errors occured while trying to load configuration.";
-const WString kSaveError = u"Errors occured while trying to save current configuration.";
-}  // namespace
 
 WString FromArgument(const std::string& argument) { return text::DecodeFileText(argument); }
 std::string ToArgument(const WString& text) { return text::ToUtf8(text); }
@@ -22,7 +18,7 @@ std::unique_ptr<ProjectDocument> LoadProjectOrReport(const std::string& file, Pr
   auto document = LoadDocumentFresh(text::FromPath(ec ? std::filesystem::path(file) : absolute),
                                     &prompt, &why);
   if (!document) {
-    PrintError(kLoadError);
+    PrintError(kLoadErrorMessage);
     if (!why.empty()) PrintError("(" + why + ")");
   }
   return document;
@@ -31,7 +27,7 @@ std::unique_ptr<ProjectDocument> LoadProjectOrReport(const std::string& file, Pr
 bool SaveProjectOrReport(ProjectDocument& document) {
   std::string why;
   if (SaveDocument(document, XmlForm::ProjectForm, {}, &why)) return true;
-  PrintError(kSaveError);
+  PrintError(kSaveErrorMessage);
   if (!why.empty()) PrintError("(" + why + ")");
   return false;
 }

@@ -18,10 +18,10 @@ class InfoCommand final : public Command {
   }
   int Run() override {
     const FileInfoPanel panel = DescribeFile(FromArgument(path_));
-    PrintOut(u"FileName: " + panel.fileName);
-    PrintOut(u"Version: " + panel.version);
-    PrintOut(u"Modified Date: " + panel.modifiedDate);
-    PrintOut(u"File Size: " + panel.fileSize);
+    PrintOut(kFileNameLabel + u" " + panel.fileName);
+    PrintOut(kVersionLabel + u" " + panel.version);
+    PrintOut(kModifiedDateLabel + u" " + panel.modifiedDate);
+    PrintOut(kFileSizeLabel + u" " + panel.fileSize);
     return kDone;
   }
 

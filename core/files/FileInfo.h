@@ -39,6 +39,12 @@ bool ReadFileInfo(const WString& path, WString& value, int32_t& size, UpdateCond
 
 // The four texts of the file information panel for a disk path (empty path:
 // four empty texts).
+// The panel's labels, each followed by its text.
+inline const WString kFileNameLabel = u"FileName:";
+inline const WString kVersionLabel = u"Version:";
+inline const WString kModifiedDateLabel = u"Modified Date:";
+inline const WString kFileSizeLabel = u"File Size:";
+
 struct FileInfoPanel {
   WString fileName;
   WString version;
