@@ -39,8 +39,8 @@ class SetPictureCommand final : public Command {
       if (!prompt.ShowedError()) PrintError(u"The picture was not written: " + bitmap);
       return kFailed;
     }
-    PrintOut(u"The client's " + WString(picture == ClientPicture::Main ? u"main" : u"top") +
-             u" picture is now " + bitmap + u": " + document->ClientExecutablePath());
+    PrintOut(WString(picture == ClientPicture::Main ? u"Main" : u"Top") + u" picture of " +
+             document->ClientExecutablePath() + u" written from " + bitmap);
     return kDone;
   }
 
