@@ -12,9 +12,10 @@ namespace tidewell {
 
 std::optional<FileStatus> ReadFileStatus(const WString& path) {
   if (path.empty()) return std::nullopt;
-  const std::filesystem::path native = text::ToPath(path);
 #if defined(__unix__) || defined(__APPLE__)
-  // One stat call gives everything; std::filesystem would take one per field.
+  // One stat call gives everything; std::filesystem would take one per field
+  // (and building a path object splits it into components first).
+  const std::string native = text::ToUtf8(path);
   struct stat st {};
   if (::stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
 #if defined(__APPLE__)
@@ -34,6 +35,7 @@ std::optional<FileStatus> ReadFileStatus(const WString& path) {
   status.changeNanoseconds = static_cast<int64_t>(changed.tv_nsec);
   return status;
 #else
+  const std::filesystem::path native = text::ToPath(path);
   std::error_code ec;
   const std::filesystem::directory_entry entry(native, ec);
   if (ec || !entry.is_regular_file(ec) || ec) return std::nullopt;
