@@ -1,9 +1,17 @@
 #include "pe/PeVersion.h"
 
 #include <string>
+#include <vector>
 
 #include "pe/ByteReader.h"
-#include "pe/PeResourceReader.h"
+#include "pe/MappedFile.h"
+#include "pe/PeImage.h"
+#include "pe/ResourceParser.h"
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace tidewell::pe {
 
@@ -43,17 +51,61 @@ std::optional<FixedFileInfo> ParseFixedFileInfo(std::string_view versionResource
   return info;
 }
 
-std::optional<FixedFileInfo> ReadFixedFileInfo(const std::filesystem::path& file) {
-  const auto reader = PeResourceReader::Open(file, nullptr);
-  if (!reader) return std::nullopt;
+namespace {
+
+// The version record of the first RT_VERSION resource (first name, first
+// language) of a PE file's bytes.
+std::optional<FixedFileInfo> FixedFileInfoOfImage(std::span<const uint8_t> bytes) {
+  const auto image = PeImage::Parse(bytes, nullptr);
+  if (!image) return std::nullopt;
+  const auto tree = ParseResources(*image, nullptr);
+  if (!tree) return std::nullopt;
   const ResourceId version = ResourceId::Integer(kTypeVersion);
-  const auto names = reader->Names(version);
-  if (names.empty()) return std::nullopt;
-  const auto languages = reader->Languages(version, names.front());
-  if (languages.empty()) return std::nullopt;
-  const auto bytes = reader->Read(version, names.front(), languages.front());
-  if (!bytes) return std::nullopt;
-  return ParseFixedFileInfo(*bytes);
+  for (const ResourceType& type : tree->types) {
+    if (!type.type.Matches(version)) continue;
+    if (type.names.empty() || type.names.front().languages.empty()) return std::nullopt;
+    const ResourceData& data = type.names.front().languages.front().data;
+    const auto record = image->ReadRva(data.rva, data.size);
+    if (!record) return std::nullopt;
+    return ParseFixedFileInfo(
+        std::string_view(reinterpret_cast<const char*>(record->data()), record->size()));
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<FixedFileInfo> ReadFixedFileInfo(const std::filesystem::path& file) {
+#if defined(__unix__) || defined(__APPLE__)
+  // Most executables a product ships are small: reading one whole costs one
+  // read call, where mapping it costs a status call, the mapping, its page
+  // faults and the unmapping. Larger files are mapped.
+  constexpr size_t kReadWhole = 256 * 1024;
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  // One buffer per thread, reused: allocating and clearing it for every
+  // file would cost more than the read.
+  thread_local std::vector<char> bytes(kReadWhole + 1);
+  size_t filled = 0;
+  bool failed = false;
+  while (filled < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+    if (n < 0) {
+      failed = true;
+      break;
+    }
+    if (n == 0) break;
+    filled += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  if (failed) return std::nullopt;
+  if (filled <= kReadWhole)
+    return FixedFileInfoOfImage(
+        std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), filled));
+#endif
+  const auto mapped = MappedFile::Open(file, nullptr);
+  if (!mapped) return std::nullopt;
+  return FixedFileInfoOfImage(mapped->Bytes());
 }
 
 }  // namespace tidewell::pe
