@@ -51,7 +51,11 @@ std::optional<FileMeasurement> MeasurePlainFile(const WString& path, UpdateCondi
       if (measured.value.empty()) return std::nullopt;
       return measured;
     case UpdateCondition::VersionBased: {
+#if defined(__unix__) || defined(__APPLE__)
+      const auto version = pe::ReadFixedFileInfo(text::ToUtf8(path));
+#else
       const auto version = pe::ReadFixedFileInfo(text::ToPath(path));
+#endif
       if (!version) return std::nullopt;
       measured.value = text::FormatDecimal(version->fileVersionMS >> 16) + u"." +
                        text::FormatDecimal(version->fileVersionMS & 0xFFFF);

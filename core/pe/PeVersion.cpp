@@ -77,11 +77,21 @@ std::optional<FixedFileInfo> FixedFileInfoOfImage(std::span<const uint8_t> bytes
 
 std::optional<FixedFileInfo> ReadFixedFileInfo(const std::filesystem::path& file) {
 #if defined(__unix__) || defined(__APPLE__)
+  return ReadFixedFileInfo(file.native());
+#else
+  const auto mapped = MappedFile::Open(file, nullptr);
+  if (!mapped) return std::nullopt;
+  return FixedFileInfoOfImage(mapped->Bytes());
+#endif
+}
+
+std::optional<FixedFileInfo> ReadFixedFileInfo(const std::string& nativePath) {
+#if defined(__unix__) || defined(__APPLE__)
   // Most executables a product ships are small: reading one whole costs one
   // read call, where mapping it costs a status call, the mapping, its page
   // faults and the unmapping. Larger files are mapped.
   constexpr size_t kReadWhole = 256 * 1024;
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   // One buffer per thread, reused: allocating and clearing it for every
   // file would cost more than the read.
@@ -103,7 +113,7 @@ std::optional<FixedFileInfo> ReadFixedFileInfo(const std::filesystem::path& file
     return FixedFileInfoOfImage(
         std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), filled));
 #endif
-  const auto mapped = MappedFile::Open(file, nullptr);
+  const auto mapped = MappedFile::Open(std::filesystem::path(nativePath), nullptr);
   if (!mapped) return std::nullopt;
   return FixedFileInfoOfImage(mapped->Bytes());
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tidewell::pe {
@@ -28,6 +29,9 @@ struct FixedFileInfo {
 // in directory order). Reads only the headers and the bytes it needs; nullopt
 // for anything that is not a PE file with a well-formed version resource.
 std::optional<FixedFileInfo> ReadFixedFileInfo(const std::filesystem::path& file);
+// The same for a path in the host's native narrow form, for callers measuring
+// many files (building a path object splits it into components first).
+std::optional<FixedFileInfo> ReadFixedFileInfo(const std::string& nativePath);
 
 // The fixed version record inside the bytes of a version resource
 // (VS_VERSIONINFO: the key "VS_VERSION_INFO", then the record aligned to 32
