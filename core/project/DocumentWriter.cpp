@@ -9,15 +9,25 @@ namespace tidewell {
 
 namespace {
 
-void AppendBlock(WString& out, std::u16string_view element, const WString& content) {
-  if (content.empty()) return;
+// Appends a list's block: CR LF, TAB, the opening tag, CR LF, the list's
+// text, TAB, the closing tag, CR LF; nothing at all when the text is empty.
+// The list writes straight into the document, so a large tree is not copied.
+template <typename WriteList>
+bool AppendBlock(WString& out, std::u16string_view element, WriteList&& writeList) {
+  const size_t mark = out.size();
   out += u"\r\n\t<";
   out += element;
   out += u">\r\n";
-  out += content;
+  const size_t contentStart = out.size();
+  if (!writeList(out)) return false;
+  if (out.size() == contentStart) {
+    out.resize(mark);
+    return true;
+  }
   out += u"\t</";
   out += element;
   out += u">\r\n";
+  return true;
 }
 
 // The show flag that decides whether a message key goes into the server file.
@@ -52,22 +62,20 @@ void AppendSettingLine(WString& out, const ProjectDocument& document, SettingKey
 }  // namespace
 
 bool WriteDocumentText(const ProjectDocument& document, WString& out, XmlForm form) {
-  WString files;
-  WString executions;
-  WString registry;
-  WString variables;
-  if (!document.fileTree.WriteXml(files, form)) return false;
-  if (!document.shellExecs.WriteXml(executions, form)) return false;
-  if (!document.registryTree.WriteXml(registry, form)) return false;
-  if (!document.variables.WriteXml(variables, form)) return false;
-
+  // The lists write straight into the document, in block order. Of them only
+  // the file tree shows anything when it fails, and it is still asked before
+  // the executions, the one other list that can fail.
   WString text;
-  text.reserve(files.size() + executions.size() + registry.size() + variables.size() + 4096);
+  text.reserve(document.fileTree.NodeCount() * 80 + 8192);
   text += u"<Tidemark>";
-  AppendBlock(text, u"VariablesList", variables);
-  AppendBlock(text, u"FileList", files);
-  AppendBlock(text, u"RegList", registry);
-  AppendBlock(text, u"ShellExec", executions);
+  if (!AppendBlock(text, u"VariablesList",
+                   [&](WString& o) { return document.variables.WriteXml(o, form); }) ||
+      !AppendBlock(text, u"FileList", [&](WString& o) { return document.fileTree.WriteXml(o, form); }) ||
+      !AppendBlock(text, u"RegList",
+                   [&](WString& o) { return document.registryTree.WriteXml(o, form); }) ||
+      !AppendBlock(text, u"ShellExec",
+                   [&](WString& o) { return document.shellExecs.WriteXml(o, form); }))
+    return false;
 
   for (int i = static_cast<int>(SettingKey::CheckNow); i <= static_cast<int>(SettingKey::Shell); ++i) {
     const auto key = static_cast<SettingKey>(i);
