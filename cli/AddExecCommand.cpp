@@ -36,7 +36,7 @@ class AddExecCommand final : public Command {
            "execution\" dialog does. The same entry is not added twice at one point.";
   }
   void Configure(CLI::App& app) override {
-    app.add_option("FILE", file_, "the project file (Settings.xml)")->required();
+    AddProjectFileArgument(app, file_);
     app.add_option("--dir", directory_, "the execution directory: " + ChoiceList(kExecutionDirectories))
         ->required();
     app.add_option("--file", fileName_, "the file name, e.g. setup.exe")->required();

@@ -21,7 +21,7 @@ class AddFilesCommand final : public Command {
            "change the base: answer with --yes or --no. Names already present are skipped.";
   }
   void Configure(CLI::App& app) override {
-    app.add_option("FILE", file_, "the project file (Settings.xml)")->required();
+    AddProjectFileArgument(app, file_);
     app.add_option("--dest", destination_,
                    "the client destination: a root such as <ApplicationDir> and sub-folders, "
                    "e.g. \"<ApplicationDir>\\bin\"")

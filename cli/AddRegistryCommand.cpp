@@ -30,7 +30,7 @@ class AddRegistryCommand final : public Command {
            "of the same label under that key is not added twice.";
   }
   void Configure(CLI::App& app) override {
-    app.add_option("FILE", file_, "the project file (Settings.xml)")->required();
+    AddProjectFileArgument(app, file_);
     app.add_option("--base-key", baseKey_, ChoiceList(kRegistryBaseKeys))->required();
     app.add_option("--sub-key", subKey_, "the key below the base key, e.g. Software\\MyApp")
         ->required();

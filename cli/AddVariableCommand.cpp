@@ -20,7 +20,7 @@ class AddVariableCommand final : public Command {
            "built-in variables cannot be changed.";
   }
   void Configure(CLI::App& app) override {
-    app.add_option("FILE", file_, "the project file (Settings.xml)")->required();
+    AddProjectFileArgument(app, file_);
     app.add_option("--base-key", baseKey_, ChoiceList(kRegistryBaseKeys))->required();
     app.add_option("--sub-key", subKey_, "the key below the base key")->required();
     app.add_option("--type", type_, ChoiceList(kRegistryReadValueTypes))->required();

@@ -44,7 +44,7 @@ class BuildCommand final : public Command {
            "Prints the success message; a refusal exits 2 with its message on stderr.";
   }
   void Configure(CLI::App& app) override {
-    app.add_option("FILE", file_, "the project file (Settings.xml)")->required();
+    AddProjectFileArgument(app, file_);
     auto* mode = app.add_option_group("mode", "what to build");
     mode->add_flag("--client", client_, "build the update client executable");
     mode->add_flag("--xml", xml_, "build the server update XML file");

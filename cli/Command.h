@@ -33,6 +33,11 @@ using CommandList = std::vector<std::unique_ptr<Command>>;
 // Every subcommand of the tool, in the order --help lists them.
 CommandList AllCommands();
 
+// The FILE argument every project command takes first.
+inline void AddProjectFileArgument(CLI::App& app, std::string& file) {
+  app.add_option("FILE", file, "the project file (Settings.xml)")->required();
+}
+
 // Loads a project file; on failure prints the load error and answers nullptr.
 std::unique_ptr<ProjectDocument> LoadProjectOrReport(const std::string& file, Prompt& prompt);
 // Saves the project file; on failure prints the save error.

@@ -21,7 +21,7 @@ class CompareCommand final : public Command {
            "answered with --yes or --no; the long-operation question is always answered Yes.";
   }
   void Configure(CLI::App& app) override {
-    app.add_option("FILE", file_, "the project file (Settings.xml)")->required();
+    AddProjectFileArgument(app, file_);
     app.add_option("--old", old_, "the folder of the old version")->required();
     app.add_option("--new", new_, "the folder of the latest version")->required();
     answers_.Add(app, "the base-directory questions");

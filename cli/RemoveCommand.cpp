@@ -17,7 +17,7 @@ class RemoveCommand final : public Command {
            "the node from the root, parts joined by \\.";
   }
   void Configure(CLI::App& app) override {
-    app.add_option("FILE", file_, "the project file (Settings.xml)")->required();
+    AddProjectFileArgument(app, file_);
     app.add_option("TREE", tree_, "files, registry or exec")
         ->required()
         ->check(CLI::IsMember({"files", "registry", "exec"}));

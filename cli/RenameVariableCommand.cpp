@@ -16,7 +16,7 @@ class RenameVariableCommand final : public Command {
            "too). OLD is matched with its case; when several share it, the first is renamed.";
   }
   void Configure(CLI::App& app) override {
-    app.add_option("FILE", file_, "the project file (Settings.xml)")->required();
+    AddProjectFileArgument(app, file_);
     app.add_option("OLD", old_, "the current name")->required();
     app.add_option("NEW", new_, "the new name")->required();
   }

@@ -33,7 +33,7 @@ class SetCommand final : public Command {
     return "Set settings and behaviour flags of a project by name (KEY=VALUE ...) and save it.";
   }
   void Configure(CLI::App& app) override {
-    app.add_option("FILE", file_, "the project file (Settings.xml)")->required();
+    AddProjectFileArgument(app, file_);
     app.add_option("ASSIGNMENTS", assignments_, FlagHelp())->required();
   }
   int Run() override {

@@ -68,7 +68,7 @@ class SetFileCommand final : public Command {
            "the file from its root, e.g. \"<ApplicationDir>\\Data\\Data.zip\".";
   }
   void Configure(CLI::App& app) override {
-    app.add_option("FILE", file_, "the project file (Settings.xml)")->required();
+    AddProjectFileArgument(app, file_);
     app.add_option("TREE-PATH", treePath_, "the file in the tree, folders joined by \\")->required();
     app.add_option("--condition", condition_, "update condition")
         ->check(CLI::IsMember({"none", "date", "ver"}));

@@ -18,7 +18,7 @@ class SetIconsCommand final : public Command {
            "Names as listed by the icons command.";
   }
   void Configure(CLI::App& app) override {
-    app.add_option("FILE", file_, "the project file (Settings.xml)")->required();
+    AddProjectFileArgument(app, file_);
     app.add_option("--source", source_,
                    "the executable or library (default: the system's shell library; on a host "
                    "without one, the client stub)");

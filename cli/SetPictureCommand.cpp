@@ -17,7 +17,7 @@ class SetPictureCommand final : public Command {
            "208) or its top picture (--top, bitmap 205).";
   }
   void Configure(CLI::App& app) override {
-    app.add_option("FILE", file_, "the project file (Settings.xml)")->required();
+    AddProjectFileArgument(app, file_);
     auto* which = app.add_option_group("picture", "which picture");
     which->add_option("--main", main_, "the main picture's .bmp file");
     which->add_option("--top", top_, "the top picture's .bmp file");

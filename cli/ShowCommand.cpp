@@ -82,7 +82,7 @@ class ShowCommand final : public Command {
            "operations, executions and variables.";
   }
   void Configure(CLI::App& app) override {
-    app.add_option("FILE", file_, "the project file (Settings.xml)")->required();
+    AddProjectFileArgument(app, file_);
   }
   int Run() override {
     CliPrompt prompt;

@@ -17,7 +17,7 @@ class XmlCommand final : public Command {
            "(--form project, the default) or the server update file, measured on disk (--form server).";
   }
   void Configure(CLI::App& app) override {
-    app.add_option("FILE", file_, "the project file (Settings.xml)")->required();
+    AddProjectFileArgument(app, file_);
     app.add_option("--form", form_, "project or server")
         ->check(CLI::IsMember({"project", "server"}))
         ->default_str("project");
