@@ -14,8 +14,11 @@ namespace tidewell::bench {
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (!run.error_occurred) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    for (const Run& run : runs) {
+      if (run.error_occurred) continue;
+      times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+      for (const auto& [name, counter] : run.counters) counters_[name] = counter.value;
+    }
     ConsoleReporter::ReportRuns(runs);
   }
 
@@ -26,8 +29,18 @@ class RatioReporter : public benchmark::ConsoleReporter {
                 target);
   }
 
+  // The same for a ratio a benchmark measured itself and kept as a counter;
+  // false when no run kept it.
+  bool PrintCounter(const char* what, const char* counter, double target) {
+    if (!counters_.count(counter)) return false;
+    std::printf("%-58s %5.2f  (target at most %.1f; taken in turns)\n", what, counters_[counter],
+                target);
+    return true;
+  }
+
  private:
   std::map<std::string, double> times_;
+  std::map<std::string, double> counters_;
 };
 
 }  // namespace tidewell::bench

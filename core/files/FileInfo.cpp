@@ -5,6 +5,11 @@
 #include "pe/PeVersion.h"
 #include "text/Text.h"
 
+#if defined(__unix__) || defined(__APPLE__)
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace tidewell {
 
 namespace {
@@ -38,8 +43,35 @@ std::optional<FileMeasurement> MeasureZipEntry(const WString& path, UpdateCondit
   return measured;
 }
 
+#if defined(__unix__) || defined(__APPLE__)
+// An executable measured by version: opened once, then stated and read
+// through the descriptor, so its path is looked up only once. Opened without
+// blocking, so a pipe standing where the file should be does not hang the
+// measurement; it is refused as not a regular file.
+std::optional<FileMeasurement> MeasureVersionOfPlainFile(const WString& path) {
+  const std::string native = text::ToUtf8(path);
+  const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return std::nullopt;
+  std::optional<FileMeasurement> measured;
+  if (const auto status = ReadOpenFileStatus(fd)) {
+    if (const auto version = pe::ReadFixedFileInfo(fd, status->size, native)) {
+      const uint32_t fileVersion = version->fileVersionMS;
+      measured.emplace();
+      measured->size = status->size;
+      measured->value = text::FormatDecimal(fileVersion >> 16) + u"." +
+                        text::FormatDecimal(fileVersion & 0xFFFF);
+    }
+  }
+  ::close(fd);
+  return measured;
+}
+#endif
+
 std::optional<FileMeasurement> MeasurePlainFile(const WString& path, UpdateCondition condition,
                                                 bool display) {
+#if defined(__unix__) || defined(__APPLE__)
+  if (condition == UpdateCondition::VersionBased) return MeasureVersionOfPlainFile(path);
+#endif
   const auto status = ReadFileStatus(path);
   if (!status) return std::nullopt;
   FileMeasurement measured;
@@ -51,11 +83,7 @@ std::optional<FileMeasurement> MeasurePlainFile(const WString& path, UpdateCondi
       if (measured.value.empty()) return std::nullopt;
       return measured;
     case UpdateCondition::VersionBased: {
-#if defined(__unix__) || defined(__APPLE__)
-      const auto version = pe::ReadFixedFileInfo(text::ToUtf8(path));
-#else
       const auto version = pe::ReadFixedFileInfo(text::ToPath(path));
-#endif
       if (!version) return std::nullopt;
       measured.value = text::FormatDecimal(version->fileVersionMS >> 16) + u"." +
                        text::FormatDecimal(version->fileVersionMS & 0xFFFF);

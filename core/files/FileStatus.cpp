@@ -10,14 +10,11 @@
 
 namespace tidewell {
 
-std::optional<FileStatus> ReadFileStatus(const WString& path) {
-  if (path.empty()) return std::nullopt;
 #if defined(__unix__) || defined(__APPLE__)
-  // One stat call gives everything; std::filesystem would take one per field
-  // (and building a path object splits it into components first).
-  const std::string native = text::ToUtf8(path);
-  struct stat st {};
-  if (::stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+namespace {
+
+std::optional<FileStatus> StatusOf(const struct stat& st) {
+  if (!S_ISREG(st.st_mode)) return std::nullopt;
 #if defined(__APPLE__)
   const auto& modified = st.st_mtimespec;
   const auto& changed = st.st_ctimespec;
@@ -34,6 +31,29 @@ std::optional<FileStatus> ReadFileStatus(const WString& path) {
   status.changeSeconds = static_cast<int64_t>(changed.tv_sec);
   status.changeNanoseconds = static_cast<int64_t>(changed.tv_nsec);
   return status;
+}
+
+}  // namespace
+
+std::optional<FileStatus> ReadOpenFileStatus(int descriptor) {
+  struct stat st {};
+  if (::fstat(descriptor, &st) != 0) return std::nullopt;
+  return StatusOf(st);
+}
+#endif
+
+std::optional<FileStatus> ReadFileStatus(const WString& path) {
+  if (path.empty()) return std::nullopt;
+#if defined(__unix__) || defined(__APPLE__)
+  // One stat call gives everything; std::filesystem would take one per field
+  // (and building a path object splits it into components first).
+  // The native form is built in a buffer kept per thread: measuring a large
+  // tree states thousands of files.
+  thread_local std::string native;
+  text::AssignToUtf8(native, path);
+  struct stat st {};
+  if (::stat(native.c_str(), &st) != 0) return std::nullopt;
+  return StatusOf(st);
 #else
   const std::filesystem::path native = text::ToPath(path);
   std::error_code ec;

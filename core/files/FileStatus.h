@@ -34,4 +34,9 @@ struct FileStatus {
 // No wildcard is interpreted.
 std::optional<FileStatus> ReadFileStatus(const WString& path);
 
+#if defined(__unix__) || defined(__APPLE__)
+// The same for a file already opened, without looking its path up again.
+std::optional<FileStatus> ReadOpenFileStatus(int descriptor);
+#endif
+
 }  // namespace tidewell

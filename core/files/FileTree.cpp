@@ -12,12 +12,28 @@ using namespace std::literals;
 
 namespace {
 
-// Client folders use backslashes; on the host they become its separator.
-WString ClientFolderToHost(std::u16string_view folder) {
-  WString out(folder);
-  for (auto& c : out)
-    if (c == text::kClientSeparator) c = text::kHostSeparator;
-  return out;
+// Appends a client folder with the host's separator in place of backslashes.
+void AppendClientFolderAsHost(WString& out, std::u16string_view folder) {
+  const size_t start = out.size();
+  out.append(folder);
+  for (size_t i = start; i < out.size(); ++i)
+    if (out[i] == text::kClientSeparator) out[i] = text::kHostSeparator;
+}
+
+// Each pair of separators becomes one, left to right without overlap, in
+// place: the same text as text::ReduceDoubleSeparators gives.
+void ReduceDoubleSeparatorsInPlace(WString& path) {
+  size_t read = 0, write = 0;
+  while (read < path.size()) {
+    if (path[read] == text::kHostSeparator && read + 1 < path.size() &&
+        path[read + 1] == text::kHostSeparator) {
+      path[write++] = text::kHostSeparator;
+      read += 2;
+    } else {
+      path[write++] = path[read++];
+    }
+  }
+  path.resize(write);
 }
 
 }  // namespace
@@ -50,8 +66,9 @@ bool FileTree::IsZipEntry(const FileRecord& record) { return text::EqualsNoCase(
 WString FileTree::GetItemDiskPath(const TreeNode& node) const {
   const FileRecord* record = RecordOf(node);
   if (!record) return {};
-  WString path = settings_ ? settings_->RawValue(SettingKey::UpdateFilesDir) : WString();
-  WString folder = u"\\";
+  const std::u16string_view base =
+      settings_ ? std::u16string_view(settings_->RawValue(SettingKey::UpdateFilesDir)) : u"";
+  std::u16string_view folder = u"\\";
   if (IsZipEntry(*record)) {
     // The entry's own Src only says "zip"; its archive lies in the archive's folder.
     const FileRecord* archive = node.parent ? RecordOf(*node.parent) : nullptr;
@@ -59,9 +76,13 @@ WString FileTree::GetItemDiskPath(const TreeNode& node) const {
   } else {
     folder = record->Src;
   }
-  path += ClientFolderToHost(folder);
+  WString path;
+  path.reserve(base.size() + folder.size() + record->Name.size());
+  path.append(base);
+  AppendClientFolderAsHost(path, folder);
   path += record->Name;
-  return text::ReduceDoubleSeparators(path);
+  ReduceDoubleSeparatorsInPlace(path);
+  return path;
 }
 
 WString FileTree::ItemAttributes(const TreeNode& node, XmlForm form) const {

@@ -11,6 +11,8 @@
 #if defined(__unix__) || defined(__APPLE__)
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace tidewell::pe {
@@ -87,35 +89,45 @@ std::optional<FixedFileInfo> ReadFixedFileInfo(const std::filesystem::path& file
 
 std::optional<FixedFileInfo> ReadFixedFileInfo(const std::string& nativePath) {
 #if defined(__unix__) || defined(__APPLE__)
+  const int fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return std::nullopt;
+  auto info = ReadFixedFileInfo(fd, kSizeUnknown, nativePath);
+  ::close(fd);
+  return info;
+#else
+  return ReadFixedFileInfo(std::filesystem::path(nativePath));
+#endif
+}
+
+#if defined(__unix__) || defined(__APPLE__)
+std::optional<FixedFileInfo> ReadFixedFileInfo(int descriptor, uint64_t size,
+                                               const std::string& nativePath) {
   // Most executables a product ships are small: reading one whole costs one
   // read call, where mapping it costs a status call, the mapping, its page
   // faults and the unmapping. Larger files are mapped.
   constexpr size_t kReadWhole = 256 * 1024;
-  const int fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
   // One buffer per thread, reused: allocating and clearing it for every
   // file would cost more than the read.
   thread_local std::vector<char> bytes(kReadWhole + 1);
   size_t filled = 0;
-  bool failed = false;
   while (filled < bytes.size()) {
-    const ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
-    if (n < 0) {
-      failed = true;
-      break;
-    }
+    const ssize_t n = ::pread(descriptor, bytes.data() + filled, bytes.size() - filled,
+                              static_cast<off_t>(filled));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::nullopt;
     if (n == 0) break;
     filled += static_cast<size_t>(n);
+    // A file of the size it was stated to have is complete: no read is
+    // needed to see its end.
+    if (filled == size) break;
   }
-  ::close(fd);
-  if (failed) return std::nullopt;
   if (filled <= kReadWhole)
     return FixedFileInfoOfImage(
         std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), filled));
-#endif
   const auto mapped = MappedFile::Open(std::filesystem::path(nativePath), nullptr);
   if (!mapped) return std::nullopt;
   return FixedFileInfoOfImage(mapped->Bytes());
 }
+#endif
 
 }  // namespace tidewell::pe

@@ -33,6 +33,16 @@ std::optional<FixedFileInfo> ReadFixedFileInfo(const std::filesystem::path& file
 // many files (building a path object splits it into components first).
 std::optional<FixedFileInfo> ReadFixedFileInfo(const std::string& nativePath);
 
+#if defined(__unix__) || defined(__APPLE__)
+inline constexpr uint64_t kSizeUnknown = UINT64_MAX;
+// The same for a file the caller has opened (read from its start, whatever
+// the descriptor's position). `size`, when the caller has just stated the
+// file, saves the read that would only find its end; `nativePath` is used to
+// map a file too large to read whole.
+std::optional<FixedFileInfo> ReadFixedFileInfo(int descriptor, uint64_t size,
+                                               const std::string& nativePath);
+#endif
+
 // The fixed version record inside the bytes of a version resource
 // (VS_VERSIONINFO: the key "VS_VERSION_INFO", then the record aligned to 32
 // bits, carrying the signature 0xFEEF04BD).

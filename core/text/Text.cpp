@@ -104,6 +104,11 @@ void AssignUtf8(WString& out, std::string_view utf8) {
 
 std::string ToUtf8(std::u16string_view text) {
   std::string out;
+  AssignToUtf8(out, text);
+  return out;
+}
+
+void AssignToUtf8(std::string& out, std::u16string_view text) {
   // US-ASCII, the usual content, is narrowed four code units at a time.
   out.resize(text.size());
   char* narrow = out.data();
@@ -124,7 +129,7 @@ std::string ToUtf8(std::u16string_view text) {
     ++ascii;
   }
   out.resize(ascii);
-  if (ascii == text.size()) return out;
+  if (ascii == text.size()) return;
   out.reserve(text.size() + text.size() / 2);
   for (size_t i = ascii; i < text.size(); ++i) {
     char32_t cp = text[i];
@@ -141,7 +146,6 @@ std::string ToUtf8(std::u16string_view text) {
     }
     AppendUtf8(out, cp);
   }
-  return out;
 }
 
 WString FromLatin1(std::string_view bytes) {
