@@ -19,6 +19,7 @@
 #include <zip.h>
 
 #include "files/FileTree.h"
+#include "platform/AtomicFile.h"
 #include "project/DocumentReader.h"
 #include "project/DocumentWriter.h"
 #include "project/ProjectDocument.h"
@@ -80,6 +81,31 @@ void BM_PugixmlBareParse(benchmark::State& state) {
 }
 BENCHMARK(BM_PugixmlBareParse)->Unit(benchmark::kMillisecond);
 
+// The least any load through pugixml's tree costs: the parse, then a walk
+// that reads the name and value of every attribute of every element once and
+// builds nothing.
+void BM_PugixmlParseAndWalk(benchmark::State& state) {
+  const fs::path& file = LargeProject();
+  for (auto _ : state) {
+    pugi::xml_document dom;
+    dom.load_file(file.c_str());
+    size_t touched = 0;
+    pugi::xml_node n = dom.document_element();
+    while (n) {
+      for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
+        touched += static_cast<size_t>(a.name()[0]) + static_cast<size_t>(a.value()[0]);
+      if (n.first_child()) {
+        n = n.first_child();
+        continue;
+      }
+      while (n && !n.next_sibling()) n = n.parent();
+      if (n) n = n.next_sibling();
+    }
+    benchmark::DoNotOptimize(touched);
+  }
+}
+BENCHMARK(BM_PugixmlParseAndWalk)->Unit(benchmark::kMillisecond);
+
 void BM_LoadProject(benchmark::State& state) {
   const WString file = text::FromPath(LargeProject());
   for (auto _ : state) {
@@ -102,6 +128,19 @@ void BM_SaveProject(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_SaveProject)->Unit(benchmark::kMillisecond);
+
+// The least any safe save costs: the same bytes written to a temporary file,
+// flushed to disk and renamed over the target, with no text to build.
+void BM_SafeWriteOfTheSameBytes(benchmark::State& state) {
+  auto document = LoadDocumentFresh(text::FromPath(LargeProject()));
+  WString out;
+  WriteDocumentText(*document, out, XmlForm::ProjectForm);
+  const std::string bytes = EncodeDocumentText(out);
+  const fs::path target = Root() / "SafeWrite.xml";
+  for (auto _ : state)
+    if (!WriteFileAtomically(target, bytes)) state.SkipWithError("write failed");
+}
+BENCHMARK(BM_SafeWriteOfTheSameBytes)->Unit(benchmark::kMillisecond);
 
 // The parts of a save: building the text, and encoding it for the file.
 void BM_WriteProjectText(benchmark::State& state) {
@@ -263,6 +302,11 @@ int main(int argc, char** argv) {
   std::printf("\nRatios\n");
   ratio("load 100,000 file nodes / pugixml bare parse", "BM_LoadProject", "BM_PugixmlBareParse", 2.0);
   ratio("save 100,000 file nodes / pugixml bare parse", "BM_SaveProject", "BM_PugixmlBareParse", 1.0);
+  std::printf("Floors against the same parse (no target; what any load or save must spend)\n");
+  ratio("  pugixml parse + walk of every attribute / bare parse", "BM_PugixmlParseAndWalk",
+        "BM_PugixmlBareParse", 0);
+  ratio("  safe write of the same bytes (flush + rename) / bare parse", "BM_SafeWriteOfTheSameBytes",
+        "BM_PugixmlBareParse", 0);
   if (!reporter.PrintCounter("server form of 20,000 files / stat and header walk",
                              "form_to_walk", 1.5))
     ratio("server form of 20,000 files / stat and header walk", "BM_ServerFormOfTheFileTree",

@@ -22,18 +22,22 @@ class RatioReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
   }
 
-  // Prints "what  ratio  (target at most T)" when both runs were measured.
+  // Prints "what  ratio  (target at most T)" when both runs were measured;
+  // a target of 0 prints the ratio alone (a floor, for comparison).
   void PrintRatio(const char* what, const char* measured, const char* floor, double target) {
     if (!times_.count(measured) || !times_.count(floor)) return;
-    std::printf("%-58s %5.2f  (target at most %.1f)\n", what, times_[measured] / times_[floor],
-                target);
+    const double ratio = times_[measured] / times_[floor];
+    if (target > 0)
+      std::printf("%-62s %5.2f  (target at most %.1f)\n", what, ratio, target);
+    else
+      std::printf("%-62s %5.2f\n", what, ratio);
   }
 
   // The same for a ratio a benchmark measured itself and kept as a counter;
   // false when no run kept it.
   bool PrintCounter(const char* what, const char* counter, double target) {
     if (!counters_.count(counter)) return false;
-    std::printf("%-58s %5.2f  (target at most %.1f; taken in turns)\n", what, counters_[counter],
+    std::printf("%-62s %5.2f  (target at most %.1f; taken in turns)\n", what, counters_[counter],
                 target);
     return true;
   }
