@@ -30,15 +30,18 @@ class RatioReporter : public benchmark::ConsoleReporter {
     if (target > 0)
       std::printf("%-62s %5.2f  (target at most %.1f)\n", what, ratio, target);
     else
-      std::printf("%-62s %5.2f\n", what, ratio);
+      std::printf("%-62s %5.2f  (a floor, no target)\n", what, ratio);
   }
 
   // The same for a ratio a benchmark measured itself and kept as a counter;
   // false when no run kept it.
   bool PrintCounter(const char* what, const char* counter, double target) {
     if (!counters_.count(counter)) return false;
-    std::printf("%-62s %5.2f  (target at most %.1f; taken in turns)\n", what, counters_[counter],
-                target);
+    if (target > 0)
+      std::printf("%-62s %5.2f  (target at most %.1f; taken in turns)\n", what,
+                  counters_[counter], target);
+    else
+      std::printf("%-62s %5.2f  (a floor, no target; taken in turns)\n", what, counters_[counter]);
     return true;
   }
 
