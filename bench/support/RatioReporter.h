@@ -13,6 +13,8 @@ namespace tidewell::bench {
 // run can be printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
+  // Plain text: the ratios printed after the table must not follow a colour code.
+  RatioReporter() : ConsoleReporter(OO_Tabular) {}
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.error_occurred) continue;
