@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <string>
+
 #include "ClientLook.h"
 #include "WideText.h"
 
@@ -32,12 +35,22 @@ struct Layout {
   RECT close{};
 };
 
-Layout MakeLayout(bool preview, double scale) {
+// The width of the text area of the status window (no main picture), at
+// the given scale: what the body text is measured against.
+int StatusTextWidth(double scale) {
+  auto px = [scale](int v) { return static_cast<int>(v * scale + 0.5); };
+  return px(420) - px(kMargin) - (px(kMargin) + px(32) + px(12));
+}
+
+// `textHeight` is the height the status window's text needs; its body grows
+// to show all of it (the preview scrolls its text instead).
+Layout MakeLayout(bool preview, double scale, int textHeight) {
   auto px = [scale](int v) { return static_cast<int>(v * scale + 0.5); };
   Layout l;
   l.width = px(preview ? 500 : 420);
   const int top = px(kTopHeight);
-  const int bodyHeight = px(preview ? 314 : 110);
+  int bodyHeight = px(preview ? 314 : 110);
+  if (!preview) bodyHeight = std::max(bodyHeight, px(44) + textHeight + px(12));
   const int margin = px(kMargin);
   l.height = top + bodyHeight + px(kBarHeight);
   l.top = {0, 0, l.width, top};
@@ -116,7 +129,10 @@ void CreateControls(HWND window, const WindowState& state) {
       SetWindowTextW(box, ToWide(c.body).c_str());
     }
   } else {
-    AddControl(window, L"STATIC", c.body, SS_LEFT | SS_NOPREFIX, l.text, kBodyId, state.font);
+    // Like an edit control, the text breaks inside words too long for a line
+    // (a server address usually is one).
+    AddControl(window, L"STATIC", c.body, SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, l.text, kBodyId,
+               state.font);
   }
   AddControl(window, L"BUTTON", u"Close", BS_DEFPUSHBUTTON | WS_TABSTOP, l.close, IDCANCEL, state.font);
 }
@@ -171,6 +187,25 @@ void MakeFonts(WindowState& state) {
   if (!state.boldFont) state.boldFont = state.font;
 }
 
+// The height `text` takes in `font` when broken into lines of `width`
+// pixels, the way the status window's text control breaks it; at most two
+// thirds of the work area, so that a very long address cannot push the
+// window off the screen.
+int MeasureTextHeight(const std::u16string& text, HFONT font, int width) {
+  HDC dc = GetDC(nullptr);
+  if (!dc) return 0;
+  const HGDIOBJ previous = SelectObject(dc, font);
+  RECT r{0, 0, width, 0};
+  const std::wstring wide = ToWide(text);
+  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r,
+            DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+  SelectObject(dc, previous);
+  ReleaseDC(nullptr, dc);
+  RECT work{0, 0, 800, 600};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return std::min<int>(r.bottom - r.top, (work.bottom - work.top) * 2 / 3);
+}
+
 void FreeFonts(WindowState& state) {
   const HGDIOBJ stock = GetStockObject(DEFAULT_GUI_FONT);
   if (state.boldFont && state.boldFont != state.font && state.boldFont != stock) DeleteObject(state.boldFont);
@@ -183,9 +218,11 @@ int RunClientWindow(const ClientWindowContent& content) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WindowState state;
   state.content = &content;
-  state.layout = MakeLayout(content.preview, ScreenScale());
-  state.white = CreateSolidBrush(RGB(255, 255, 255));
   MakeFonts(state);
+  const double scale = ScreenScale();
+  const int textHeight = content.preview ? 0 : MeasureTextHeight(content.body, state.font, StatusTextWidth(scale));
+  state.layout = MakeLayout(content.preview, scale, textHeight);
+  state.white = CreateSolidBrush(RGB(255, 255, 255));
 
   WNDCLASSEXW cls{};
   cls.cbSize = sizeof cls;
