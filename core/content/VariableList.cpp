@@ -83,17 +83,27 @@ bool VariableList::IsBuiltIn(std::u16string_view name) {
                      [name](const BuiltInVariable& builtIn) { return builtIn.name == name; });
 }
 
-WString VariableList::ExpandVariables(std::u16string_view text) const {
+WString VariableList::Expand(std::u16string_view text, bool escaped) const {
   WString result(text);
   for (const Variable& row : rows_) {
     // A row renamed to empty text would make "%%" a reference; it names nothing.
     if (row.name.empty() || IsBuiltIn(row.name)) continue;
-    const WString pattern = u"%" + row.name + u"%";
+    WString pattern = u"%" + row.name + u"%";
+    WString expansion = u"%REG " + row.description + u"|" + row.additional + u"%";
+    if (escaped) {
+      pattern = EscapeXmlText(pattern);
+      expansion = EscapeXmlText(expansion);
+    }
     if (result.find(pattern) == WString::npos) continue;
-    result = text::ReplaceAll(result, pattern,
-                              u"%REG " + row.description + u"|" + row.additional + u"%");
+    result = text::ReplaceAll(result, pattern, expansion);
   }
   return result;
+}
+
+WString VariableList::ExpandVariables(std::u16string_view text) const { return Expand(text, false); }
+
+WString VariableList::ExpandVariablesInEscapedText(std::u16string_view escapedText) const {
+  return Expand(escapedText, true);
 }
 
 bool VariableList::WriteXml(WString& out, XmlForm form) const {

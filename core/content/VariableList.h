@@ -63,6 +63,10 @@ class VariableList {
   // "%REG " + description + "|" + additional + "%", row by row in list
   // order. References to built-in variables and unknown names stay.
   WString ExpandVariables(std::u16string_view text) const;
+  // The same inside XML-escaped text: each reference is looked for in its
+  // escaped form and replaced by the escaped expansion, so that a registry
+  // path holding "&", "<" or a quote keeps the document well-formed.
+  WString ExpandVariablesInEscapedText(std::u16string_view escapedText) const;
 
   // Appends one Variable line per user row in the project form; nothing in
   // the server form. Always succeeds.
@@ -76,6 +80,7 @@ class VariableList {
   static bool IsBuiltIn(std::u16string_view name);
 
  private:
+  WString Expand(std::u16string_view text, bool escaped) const;
   size_t SortedPosition(std::u16string_view name) const;
   WString AutomaticName() const;
 

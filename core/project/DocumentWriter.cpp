@@ -51,7 +51,7 @@ void AppendSettingLine(WString& out, const ProjectDocument& document, SettingKey
   out += name;
   out += u">";
   if (form == XmlForm::ServerForm)
-    out += document.variables.ExpandVariables(EscapeXmlText(value));
+    out += document.variables.ExpandVariablesInEscapedText(EscapeXmlText(value));
   else
     AppendEscapedXmlText(out, value);
   out += u"</";

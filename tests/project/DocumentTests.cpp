@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <pugixml.hpp>
 
 #include "files/FileTree.h"
 #include "project/DocumentReader.h"
@@ -97,6 +98,26 @@ TEST(DocumentWriter, ServerFormExpandsUserVariablesAfterEscaping) {
   const WString project = Text(document, XmlForm::ProjectForm);
   EXPECT_NE(project.find(u"<AppTitle>A&amp;B %Variable2% %Login%</AppTitle>"), WString::npos);
   EXPECT_NE(project.find(u"\r\n\t<VariablesList>\r\n\t\t<Variable Name=\"Variable2\""), WString::npos);
+}
+
+// A registry path may hold characters XML escapes ("Smith & Sons"): the
+// server file must stay well-formed and give the client the path as typed.
+TEST(DocumentWriter, ServerFormEscapesWhatAVariableExpandsTo) {
+  ProjectDocument document;
+  document.variables.AddVariable(u"", u"HKEY_CURRENT_USER\\Software\\Smith & Sons <\"Q\">", u"REG_SZ");
+  document.settings.SetSetting(SettingKey::AppTitle, u"T & %Variable2%");
+  const WString server = Text(document, XmlForm::ServerForm);
+  EXPECT_NE(server.find(u"\t<AppTitle>T &amp; %REG HKEY_CURRENT_USER\\Software\\Smith &amp; Sons "
+                        u"&lt;&quot;Q&quot;&gt;|REG_SZ%</AppTitle>\r\n"),
+            WString::npos);
+  pugi::xml_document dom;
+  const std::string bytes = text::ToUtf8(server);
+  ASSERT_TRUE(dom.load_buffer(bytes.data(), bytes.size()));
+  EXPECT_EQ(std::string(dom.child("Tidemark").child("AppTitle").text().get()),
+            "T & %REG HKEY_CURRENT_USER\\Software\\Smith & Sons <\"Q\">|REG_SZ%");
+  // The project form keeps the reference itself.
+  EXPECT_NE(Text(document, XmlForm::ProjectForm).find(u"<AppTitle>T &amp; %Variable2%</AppTitle>"),
+            WString::npos);
 }
 
 TEST(DocumentWriter, ListBlocksComeInTheirOrderEachAfterAnEmptyLine) {
