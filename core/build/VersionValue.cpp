@@ -59,12 +59,15 @@ double VersionValue(std::u16string_view text) {
       negativeExponent = text[j] == u'-';
       ++j;
     }
+    bool anyDigit = false;
     for (; j < text.size() && IsDigit(text[j]); ++j) {
+      anyDigit = true;
+      if (digits.empty() && text[j] == u'0') continue;  // leading zeros carry no weight
       if (digits.size() < 9) digits.push_back(static_cast<char>(text[j]));
       else digits = "999999999";  // far beyond any double: the value saturates
     }
-    if (!digits.empty()) {  // "1e" is 1 followed by other text
-      exponent = std::stoll(digits) * (negativeExponent ? -1 : 1);
+    if (anyDigit) {  // "1e" is 1 followed by other text
+      exponent = digits.empty() ? 0 : std::stoll(digits) * (negativeExponent ? -1 : 1);
       number += "e" + std::to_string(exponent);
     }
   }

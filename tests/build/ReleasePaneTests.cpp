@@ -27,6 +27,9 @@ TEST(VersionValue, ReadsTheLeadingDecimalNumberAsWcstodDoes) {
       {u"2.5E-1x", 0.25}, {u"0x10", 0.0},    {u"1,5", 1.0},     {u"1.2.3", 1.2},
       {u"0.0", 0.0},     {u"1e-400", 0.0},   {u"\u00A01", 0.0},  // only C white space
       {u"\uFF11", 0.0},  // full-width digits are no digits
+      // Leading zeros of an exponent carry no weight, however many.
+      {u"1e0000000001", 10.0}, {u"1e-0000000001", 0.1}, {u"2.5e00000000000", 2.5},
+      {u"1e+000", 1.0},
   };
   for (const Case& c : cases)
     EXPECT_EQ(VersionValue(c.text), c.value)
