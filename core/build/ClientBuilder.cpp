@@ -52,11 +52,16 @@ bool ClientBuilder::EnsureClientExecutable(const WString& clientPath) {
     if (ec) return false;
   }
   // Copied under a temporary name and renamed, so a copy that fails half way
-  // leaves no client behind.
+  // leaves no client behind. The copy is made writable for its owner: a tool
+  // installed read-only would otherwise hand on a client that no build can
+  // write its settings into, and that is never copied afresh.
   return ReplaceFileAtomically(client, [&stub](const fs::path& temporary) {
     std::error_code copyError;
-    return fs::copy_file(stub, temporary, fs::copy_options::overwrite_existing, copyError) &&
-           !copyError;
+    if (!fs::copy_file(stub, temporary, fs::copy_options::overwrite_existing, copyError) ||
+        copyError)
+      return false;
+    fs::permissions(temporary, fs::perms::owner_write, fs::perm_options::add, copyError);
+    return !copyError;
   });
 }
 

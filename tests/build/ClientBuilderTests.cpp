@@ -60,6 +60,19 @@ TEST_F(ClientBuilderTest, CopiesTheStubOnceAndKeepsWhatLaterWritesPut) {
   EXPECT_TRUE(Messages().empty());
 }
 
+TEST_F(ClientBuilderTest, AReadOnlyStubGivesAClientTheBuildCanWrite) {
+  fs::permissions(tool / "Tidewatch.exe",
+                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read |
+                      fs::perms::owner_exec);
+  ASSERT_TRUE(builder.EnsureClientExecutable(Client()));
+  EXPECT_NE(fs::status(client).permissions() & fs::perms::owner_write, fs::perms::none);
+  EXPECT_NE(fs::status(client).permissions() & fs::perms::owner_exec, fs::perms::none);
+  ProjectSettings settings;
+  settings.SetSetting(SettingKey::AppTitle, u"Read-only tool");
+  EXPECT_TRUE(builder.WriteClientSettings(Client(), settings, VariableList()));
+  EXPECT_TRUE(Messages().empty());
+}
+
 TEST_F(ClientBuilderTest, AFailedStubCopyLeavesNoClient) {
   fs::remove(tool / "Tidewatch.exe");
   EXPECT_FALSE(builder.EnsureClientExecutable(Client()));
