@@ -174,13 +174,15 @@ CommandOutcome BuildCommands::StartPreview() {
                         MessageIcon::Information);
     return CommandOutcome::Failed;
   }
+  // The file name travels as one argument: the client reads the rest of its
+  // command line as the name, and a name with blanks must reach it whole.
   return StartProgram(document_.ClientExecutablePath(),
-                      u"testMode " + ServerFileName(document_.settings), document_.projectFolder);
+                      {u"testMode", ServerFileName(document_.settings)}, document_.projectFolder);
 }
 
-CommandOutcome BuildCommands::StartProgram(const WString& program, std::u16string_view parameters,
+CommandOutcome BuildCommands::StartProgram(const WString& program, std::vector<WString> arguments,
                                            const WString& workingDirectory) {
-  switch (StartWindowsProgram(starter_, program, parameters, workingDirectory)) {
+  switch (StartWindowsProgram(starter_, program, std::move(arguments), workingDirectory)) {
     case LaunchResult::Started:
       return CommandOutcome::Done;
     case LaunchResult::NoWine:
@@ -217,7 +219,7 @@ CommandOutcome BuildCommands::CheckForUpdateNow() {
     ShowError(kErrorCaption, kUpdaterMissingMessage);
     return CommandOutcome::Failed;
   }
-  return StartProgram(updater, u"CheckNow", builder_.ToolFolder());
+  return StartProgram(updater, {u"CheckNow"}, builder_.ToolFolder());
 }
 
 }  // namespace tidewell

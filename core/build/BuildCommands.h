@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "build/CommandOutcome.h"
 #include "platform/Prompt.h"
@@ -131,7 +132,7 @@ class BuildCommands {
   CommandOutcome BuildServerFile();
   CommandOutcome BuildClientFile(BuildMode mode);
   CommandOutcome StartPreview();
-  CommandOutcome StartProgram(const WString& program, std::u16string_view parameters,
+  CommandOutcome StartProgram(const WString& program, std::vector<WString> arguments,
                               const WString& workingDirectory);
   void ShowError(const WString& caption, const WString& text);
 

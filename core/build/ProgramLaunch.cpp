@@ -54,9 +54,16 @@ std::optional<ProcessRequest> WindowsProgramRequest(const ProcessStarter& starte
                                                     const WString& program,
                                                     std::u16string_view parameters,
                                                     const WString& workingDirectory) {
+  return WindowsProgramRequest(starter, program, SplitCommandLine(parameters), workingDirectory);
+}
+
+std::optional<ProcessRequest> WindowsProgramRequest(const ProcessStarter& starter,
+                                                    const WString& program,
+                                                    std::vector<WString> arguments,
+                                                    const WString& workingDirectory) {
   ProcessRequest request;
   request.workingDirectory = workingDirectory;
-  request.arguments = SplitCommandLine(parameters);
+  request.arguments = std::move(arguments);
   if (kHostRunsWindowsPrograms) {
     request.program = program;
     return request;
@@ -71,7 +78,14 @@ std::optional<ProcessRequest> WindowsProgramRequest(const ProcessStarter& starte
 LaunchResult StartWindowsProgram(ProcessStarter& starter, const WString& program,
                                  std::u16string_view parameters,
                                  const WString& workingDirectory) {
-  const auto request = WindowsProgramRequest(starter, program, parameters, workingDirectory);
+  return StartWindowsProgram(starter, program, SplitCommandLine(parameters), workingDirectory);
+}
+
+LaunchResult StartWindowsProgram(ProcessStarter& starter, const WString& program,
+                                 std::vector<WString> arguments,
+                                 const WString& workingDirectory) {
+  const auto request =
+      WindowsProgramRequest(starter, program, std::move(arguments), workingDirectory);
   if (!request) return LaunchResult::NoWine;
   return starter.Start(*request) ? LaunchResult::Started : LaunchResult::Failed;
 }

@@ -40,6 +40,16 @@ LaunchResult StartWindowsProgram(ProcessStarter& starter, const WString& program
                                  std::u16string_view parameters,
                                  const WString& workingDirectory = {});
 
+// The same with the arguments already separated: each reaches the program as
+// one argument, blanks and all (a file name such as "Update  Config.xml").
+std::optional<ProcessRequest> WindowsProgramRequest(const ProcessStarter& starter,
+                                                    const WString& program,
+                                                    std::vector<WString> arguments,
+                                                    const WString& workingDirectory);
+LaunchResult StartWindowsProgram(ProcessStarter& starter, const WString& program,
+                                 std::vector<WString> arguments,
+                                 const WString& workingDirectory = {});
+
 // Shows a folder in the desktop's file browser: "explorer" with the folder in
 // double quotation marks on Windows, xdg-open elsewhere (open on macOS).
 LaunchResult OpenFolderInBrowser(ProcessStarter& starter, const WString& folder);

@@ -249,20 +249,21 @@ TEST_F(BuildCommandsTest, PreviewRefusalsFromThePaneAndFromTheMenu) {
 }
 
 TEST_F(BuildCommandsTest, PreviewStartsTheClientInTestModeThroughWine) {
-  document.settings.SetSetting(SettingKey::ClientXML, u"Update Config.xml");
+  // Two blanks in a row: the name must reach the client as it is on disk.
+  document.settings.SetSetting(SettingKey::ClientXML, u"Update  Config.xml");
   panes.LoadFromSettings();
   EXPECT_EQ(commands.PreviewCommand(true), CommandOutcome::Done);
   EXPECT_TRUE(prompt.Of(PromptEvent::Kind::Message).empty());
-  EXPECT_TRUE(fs::exists(project / "Update Config.xml"));
+  EXPECT_TRUE(fs::exists(project / "Update  Config.xml"));
   ASSERT_EQ(starter.started.size(), 1u);
   const ProcessRequest& request = starter.started[0];
 #ifdef _WIN32
   EXPECT_EQ(request.program, Client());
-  const std::vector<WString> arguments = {u"testMode", u"Update", u"Config.xml"};
+  const std::vector<WString> arguments = {u"testMode", u"Update  Config.xml"};
 #else
   EXPECT_EQ(request.program, u"/usr/bin/wine");
-  // Wine joins the words again into the command line "testMode Update Config.xml".
-  const std::vector<WString> arguments = {Client(), u"testMode", u"Update", u"Config.xml"};
+  // Wine quotes the name into the command line: testMode "Update  Config.xml".
+  const std::vector<WString> arguments = {Client(), u"testMode", u"Update  Config.xml"};
 #endif
   EXPECT_EQ(request.arguments, arguments);
   EXPECT_EQ(request.workingDirectory, document.projectFolder);
