@@ -33,6 +33,22 @@ void ReduceDoubleSpacesFrom(WString& out, size_t start) {
   out.resize(write);
 }
 
+// The number of containers AddDirectoryPath walks or makes for `path`: its
+// parts between backslashes, empty ones left out.
+size_t PathLevels(std::u16string_view path) {
+  size_t levels = 0;
+  bool inPart = false;
+  for (char16_t c : path) {
+    if (c == u'\\') {
+      inPart = false;
+    } else if (!inPart) {
+      inPart = true;
+      ++levels;
+    }
+  }
+  return levels;
+}
+
 }  // namespace
 
 ItemTree::ItemTree(WString containerElement, WString itemElement)
@@ -264,17 +280,19 @@ bool ItemTree::ReadXml(const pugi::xml_node& element, Prompt* prompt) {
   struct Frame {
     pugi::xml_node element;
     TreeNode* parent;
+    size_t depth;  // levels of the tree down to and including `parent`
     bool readingItems;
     pugi::xml_node cursor;  // next child to read; empty when the phase starts
     bool started;
   };
+  auto refuse = [prompt] {
+    if (prompt) prompt->ShowMessage(kErrorCaption, kXmlProcessingError, MessageIcon::Error);
+    return false;
+  };
   std::vector<Frame> stack;
-  stack.push_back({element, nullptr, true, {}, false});
+  stack.push_back({element, nullptr, 0, true, {}, false});
   while (!stack.empty()) {
-    if (stack.size() > kMaxDepth) {
-      if (prompt) prompt->ShowMessage(kErrorCaption, kXmlProcessingError, MessageIcon::Error);
-      return false;
-    }
+    if (stack.size() > kMaxDepth) return refuse();
     Frame& frame = stack.back();
     const char* wanted = frame.readingItems ? itemName.c_str() : containerName.c_str();
     pugi::xml_node child = frame.started ? frame.cursor.next_sibling(wanted) : frame.element.child(wanted);
@@ -297,14 +315,21 @@ bool ItemTree::ReadXml(const pugi::xml_node& element, Prompt* prompt) {
            a = a.next_attribute(), ++count) {
         attributes[count] = {a.name(), a.value()};
       }
+      const size_t depth = frame.depth + 1;
+      if (depth > kMaxDepth) return refuse();
       TreeNode* node = CreateItemFromUtf8Attributes(attributes, count, parent);
-      if (node) stack.push_back({child, node, true, {}, false});
+      if (node) stack.push_back({child, node, depth, true, {}, false});
     } else {
       const pugi::xml_attribute nameAttribute = child.attribute("Name");
       const char* name = nameAttribute ? nameAttribute.value() : "";
       if (*name == '\0') continue;
-      TreeNode* node = AddDirectoryPath(text::FromUtf8(name), parent);
-      stack.push_back({child, node, true, {}, false});
+      // One name may hold a whole backslash path, each part a level of its
+      // own: the depth limit counts those levels too.
+      const WString path = text::FromUtf8(name);
+      const size_t depth = frame.depth + PathLevels(path);
+      if (depth > kMaxDepth) return refuse();
+      TreeNode* node = AddDirectoryPath(path, parent);
+      stack.push_back({child, node, depth, true, {}, false});
     }
   }
   return true;

@@ -294,6 +294,39 @@ TEST(FileTree, HostileDocumentsDoNotCrash) {
     EXPECT_EQ(messages[0].caption, u"Error");
     EXPECT_EQ(messages[0].text, u"Error occured processing XML file.");
   }
+  // The same depth reached by one name holding a backslash path of 60,000
+  // parts, or by a short path under many levels, is refused alike.
+  auto backslashPath = [](int parts) {
+    std::string path;
+    for (int i = 0; i < parts; ++i) path += "d\\";
+    return path;
+  };
+  const std::string deepByName[] = {
+      "<FileList><Directory Name=\"" + backslashPath(60000) +
+          "\"><File Name=\"f\" Src=\"\\\" /></Directory></FileList>",
+      "<FileList>" + nested(4000).substr(10, 4000 * 20) + "<Directory Name=\"" + backslashPath(97) +
+          "\" />" + nested(4000).substr(10 + 4000 * 20, 4000 * 12) + "</FileList>",
+  };
+  for (const std::string& xml : deepByName) {
+    pugi::xml_document dom;
+    ASSERT_TRUE(dom.load_buffer(xml.data(), xml.size()));
+    testing::ScriptedPrompt prompt;
+    FileTree tree;
+    EXPECT_FALSE(tree.ReadXml(dom.child("FileList"), &prompt));
+    const auto messages = prompt.Of(testing::PromptEvent::Kind::Message);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, u"Error occured processing XML file.");
+  }
+  {
+    // At the limit exactly: 4,095 parts and the file under them.
+    pugi::xml_document dom;
+    const std::string xml = "<FileList><Directory Name=\"\\\\" + backslashPath(4095) +
+                            "\"><File Name=\"f\" Src=\"\\\" /></Directory></FileList>";
+    ASSERT_TRUE(dom.load_buffer(xml.data(), xml.size()));
+    FileTree tree;
+    ASSERT_TRUE(tree.ReadXml(dom.child("FileList")));
+    EXPECT_EQ(tree.NodeCount(), 4096u);
+  }
   {
     pugi::xml_document dom;
     const std::string xml = nested(2000);
