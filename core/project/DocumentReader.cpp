@@ -6,6 +6,7 @@
 #include <pugixml.hpp>
 
 #include "project/ProjectDocument.h"
+#include "project/XmlWellFormedness.h"
 #include "text/Text.h"
 
 namespace tidewell {
@@ -68,6 +69,9 @@ bool LoadDocument(ProjectDocument& document, const WString& path, Prompt* prompt
   if (!ReadWholeFile(path, bytes)) return fail("cannot read " + text::ToUtf8(path));
   if (!text::IsValidUtf8(bytes)) bytes = text::ToUtf8(text::FromLatin1(bytes));
 
+  // The bytes are checked before the parse works on them in place; the
+  // parser's own complaint, when it has one, is the one reported.
+  const std::optional<XmlFault> markupFault = FindMarkupFault(bytes);
   pugi::xml_document dom;
   const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single;
   const pugi::xml_parse_result parsed =
@@ -75,6 +79,11 @@ bool LoadDocument(ProjectDocument& document, const WString& path, Prompt* prompt
   if (!parsed)
     return fail("not well-formed XML at byte " + std::to_string(parsed.offset) + ": " +
                 parsed.description());
+  if (markupFault)
+    return fail("not well-formed XML at byte " + std::to_string(markupFault->offset) + ": " +
+                markupFault->description);
+  if (const auto structureFault = FindStructureFault(dom))
+    return fail("not well-formed XML: " + *structureFault);
   const pugi::xml_node root = dom.document_element();
   if (std::string_view(root.name()) != "Tidemark")
     return fail("the root element is not Tidemark");

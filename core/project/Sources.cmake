@@ -4,6 +4,7 @@ target_sources(tidewell-core PRIVATE
   project/ProjectDocument.cpp
   project/DocumentWriter.cpp
   project/DocumentReader.cpp
+  project/XmlWellFormedness.cpp
 )
 target_sources(tidewell-core PRIVATE
   project/Preferences.cpp

@@ -1,2 +1,3 @@
-tidewell_add_tests(project-tests project/ProjectSettingsTests.cpp project/DocumentTests.cpp)
+tidewell_add_tests(project-tests project/ProjectSettingsTests.cpp project/DocumentTests.cpp
+                   project/XmlWellFormednessTests.cpp)
 tidewell_add_tests(flows-project-tests project/RecentListTests.cpp project/ProjectDialogRulesTests.cpp project/LifecycleTests.cpp)

@@ -1,0 +1,258 @@
+#include "project/XmlWellFormedness.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include <pugixml.hpp>
+
+namespace tidewell {
+
+namespace {
+
+constexpr size_t kNone = std::string_view::npos;
+// Longer entity names than this are not looked for: the reference is malformed.
+constexpr size_t kMaxReferenceLength = 256;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// A byte that can belong to an element or attribute name as far as telling
+// names apart is concerned.
+bool IsNameByte(char c) {
+  return !IsBlank(c) && c != '=' && c != '/' && c != '>' && c != '"' && c != '\'' && c != '<';
+}
+
+bool IsXmlCharacter(uint32_t c) {
+  return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+         (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+size_t Find(std::string_view bytes, char c, size_t from, size_t to) {
+  if (from >= to) return kNone;
+  const void* hit = std::memchr(bytes.data() + from, c, to - from);
+  return hit ? static_cast<size_t>(static_cast<const char*>(hit) - bytes.data()) : kNone;
+}
+
+class MarkupScanner {
+ public:
+  explicit MarkupScanner(std::string_view bytes) : bytes_(bytes) {}
+
+  std::optional<XmlFault> Run() {
+    size_t i = 0;
+    const size_t n = bytes_.size();
+    // A UTF-8 byte-order mark may open the document.
+    if (StartsWith(0, "\xEF\xBB\xBF")) i = 3;
+    while (i < n && !fault_) {
+      size_t lt = Find(bytes_, '<', i, n);
+      if (lt == kNone) lt = n;
+      if (depth_ == 0) CheckNothingButBlanks(i, lt);
+      CheckReferences(i, lt);
+      if (lt == n || fault_) break;
+      i = SkipMarkup(lt);
+    }
+    return fault_;
+  }
+
+ private:
+  bool StartsWith(size_t at, std::string_view prefix) const {
+    return bytes_.substr(at, prefix.size()) == prefix;
+  }
+
+  void Fail(size_t at, std::string description) {
+    if (!fault_) fault_ = XmlFault{at, std::move(description)};
+  }
+
+  // Outside the root element only blanks may stand between markup.
+  void CheckNothingButBlanks(size_t from, size_t to) {
+    for (size_t j = from; j < to; ++j) {
+      if (!IsBlank(bytes_[j])) {
+        Fail(j, "text outside the root element");
+        return;
+      }
+    }
+  }
+
+  // Every "&" in [from, to) must start a well-formed reference.
+  void CheckReferences(size_t from, size_t to) {
+    for (size_t amp = Find(bytes_, '&', from, to); amp != kNone && !fault_;
+         amp = Find(bytes_, '&', amp + 1, to)) {
+      const size_t semicolon = Find(bytes_, ';', amp + 1, std::min(to, amp + 1 + kMaxReferenceLength));
+      if (semicolon == kNone) {
+        Fail(amp, "\"&\" that starts no reference");
+        return;
+      }
+      const std::string_view name = bytes_.substr(amp + 1, semicolon - amp - 1);
+      if (!IsKnownReference(name)) Fail(amp, "reference to an undefined entity or character");
+    }
+  }
+
+  bool IsKnownReference(std::string_view name) const {
+    if (name.empty()) return false;
+    if (name[0] == '#') return IsCharacterReference(name.substr(1));
+    if (name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos") return true;
+    if (!std::all_of(name.begin(), name.end(), IsNameByte)) return false;
+    return std::find(declared_.begin(), declared_.end(), name) != declared_.end();
+  }
+
+  static bool IsCharacterReference(std::string_view digits) {
+    int base = 10;
+    if (!digits.empty() && digits[0] == 'x') {
+      base = 16;
+      digits.remove_prefix(1);
+    }
+    if (digits.empty()) return false;
+    uint32_t value = 0;
+    for (char c : digits) {
+      int d;
+      if (c >= '0' && c <= '9')
+        d = c - '0';
+      else if (base == 16 && c >= 'a' && c <= 'f')
+        d = c - 'a' + 10;
+      else if (base == 16 && c >= 'A' && c <= 'F')
+        d = c - 'A' + 10;
+      else
+        return false;
+      value = value * static_cast<uint32_t>(base) + static_cast<uint32_t>(d);
+      if (value > 0x10FFFF) return false;
+    }
+    return IsXmlCharacter(value);
+  }
+
+  // `at` is a "<"; answers where the text after this markup starts.
+  size_t SkipMarkup(size_t at) {
+    const size_t n = bytes_.size();
+    auto after = [&](std::string_view end, size_t from) {
+      const size_t hit = bytes_.find(end, from);
+      return hit == kNone ? n : hit + end.size();
+    };
+    if (StartsWith(at, "<!--")) return after("-->", at + 4);
+    if (StartsWith(at, "<![CDATA[")) return after("]]>", at + 9);
+    if (StartsWith(at, "<?")) return after("?>", at + 2);
+    if (StartsWith(at, "<!")) return SkipDeclaration(at);
+    return ScanTag(at);
+  }
+
+  // A document type declaration, its internal subset included. The entities
+  // it declares may be referred to in the document.
+  size_t SkipDeclaration(size_t at) {
+    const size_t n = bytes_.size();
+    int depth = 0;
+    char quote = 0;
+    for (size_t j = at + 2; j < n; ++j) {
+      const char c = bytes_[j];
+      if (quote) {
+        if (c == quote) quote = 0;
+      } else if (c == '"' || c == '\'') {
+        quote = c;
+      } else if (c == '[') {
+        ++depth;
+      } else if (c == ']') {
+        --depth;
+      } else if (c == '<' && StartsWith(j, "<!ENTITY")) {
+        RecordEntity(j + 8);
+      } else if (c == '<' && StartsWith(j, "<!--")) {
+        j = AfterComment(j) - 1;
+      } else if (c == '>' && depth <= 0) {
+        return j + 1;
+      }
+    }
+    return n;
+  }
+
+  size_t AfterComment(size_t commentStart) const {
+    const size_t hit = bytes_.find("-->", commentStart + 4);
+    return hit == kNone ? bytes_.size() : hit + 3;
+  }
+
+  void RecordEntity(size_t from) {
+    size_t j = from;
+    while (j < bytes_.size() && IsBlank(bytes_[j])) ++j;
+    if (j < bytes_.size() && bytes_[j] == '%') return;  // a parameter entity
+    const size_t start = j;
+    while (j < bytes_.size() && IsNameByte(bytes_[j])) ++j;
+    if (j > start) declared_.push_back(bytes_.substr(start, j - start));
+  }
+
+  // A start or end tag: attribute values hold no "<" and only well-formed
+  // references, and no attribute is named twice.
+  size_t ScanTag(size_t at) {
+    const size_t n = bytes_.size();
+    names_.clear();
+    size_t tokenStart = kNone;
+    std::string_view lastToken;
+    size_t j = at + 1;
+    for (; j < n && !fault_; ++j) {
+      const char c = bytes_[j];
+      if (IsNameByte(c)) {
+        if (tokenStart == kNone) tokenStart = j;
+        continue;
+      }
+      if (tokenStart != kNone) {
+        lastToken = bytes_.substr(tokenStart, j - tokenStart);
+        tokenStart = kNone;
+      }
+      if (c == '>') break;
+      if (c != '"' && c != '\'') continue;
+      const size_t close = Find(bytes_, c, j + 1, n);
+      if (close == kNone) return n;  // the parser has refused it already
+      const size_t lt = Find(bytes_, '<', j + 1, close);
+      if (lt != kNone) {
+        Fail(lt, "\"<\" inside an attribute value");
+        break;
+      }
+      CheckReferences(j + 1, close);
+      names_.push_back(lastToken);
+      j = close;
+    }
+    CheckRepeatedNames(at);
+    TrackNesting(at, j);
+    return j + 1;
+  }
+
+  // Follows how deep the tags at [at, end] nest; a second element at the top
+  // level is refused.
+  void TrackNesting(size_t at, size_t end) {
+    if (at + 1 < bytes_.size() && bytes_[at + 1] == '/') {
+      if (depth_ > 0) --depth_;
+      return;
+    }
+    if (depth_ == 0 && ++topLevelElements_ > 1) Fail(at, "more than one element at the top level");
+    const bool selfClosing = end < bytes_.size() && end > at && bytes_[end - 1] == '/';
+    if (!selfClosing) ++depth_;
+  }
+
+  void CheckRepeatedNames(size_t at) {
+    if (names_.size() < 2) return;
+    std::sort(names_.begin(), names_.end());
+    if (std::adjacent_find(names_.begin(), names_.end()) != names_.end())
+      Fail(at, "an element names the same attribute twice");
+  }
+
+  std::string_view bytes_;
+  std::vector<std::string_view> declared_;
+  std::vector<std::string_view> names_;
+  size_t depth_ = 0;
+  int topLevelElements_ = 0;
+  std::optional<XmlFault> fault_;
+};
+
+}  // namespace
+
+std::optional<XmlFault> FindMarkupFault(std::string_view bytes) { return MarkupScanner(bytes).Run(); }
+
+std::optional<std::string> FindStructureFault(const pugi::xml_document& document) {
+  int elements = 0;
+  for (pugi::xml_node child = document.first_child(); child; child = child.next_sibling()) {
+    if (child.type() == pugi::node_element) {
+      ++elements;
+    } else if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
+      const std::string_view value = child.value();
+      if (!std::all_of(value.begin(), value.end(), IsBlank)) return "text outside the root element";
+    }
+  }
+  if (elements != 1) return "more than one element at the top level";
+  return std::nullopt;
+}
+
+}  // namespace tidewell
