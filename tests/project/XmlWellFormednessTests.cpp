@@ -46,6 +46,26 @@ TEST(XmlWellFormedness, DamagedDocumentsAreRefusedWithTheirPlace) {
       {"< in an attribute value", "<Tidemark><FileList><File Name=\"a<b\" /></FileList></Tidemark>", 33},
       {"repeated attribute", "<Tidemark><FileList><File Name=\"a\" Src=\"\\\" Name=\"b\" /></FileList></Tidemark>", 20},
   };
+  std::string many = "<Tidemark><ProjName";
+  for (int a = 0; a < 12; ++a) many += " a" + std::to_string(a) + " = 'v'";
+  many += " a3='again'>P</ProjName></Tidemark>";
+  const std::string longValue =
+      "<Tidemark><FileList><File Src=\"\\\" Name=\"" + std::string(40, 'a') + "<b\" /></FileList></Tidemark>";
+  const struct {
+    const char* what;
+    std::string bytes;
+    size_t offset;
+  } more[] = {
+      {"repeated among many attributes", many, 10},
+      {"< deep in a long value", longValue, 20 + 20 + 40},
+  };
+  for (const auto& c : more) {
+    TempDir dir;
+    std::string error;
+    EXPECT_FALSE(Load(dir, c.bytes, &error)) << c.what;
+    EXPECT_EQ(error.rfind("not well-formed XML at byte " + std::to_string(c.offset) + ": ", 0), 0u)
+        << c.what << ": " << error;
+  }
   for (const auto& c : cases) {
     TempDir dir;
     std::string error;
