@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "project/DocumentReader.h"
 #include "project/ProjectDocument.h"
@@ -26,11 +27,12 @@ std::unique_ptr<ProjectDocument> Load(TempDir& dir, const std::string& bytes, st
 // What a strict parser refuses, the lenient one lets pass: each would open
 // and be rewritten differently on the next save.
 TEST(XmlWellFormedness, DamagedDocumentsAreRefusedWithTheirPlace) {
-  const struct {
+  struct Damaged {
     const char* what;
     std::string bytes;
     size_t offset;
-  } cases[] = {
+  };
+  std::vector<Damaged> cases = {
       {"second top-level element", "<Tidemark></Tidemark><Other/>", 21},
       {"second root after a comment", "<Tidemark/><!-- c --><Tidemark/>", 21},
       {"text before the root", "junk<Tidemark/>", 0},
@@ -51,21 +53,8 @@ TEST(XmlWellFormedness, DamagedDocumentsAreRefusedWithTheirPlace) {
   many += " a3='again'>P</ProjName></Tidemark>";
   const std::string longValue =
       "<Tidemark><FileList><File Src=\"\\\" Name=\"" + std::string(40, 'a') + "<b\" /></FileList></Tidemark>";
-  const struct {
-    const char* what;
-    std::string bytes;
-    size_t offset;
-  } more[] = {
-      {"repeated among many attributes", many, 10},
-      {"< deep in a long value", longValue, 20 + 20 + 40},
-  };
-  for (const auto& c : more) {
-    TempDir dir;
-    std::string error;
-    EXPECT_FALSE(Load(dir, c.bytes, &error)) << c.what;
-    EXPECT_EQ(error.rfind("not well-formed XML at byte " + std::to_string(c.offset) + ": ", 0), 0u)
-        << c.what << ": " << error;
-  }
+  cases.push_back({"repeated among many attributes", many, 10});
+  cases.push_back({"< deep in a long value", longValue, 20 + 20 + 40});
   for (const auto& c : cases) {
     TempDir dir;
     std::string error;
