@@ -5,13 +5,17 @@
 #include "build/ClientBuilder.h"
 #include "build/ClientStringTable.h"
 #include "project/ProjectDocument.h"
+#include "text/Text.h"
 
 namespace tidewell {
 
 namespace {
 
+// Resource names are looked up without regard to case, so a name typed in
+// another case still names the listed image.
 bool Lists(const std::vector<WString>& list, const WString& name) {
-  return std::find(list.begin(), list.end(), name) != list.end();
+  return std::any_of(list.begin(), list.end(),
+                     [&name](const WString& listed) { return text::EqualsNoCase(listed, name); });
 }
 
 WString NotListedMessage(const WString& name, std::u16string_view size, const WString& source) {

@@ -169,6 +169,7 @@ TEST(IconChoice, BothImagesMustBeChosenFromTheirLists) {
       u"icon.";
   const Case cases[] = {
       {{u"M.dll", u"BIG", u"#1"}, "", u""},
+      {{u"M.dll", u"big", u"#1"}, "", u""},  // names are looked up without regard to case
       {{u"M.dll", u"", u"#1"}, "iconSelection.ok", both},
       {{u"M.dll", u"#4", u""}, "iconSelection.ok", both},
       {{u"M.dll", u"#1", u"#1"}, "iconSelection.largeList",
