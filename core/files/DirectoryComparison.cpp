@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <utility>
 #include <system_error>
 #include <vector>
 
@@ -121,31 +122,55 @@ class Comparison {
   }
 
   bool Take(Frame& frame, const fs::path& name) {
-    const WString& base = settings_.RawValue(SettingKey::UpdateFilesDir);
+    const WString base = settings_.RawValue(SettingKey::UpdateFilesDir);
     if (!frame.hasDestination || frame.baseAtCheck != base) {
-      // With no base yet, the new version's own folder is offered as the base,
-      // whichever of its folders holds the first file taken: a sub-folder
-      // would become the base and every file outside it would then ask to
-      // move the base, emptying the tree.
-      if (base.empty()) {
+      // When the base must be set or moved, the new version's own folder is
+      // offered, whichever of its folders holds the file: it holds every
+      // folder of the walk, so the base moves at most once. A sub-folder
+      // would become the base and the next file outside it would ask again,
+      // emptying the tree of what this comparison had added.
+      if (base.empty() || !LiesInsideBaseDirectory(settings_, frame.newText)) {
         WString root = newRoot_;
         if (!CheckBaseDirectory(settings_, tree_, root, false, prompt_)) return false;
+        // Moving a base empties the tree: the files this comparison took
+        // before go back in, relative to the new base.
+        if (!base.empty()) RestoreTaken();
       }
-      WString directory = frame.newText;
-      if (!CheckBaseDirectory(settings_, tree_, directory, false, prompt_)) return false;
-      frame.src = text::ReduceDoubleBackslashes(directory);
+      if (!Locate(frame.newText, frame.src, frame.destination)) return false;
       frame.baseAtCheck = settings_.RawValue(SettingKey::UpdateFilesDir);
-      frame.destination =
-          tree_.AddDirectoryPath(WString(kComparisonDestinationRoot) + frame.src, nullptr);
       frame.hasDestination = true;
     }
-    FileRecord record;
-    record.Src = frame.src;
-    if (tree_.InsertItem(frame.destination, &record, text::FromPath(name)))
+    if (Insert(frame.destination, frame.src, text::FromPath(name))) {
       ++report_.filesAdded;
-    else
+      taken_.push_back({frame.newText, text::FromPath(name)});
+    } else {
       ++report_.duplicates;
+    }
     return true;
+  }
+
+  // The Src and the destination node of files from `directory` of the new
+  // version, which lies inside the base (no question is asked then).
+  bool Locate(const WString& directory, WString& src, TreeNode*& destination) {
+    WString relative = directory;
+    if (!CheckBaseDirectory(settings_, tree_, relative, false, prompt_)) return false;
+    src = text::ReduceDoubleBackslashes(relative);
+    destination = tree_.AddDirectoryPath(WString(kComparisonDestinationRoot) + src, nullptr);
+    return true;
+  }
+
+  bool Insert(TreeNode* destination, const WString& src, const WString& name) {
+    FileRecord record;
+    record.Src = src;
+    return tree_.InsertItem(destination, &record, name) != nullptr;
+  }
+
+  void RestoreTaken() {
+    for (const auto& [directory, name] : taken_) {
+      WString src;
+      TreeNode* destination = nullptr;
+      if (Locate(directory, src, destination)) Insert(destination, src, name);
+    }
   }
 
   // A link to a directory that is already being walked would never end.
@@ -169,6 +194,8 @@ class Comparison {
   ComparisonReport& report_;
   WString newRoot_;
   std::vector<Frame> stack_;
+  // The files this comparison has added: the new version's folder and the name.
+  std::vector<std::pair<WString, WString>> taken_;
 };
 
 }  // namespace

@@ -88,6 +88,12 @@ bool CheckBaseDirectory(ProjectSettings& settings, FileTree& tree, WString& dire
   return true;
 }
 
+bool LiesInsideBaseDirectory(const ProjectSettings& settings, std::u16string_view directory) {
+  const WString& base = settings.RawValue(SettingKey::UpdateFilesDir);
+  std::u16string_view remainder;
+  return !base.empty() && LiesInside(base, directory, remainder);
+}
+
 WString BuildDestination(std::u16string_view root, std::u16string_view subDirectories) {
   WString destination(root);
   destination += u'\\';

@@ -49,6 +49,10 @@ void ShowFileSelectionHelp(Prompt& prompt);
 bool CheckBaseDirectory(ProjectSettings& settings, FileTree& tree, WString& directory,
                         bool fromBrowse, Prompt& prompt);
 
+// Whether `directory` lies inside the base update directory (a base is set),
+// by the same rule CheckBaseDirectory applies; asks nothing.
+bool LiesInsideBaseDirectory(const ProjectSettings& settings, std::u16string_view directory);
+
 // The destination from the dialog's root (empty when none is selected) and
 // sub-directory field: root, "\", the field; "/" turned into "\"; doubled
 // backslashes reduced twice over; leading and trailing backslashes removed.

@@ -184,6 +184,54 @@ TEST(CompareDirectories, WithNoBaseTheNewVersionBecomesItOnce) {
   EXPECT_EQ(v.Record(u"<ApplicationDir>\\sub\\c.exe")->Src, u"\\sub\\");
 }
 
+// A base set elsewhere moves once, to the new version's own folder, however
+// the folders are listed; nothing taken is lost and the count is what the
+// tree holds.
+TEST(CompareDirectories, ABaseElsewhereMovesOnceToTheNewVersion) {
+  Versions v;
+  v.settings.SetSetting(SettingKey::UpdateFilesDir, text::FromPath(v.dir / "elsewhere"));
+  WriteAt(v.newRoot / "b.txt", kOldTime);
+  WriteAt(v.newRoot / "d2" / "a.txt", kOldTime);
+  WriteAt(v.newRoot / "d3" / "deep" / "c.txt", kOldTime);
+  v.prompt.QueueAnswer(Answer::Yes);
+  EXPECT_TRUE(v.Compare());
+  const auto questions = v.prompt.Of(PromptEvent::Kind::Question);
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_NE(questions[0].text.find(text::FromPath(v.newRoot)), WString::npos);
+  EXPECT_EQ(v.settings.GetSetting(SettingKey::UpdateFilesDir), text::FromPath(v.newRoot));
+  EXPECT_EQ(v.report.filesAdded, 3u);
+  ASSERT_NE(v.Record(u"<ApplicationDir>\\b.txt"), nullptr);
+  ASSERT_NE(v.Record(u"<ApplicationDir>\\d2\\a.txt"), nullptr);
+  ASSERT_NE(v.Record(u"<ApplicationDir>\\d3\\deep\\c.txt"), nullptr);
+  EXPECT_EQ(v.Record(u"<ApplicationDir>\\d3\\deep\\c.txt")->Src, u"\\d3\\deep\\");
+}
+
+// A base inside the new version takes the files below it without a question;
+// the first file outside it moves the base to the new version, and the files
+// taken before go back into the emptied tree under their new Src.
+TEST(CompareDirectories, FilesTakenBeforeTheBaseMovesAreKept) {
+  Versions v;
+  v.settings.SetSetting(SettingKey::UpdateFilesDir, text::FromPath(v.newRoot / "d2"));
+  FileRecord earlier;
+  earlier.Src = u"\\";
+  v.tree.InsertItem(v.tree.AddDirectoryPath(u"<ApplicationDir>", nullptr), &earlier, u"earlier.txt");
+  WriteAt(v.newRoot / "d2" / "a.txt", kOldTime);
+  WriteAt(v.newRoot / "d2" / "e.txt", kOldTime);
+  WriteAt(v.newRoot / "b.txt", kOldTime);
+  v.prompt.QueueAnswer(Answer::Yes);
+  EXPECT_TRUE(v.Compare());
+  EXPECT_EQ(v.Questions(), 1u);
+  EXPECT_EQ(v.settings.GetSetting(SettingKey::UpdateFilesDir), text::FromPath(v.newRoot));
+  EXPECT_EQ(v.report.filesAdded, 3u);
+  // The move empties the tree of what was there before the comparison.
+  EXPECT_EQ(v.Record(u"<ApplicationDir>\\earlier.txt"), nullptr);
+  ASSERT_NE(v.Record(u"<ApplicationDir>\\b.txt"), nullptr);
+  ASSERT_NE(v.Record(u"<ApplicationDir>\\d2\\a.txt"), nullptr);
+  ASSERT_NE(v.Record(u"<ApplicationDir>\\d2\\e.txt"), nullptr);
+  EXPECT_EQ(v.Record(u"<ApplicationDir>\\d2\\a.txt")->Src, u"\\d2\\");
+  EXPECT_EQ(v.Record(u"<ApplicationDir>\\b.txt")->Src, u"\\");
+}
+
 TEST(CompareDirectories, ABaseEndingInASeparatorHoldsTheNewVersion) {
   Versions v;
   v.settings.SetSetting(SettingKey::UpdateFilesDir, text::FromPath(v.newRoot) + u"/");
