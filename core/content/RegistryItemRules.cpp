@@ -15,20 +15,7 @@ bool UsesValueName(RegistryAction action) {
 // tree would take that operation as the key and put the new operation below
 // it, where no Value element can hold it; such an operation is refused.
 bool PathRunsThroughOperation(const RegistryTree& tree, std::u16string_view path) {
-  const WString reduced = text::ReduceDoubleBackslashes(path);
-  const TreeNode* node = nullptr;
-  size_t start = 0;
-  while (start <= reduced.size()) {
-    size_t end = reduced.find(u'\\', start);
-    if (end == WString::npos) end = reduced.size();
-    if (end > start) {
-      node = tree.FindChild(node, std::u16string_view(reduced).substr(start, end - start));
-      if (node == nullptr) return false;
-      if (node->IsItem()) return true;
-    }
-    start = end + 1;
-  }
-  return false;
+  return tree.ItemOnPath(path) != nullptr;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "files/ClientFileNames.h"
 #include "files/FileRecord.h"
 #include "files/FileSelection.h"
 #include "files/FileTree.h"
@@ -65,6 +66,10 @@ class Comparison {
       if (entry.is_directory(ec) && !ec) {
         if (entry.is_symlink(ec) && LeadsBackIntoWalk(entry.path())) continue;
         const fs::path name = entry.path().filename();
+        if (!IsWindowsFileName(text::FromPath(name))) {
+          ++report_.leftOut;  // the folder and whatever it holds
+          continue;
+        }
         const WString childText = text::JoinHostPath(frame.newText, text::FromPath(name));
         // `frame` is not used after this: entering may move the stack.
         if (!Enter(frame.oldPath / name, entry.path(), childText, frame.count)) return false;
@@ -72,8 +77,14 @@ class Comparison {
       }
       if (!entry.is_regular_file(ec) || ec) continue;
       if (!IsNewer(entry, frame.oldPath / entry.path().filename())) continue;
+      if (!IsWindowsFileName(text::FromPath(entry.path().filename()))) {
+        ++report_.leftOut;
+        continue;
+      }
       if (!Take(frame, entry.path().filename())) return false;
     }
+    if (report_.leftOut > 0)
+      prompt_.ShowMessage(kLeftOutCaption, LeftOutMessage(report_.leftOut), MessageIcon::Warning);
     return true;
   }
 
@@ -155,7 +166,14 @@ class Comparison {
     WString relative = directory;
     if (!CheckBaseDirectory(settings_, tree_, relative, false, prompt_)) return false;
     src = text::ReduceDoubleBackslashes(relative);
-    destination = tree_.AddDirectoryPath(WString(kComparisonDestinationRoot) + src, nullptr);
+    const WString path = WString(kComparisonDestinationRoot) + src;
+    // A file of the tree standing where a folder of the new version goes
+    // cannot hold files: the comparison ends there, as a refusal does.
+    if (FileOnDestinationPath(tree_, path)) {
+      prompt_.ShowMessage(kErrorCaption, DestinationIsAFileMessage(path), MessageIcon::Error);
+      return false;
+    }
+    destination = tree_.AddDirectoryPath(path, nullptr);
     return true;
   }
 

@@ -28,6 +28,7 @@ struct ComparisonReport {
   size_t filesAdded = 0;
   size_t filesUnchanged = 0;  // not newer than their old copy
   size_t duplicates = 0;      // already present at their destination
+  size_t leftOut = 0;         // files and folders whose names Windows does not allow
 };
 
 // Walks `newDir` and adds to the file tree every regular file that is missing

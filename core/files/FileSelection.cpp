@@ -1,5 +1,7 @@
 #include "files/FileSelection.h"
 
+#include "files/ClientFileNames.h"
+
 #include "files/FileRecord.h"
 #include "files/FileTree.h"
 #include "project/ProjectSettings.h"
@@ -122,23 +124,58 @@ std::vector<FileSelection> GroupFilesByDirectory(const std::vector<WString>& pat
   return groups;
 }
 
+const TreeNode* FileOnDestinationPath(const FileTree& tree, std::u16string_view destination) {
+  return tree.ItemOnPath(destination);
+}
+
+WString DestinationIsAFileMessage(std::u16string_view destination) {
+  return u"The destination " + WString(destination) +
+         u" runs through a file of the update, not a folder. Choose a folder for the files.";
+}
+
+namespace {
+
+// Whether every folder of `directory` below the base can be made on Windows.
+bool FoldersBelowBaseAreUsable(const ProjectSettings& settings, std::u16string_view directory) {
+  std::u16string_view remainder;
+  if (!LiesInside(settings.RawValue(SettingKey::UpdateFilesDir), directory, remainder)) return true;
+  return text::ForEachPathPart(remainder, text::kHostSeparator, IsWindowsFileName);
+}
+
+}  // namespace
+
 AddFilesResult AddFiles(ProjectSettings& settings, FileTree& tree, const FileSelection& selection,
                         std::u16string_view destination, Prompt& prompt) {
   AddFilesResult result;
+  if (FileOnDestinationPath(tree, destination)) {
+    prompt.ShowMessage(kErrorCaption, DestinationIsAFileMessage(destination), MessageIcon::Error);
+    return result;
+  }
   WString src = selection.directory;
   if (!CheckBaseDirectory(settings, tree, src, false, prompt)) return result;
   result.accepted = true;
+  if (!FoldersBelowBaseAreUsable(settings, selection.directory)) {
+    result.leftOut = selection.fileNames.size();
+    prompt.ShowMessage(kLeftOutCaption, LeftOutMessage(result.leftOut), MessageIcon::Warning);
+    return result;
+  }
   src = text::ReduceDoubleBackslashes(src);
   TreeNode* target = tree.AddDirectoryPath(destination, nullptr);
   FileRecord record;
   record.Src = src;
   for (const WString& name : selection.fileNames) {
+    if (!IsWindowsFileName(name)) {
+      ++result.leftOut;
+      continue;
+    }
     record.Name.clear();
     if (tree.InsertItem(target, &record, name))
       ++result.added;
     else
       ++result.skipped;
   }
+  if (result.leftOut > 0)
+    prompt.ShowMessage(kLeftOutCaption, LeftOutMessage(result.leftOut), MessageIcon::Warning);
   return result;
 }
 

@@ -71,11 +71,20 @@ struct AddFilesResult {
   bool accepted = false;  // the base-directory rule took the directory
   size_t added = 0;
   size_t skipped = 0;  // names already present at the destination
+  size_t leftOut = 0;  // names Windows does not allow (ClientFileNames.h)
 };
+
+// The file node (not folder) that the backslash path `destination` runs into
+// or ends at; nullptr when every part is a folder or not there yet.
+const TreeNode* FileOnDestinationPath(const FileTree& tree, std::u16string_view destination);
+WString DestinationIsAFileMessage(std::u16string_view destination);
 
 // Adds the files under the destination (created as needed), each with the
 // default record and the relative directory as Src. A name already present
-// there (without regard to case) is skipped silently.
+// there (without regard to case) is skipped silently. A destination that runs
+// through a file of the tree is refused with a message (not accepted); names
+// Windows does not allow, or a folder below the base with such a name, leave
+// those files out with a warning.
 AddFilesResult AddFiles(ProjectSettings& settings, FileTree& tree, const FileSelection& selection,
                         std::u16string_view destination, Prompt& prompt);
 

@@ -37,15 +37,10 @@ void ReduceDoubleSpacesFrom(WString& out, size_t start) {
 // parts between backslashes, empty ones left out.
 size_t PathLevels(std::u16string_view path) {
   size_t levels = 0;
-  bool inPart = false;
-  for (char16_t c : path) {
-    if (c == u'\\') {
-      inPart = false;
-    } else if (!inPart) {
-      inPart = true;
-      ++levels;
-    }
-  }
+  text::ForEachPathPart(path, u'\\', [&levels](std::u16string_view) {
+    ++levels;
+    return true;
+  });
   return levels;
 }
 
@@ -133,23 +128,25 @@ TreeNode* ItemTree::InsertItem(TreeNode* parent, std::unique_ptr<ItemRecord> rec
 TreeNode* ItemTree::AddDirectoryPath(std::u16string_view path, TreeNode* parent) {
   const WString reduced = text::ReduceDoubleBackslashes(path);
   TreeNode* current = parent;
-  size_t start = 0;
-  while (start <= reduced.size()) {
-    size_t end = reduced.find(u'\\', start);
-    if (end == WString::npos) end = reduced.size();
-    const std::u16string_view name(reduced.data() + start, end - start);
-    if (!name.empty()) {
-      std::vector<TreeNode*>& siblings = SiblingsOf(current);
-      const auto [pos, equal] = LowerBound(siblings, name);
-      if (equal) {
-        current = siblings[pos];
-      } else {
-        current = InsertNode(current, NodeKind::Container, name, nullptr);
-      }
-    }
-    start = end + 1;
-  }
+  text::ForEachPathPart(reduced, u'\\', [&](std::u16string_view name) {
+    std::vector<TreeNode*>& siblings = SiblingsOf(current);
+    const auto [pos, equal] = LowerBound(siblings, name);
+    current = equal ? siblings[pos] : InsertNode(current, NodeKind::Container, name, nullptr);
+    return true;
+  });
   return current;
+}
+
+const TreeNode* ItemTree::ItemOnPath(std::u16string_view path) const {
+  const WString reduced = text::ReduceDoubleBackslashes(path);
+  const TreeNode* current = nullptr;
+  const TreeNode* item = nullptr;
+  text::ForEachPathPart(reduced, u'\\', [&](std::u16string_view name) {
+    current = FindChild(current, name);
+    if (current && current->IsItem()) item = current;
+    return current != nullptr && item == nullptr;  // the rest would be new: containers only
+  });
+  return item;
 }
 
 TreeNode* ItemTree::FindChild(const TreeNode* parent, std::u16string_view name) const {

@@ -74,6 +74,9 @@ class ItemTree {
   // The container node for the backslash-separated `path` below `parent`,
   // creating what is missing. Any length is accepted.
   TreeNode* AddDirectoryPath(std::u16string_view path, TreeNode* parent);
+  // The item node that the backslash-separated `path`, from the top, runs
+  // into or ends at; nullptr when every part is a container or not there yet.
+  const TreeNode* ItemOnPath(std::u16string_view path) const;
   // The child of `parent` whose name equals `name` without regard to case.
   TreeNode* FindChild(const TreeNode* parent, std::u16string_view name) const;
 

@@ -76,6 +76,21 @@ constexpr char16_t kHostSeparator = u'/';
 WString JoinHostPath(std::u16string_view folder, std::u16string_view name);
 // Reduces each doubled host separator to one.
 WString ReduceDoubleSeparators(std::u16string_view path);
+
+// Calls `visit` with each part of `path` between `separator`s, empty parts
+// left out, in order; stops early when `visit` answers false. Answers whether
+// every part was visited.
+template <typename Visit>
+bool ForEachPathPart(std::u16string_view path, char16_t separator, Visit&& visit) {
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find(separator, start);
+    if (end == std::u16string_view::npos) end = path.size();
+    if (end > start && !visit(path.substr(start, end - start))) return false;
+    start = end + 1;
+  }
+  return true;
+}
 // Host path comparison: case-insensitive on Windows and macOS only.
 bool HostPathsEqual(std::u16string_view a, std::u16string_view b);
 

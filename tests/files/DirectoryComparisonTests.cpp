@@ -232,6 +232,22 @@ TEST(CompareDirectories, FilesTakenBeforeTheBaseMovesAreKept) {
   EXPECT_EQ(v.Record(u"<ApplicationDir>\\b.txt")->Src, u"\\");
 }
 
+TEST(CompareDirectories, NamesWindowsCannotHoldAreLeftOutWithAWarning) {
+  Versions v;
+  WriteAt(v.newRoot / "a\\b" / "f.txt", kOldTime);
+  WriteAt(v.newRoot / "<z>.txt", kOldTime);
+  WriteAt(v.newRoot / "ok" / "g.txt", kOldTime);
+  EXPECT_TRUE(v.Compare());
+  EXPECT_EQ(v.report.filesAdded, 1u);
+  EXPECT_EQ(v.report.leftOut, 2u);
+  ASSERT_NE(v.Record(u"<ApplicationDir>\\ok\\g.txt"), nullptr);
+  EXPECT_EQ(v.tree.NodeCount(), 3u);
+  const auto messages = v.prompt.Of(PromptEvent::Kind::Message);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].caption, u"Files left out");
+  EXPECT_EQ(messages[0].text.substr(0, 37), u"2 file(s) or folder(s) were left out:");
+}
+
 TEST(CompareDirectories, ABaseEndingInASeparatorHoldsTheNewVersion) {
   Versions v;
   v.settings.SetSetting(SettingKey::UpdateFilesDir, text::FromPath(v.newRoot) + u"/");

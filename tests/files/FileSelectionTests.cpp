@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "files/ClientFileNames.h"
 #include "files/FileRecord.h"
 #include "files/FileSelection.h"
 #include "files/FileTree.h"
@@ -208,6 +209,66 @@ TEST(AddFiles, AcceptingANewBaseEmptiesTheTreeBeforeAdding) {
   ASSERT_NE(files.Record(u"<WinDir>\\new.exe"), nullptr);
   EXPECT_EQ(files.Record(u"<WinDir>\\new.exe")->Src, u"\\");
   EXPECT_EQ(files.Base(), u"/elsewhere/");
+}
+
+TEST(AddFiles, NamesWindowsCannotHoldAreLeftOutWithAWarning) {
+  EXPECT_TRUE(IsWindowsFileName(u"Read me (v2).txt"));
+  EXPECT_TRUE(IsWindowsFileName(u"caf\u00E9.dll"));
+  for (const WString name : {u"", u"a\\b.txt", u"a:b", u"a*", u"a?", u"a\"b", u"<z>.txt",
+                             u"a|b", u"tab\there"}) {
+    EXPECT_FALSE(IsWindowsFileName(name)) << text::ToUtf8(name);
+  }
+
+  Files files{u"/stage"};
+  const AddFilesResult result =
+      AddFiles(files.settings, files.tree, {u"/stage/bin/", {u"ok.dll", u"a\\b.txt", u"<z>.txt"}},
+               u"<ApplicationDir>", files.prompt);
+  EXPECT_TRUE(result.accepted);
+  EXPECT_EQ(result.added, 1u);
+  EXPECT_EQ(result.leftOut, 2u);
+  ASSERT_NE(files.Record(u"<ApplicationDir>\\ok.dll"), nullptr);
+  const auto messages = files.prompt.Of(PromptEvent::Kind::Message);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].caption, u"Files left out");
+  EXPECT_EQ(messages[0].icon, MessageIcon::Warning);
+  EXPECT_EQ(messages[0].text,
+            u"2 file(s) or folder(s) were left out: their names hold characters that Windows does "
+            u"not allow in file names (\\ / : * ? \" < > | or control characters).");
+
+  // A folder below the base whose name Windows cannot hold leaves all its
+  // files out; folders above the base do not matter.
+  Files nested{u"/my:stage"};
+  const AddFilesResult inBadFolder = AddFiles(nested.settings, nested.tree,
+                                              {u"/my:stage/a\\b/", {u"x.dll", u"y.dll"}},
+                                              u"<ApplicationDir>", nested.prompt);
+  EXPECT_TRUE(inBadFolder.accepted);
+  EXPECT_EQ(inBadFolder.added, 0u);
+  EXPECT_EQ(inBadFolder.leftOut, 2u);
+  EXPECT_TRUE(nested.tree.Empty());
+  const AddFilesResult inGoodFolder = AddFiles(nested.settings, nested.tree,
+                                               {u"/my:stage/bin/", {u"x.dll"}}, u"<ApplicationDir>",
+                                               nested.prompt);
+  EXPECT_EQ(inGoodFolder.added, 1u);
+}
+
+TEST(AddFiles, ADestinationThroughAFileIsRefused) {
+  Files files{u"/stage"};
+  AddFiles(files.settings, files.tree, {u"/stage/", {u"App.exe"}}, u"<ApplicationDir>", files.prompt);
+  for (const std::u16string_view destination :
+       {u"<ApplicationDir>\\App.exe", u"<ApplicationDir>\\app.EXE\\sub"}) {
+    ScriptedPrompt prompt;
+    const AddFilesResult result = AddFiles(files.settings, files.tree, {u"/stage/sub/", {u"x.dll"}},
+                                           destination, prompt);
+    EXPECT_FALSE(result.accepted);
+    EXPECT_EQ(result.added, 0u);
+    const auto messages = prompt.Of(PromptEvent::Kind::Message);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, u"Error");
+    EXPECT_EQ(messages[0].text, u"The destination " + WString(destination) +
+                                    u" runs through a file of the update, not a folder. Choose a "
+                                    u"folder for the files.");
+  }
+  EXPECT_EQ(files.tree.NodeCount(), 2u);  // <ApplicationDir> and App.exe, nothing under the file
 }
 
 TEST(AddFiles, PathsAreGroupedByTheirDirectory) {
