@@ -52,13 +52,6 @@ std::vector<WString> SplitCommandLine(std::u16string_view parameters) {
 
 std::optional<ProcessRequest> WindowsProgramRequest(const ProcessStarter& starter,
                                                     const WString& program,
-                                                    std::u16string_view parameters,
-                                                    const WString& workingDirectory) {
-  return WindowsProgramRequest(starter, program, SplitCommandLine(parameters), workingDirectory);
-}
-
-std::optional<ProcessRequest> WindowsProgramRequest(const ProcessStarter& starter,
-                                                    const WString& program,
                                                     std::vector<WString> arguments,
                                                     const WString& workingDirectory) {
   ProcessRequest request;
@@ -73,12 +66,6 @@ std::optional<ProcessRequest> WindowsProgramRequest(const ProcessStarter& starte
   request.program = *wine;
   request.arguments.insert(request.arguments.begin(), program);
   return request;
-}
-
-LaunchResult StartWindowsProgram(ProcessStarter& starter, const WString& program,
-                                 std::u16string_view parameters,
-                                 const WString& workingDirectory) {
-  return StartWindowsProgram(starter, program, SplitCommandLine(parameters), workingDirectory);
 }
 
 LaunchResult StartWindowsProgram(ProcessStarter& starter, const WString& program,

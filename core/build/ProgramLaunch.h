@@ -27,21 +27,12 @@ inline constexpr bool kHostRunsWindowsPrograms = false;
 // backslashes before a quotation mark escape it.
 std::vector<WString> SplitCommandLine(std::u16string_view parameters);
 
-// The request that starts the Windows program `program` with the parameter
-// text `parameters`, as a shell execution would: the program itself on
-// Windows, otherwise `wine` with the program as its first argument. nullopt
-// when Wine is needed and not found.
-std::optional<ProcessRequest> WindowsProgramRequest(const ProcessStarter& starter,
-                                                    const WString& program,
-                                                    std::u16string_view parameters,
-                                                    const WString& workingDirectory);
-
-LaunchResult StartWindowsProgram(ProcessStarter& starter, const WString& program,
-                                 std::u16string_view parameters,
-                                 const WString& workingDirectory = {});
-
-// The same with the arguments already separated: each reaches the program as
-// one argument, blanks and all (a file name such as "Update  Config.xml").
+// The request that starts the Windows program `program` with `arguments`, as
+// a shell execution would: the program itself on Windows, otherwise `wine`
+// with the program as its first argument. Each argument reaches the program
+// as one, blanks and all (a file name such as "Update  Config.xml"); a
+// parameter text goes through SplitCommandLine first. nullopt when Wine is
+// needed and not found.
 std::optional<ProcessRequest> WindowsProgramRequest(const ProcessStarter& starter,
                                                     const WString& program,
                                                     std::vector<WString> arguments,

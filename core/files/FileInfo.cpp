@@ -5,7 +5,7 @@
 #include "pe/PeVersion.h"
 #include "text/Text.h"
 
-#if defined(__unix__) || defined(__APPLE__)
+#if TIDEWELL_POSIX_FILE_STATUS
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -43,7 +43,13 @@ std::optional<FileMeasurement> MeasureZipEntry(const WString& path, UpdateCondit
   return measured;
 }
 
-#if defined(__unix__) || defined(__APPLE__)
+// The version as the server file states it: major and minor of the file version.
+WString MajorDotMinor(const pe::FixedFileInfo& version) {
+  return text::FormatDecimal(version.fileVersionMS >> 16) + u"." +
+         text::FormatDecimal(version.fileVersionMS & 0xFFFF);
+}
+
+#if TIDEWELL_POSIX_FILE_STATUS
 // An executable measured by version: opened once, then stated and read
 // through the descriptor, so its path is looked up only once. Opened without
 // blocking, so a pipe standing where the file should be does not hang the
@@ -54,13 +60,8 @@ std::optional<FileMeasurement> MeasureVersionOfPlainFile(const WString& path) {
   if (fd < 0) return std::nullopt;
   std::optional<FileMeasurement> measured;
   if (const auto status = ReadOpenFileStatus(fd)) {
-    if (const auto version = pe::ReadFixedFileInfo(fd, status->size, native)) {
-      const uint32_t fileVersion = version->fileVersionMS;
-      measured.emplace();
-      measured->size = status->size;
-      measured->value = text::FormatDecimal(fileVersion >> 16) + u"." +
-                        text::FormatDecimal(fileVersion & 0xFFFF);
-    }
+    if (const auto version = pe::ReadFixedFileInfo(fd, status->size, native))
+      measured = FileMeasurement{MajorDotMinor(*version), status->size};
   }
   ::close(fd);
   return measured;
@@ -69,7 +70,7 @@ std::optional<FileMeasurement> MeasureVersionOfPlainFile(const WString& path) {
 
 std::optional<FileMeasurement> MeasurePlainFile(const WString& path, UpdateCondition condition,
                                                 bool display) {
-#if defined(__unix__) || defined(__APPLE__)
+#if TIDEWELL_POSIX_FILE_STATUS
   if (condition == UpdateCondition::VersionBased) return MeasureVersionOfPlainFile(path);
 #endif
   const auto status = ReadFileStatus(path);
@@ -85,8 +86,7 @@ std::optional<FileMeasurement> MeasurePlainFile(const WString& path, UpdateCondi
     case UpdateCondition::VersionBased: {
       const auto version = pe::ReadFixedFileInfo(text::ToPath(path));
       if (!version) return std::nullopt;
-      measured.value = text::FormatDecimal(version->fileVersionMS >> 16) + u"." +
-                       text::FormatDecimal(version->fileVersionMS & 0xFFFF);
+      measured.value = MajorDotMinor(*version);
       return measured;
     }
     case UpdateCondition::Unconditional:

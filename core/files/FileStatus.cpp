@@ -4,24 +4,19 @@
 
 #include "text/Text.h"
 
-#if defined(__unix__) || defined(__APPLE__)
+#if TIDEWELL_POSIX_FILE_STATUS
 #include <sys/stat.h>
 #endif
 
 namespace tidewell {
 
-#if defined(__unix__) || defined(__APPLE__)
+#if TIDEWELL_POSIX_FILE_STATUS
 namespace {
 
 std::optional<FileStatus> StatusOf(const struct stat& st) {
   if (!S_ISREG(st.st_mode)) return std::nullopt;
-#if defined(__APPLE__)
-  const auto& modified = st.st_mtimespec;
-  const auto& changed = st.st_ctimespec;
-#else
   const auto& modified = st.st_mtim;
   const auto& changed = st.st_ctim;
-#endif
   FileStatus status;
   status.size = static_cast<uint64_t>(st.st_size);
   status.lastWrite =
@@ -44,7 +39,7 @@ std::optional<FileStatus> ReadOpenFileStatus(int descriptor) {
 
 std::optional<FileStatus> ReadFileStatus(const WString& path) {
   if (path.empty()) return std::nullopt;
-#if defined(__unix__) || defined(__APPLE__)
+#if TIDEWELL_POSIX_FILE_STATUS
   // One stat call gives everything; std::filesystem would take one per field
   // (and building a path object splits it into components first).
   // The native form is built in a buffer kept per thread: measuring a large

@@ -6,6 +6,15 @@
 #include "files/FileTime.h"
 #include "text/WString.h"
 
+// Hosts whose stat() gives the times to the nanosecond under their POSIX
+// names (st_mtim, st_ctim): one call tells everything. Elsewhere the status
+// comes through std::filesystem.
+#if defined(__unix__)
+#define TIDEWELL_POSIX_FILE_STATUS 1
+#else
+#define TIDEWELL_POSIX_FILE_STATUS 0
+#endif
+
 namespace tidewell {
 
 // What one look-up of a regular file on disk tells: its size, its last-write
@@ -34,7 +43,7 @@ struct FileStatus {
 // No wildcard is interpreted.
 std::optional<FileStatus> ReadFileStatus(const WString& path);
 
-#if defined(__unix__) || defined(__APPLE__)
+#if TIDEWELL_POSIX_FILE_STATUS
 // The same for a file already opened, without looking its path up again.
 std::optional<FileStatus> ReadOpenFileStatus(int descriptor);
 #endif

@@ -20,21 +20,6 @@ void AppendClientFolderAsHost(WString& out, std::u16string_view folder) {
     if (out[i] == text::kClientSeparator) out[i] = text::kHostSeparator;
 }
 
-// Each pair of separators becomes one, left to right without overlap, in
-// place: the same text as text::ReduceDoubleSeparators gives.
-void ReduceDoubleSeparatorsInPlace(WString& path) {
-  size_t read = 0, write = 0;
-  while (read < path.size()) {
-    if (path[read] == text::kHostSeparator && read + 1 < path.size() &&
-        path[read + 1] == text::kHostSeparator) {
-      path[write++] = text::kHostSeparator;
-      read += 2;
-    } else {
-      path[write++] = path[read++];
-    }
-  }
-  path.resize(write);
-}
 
 }  // namespace
 
@@ -81,7 +66,7 @@ WString FileTree::GetItemDiskPath(const TreeNode& node) const {
   path.append(base);
   AppendClientFolderAsHost(path, folder);
   path += record->Name;
-  ReduceDoubleSeparatorsInPlace(path);
+  text::ReducePairsInPlace(path, text::kHostSeparator);
   return path;
 }
 

@@ -16,23 +16,6 @@ const WString kXmlProcessingError = u"Error occured processing XML file.";
 
 void AppendTabs(WString& out, int depth) { out.append(static_cast<size_t>(depth), u'\t'); }
 
-// Each pair of blanks from `start` on becomes one blank, left to right
-// without overlap, in place.
-void ReduceDoubleSpacesFrom(WString& out, size_t start) {
-  size_t read = out.find(u"  ", start);
-  if (read == WString::npos) return;
-  size_t write = read;
-  while (read < out.size()) {
-    if (out[read] == u' ' && read + 1 < out.size() && out[read + 1] == u' ') {
-      out[write++] = u' ';
-      read += 2;
-    } else {
-      out[write++] = out[read++];
-    }
-  }
-  out.resize(write);
-}
-
 // The number of containers AddDirectoryPath walks or makes for `path`: its
 // parts between backslashes, empty ones left out.
 size_t PathLevels(std::u16string_view path) {
@@ -241,7 +224,7 @@ bool ItemTree::WriteXml(WString& out, XmlForm form) const {
       out += u" "sv;
       const size_t start = out.size();
       if (!AppendItemAttributes(out, *node, form)) return false;
-      ReduceDoubleSpacesFrom(out, start);
+      text::ReducePairsInPlace(out, u' ', start);
       if (!node->children.empty()) {
         out += u">"sv;
         stack.push_back({&node->children, 0, depth + 1});

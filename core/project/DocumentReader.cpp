@@ -82,8 +82,6 @@ bool LoadDocument(ProjectDocument& document, const WString& path, Prompt* prompt
   if (markupFault)
     return fail("not well-formed XML at byte " + std::to_string(markupFault->offset) + ": " +
                 markupFault->description);
-  if (const auto structureFault = FindStructureFault(dom))
-    return fail("not well-formed XML: " + *structureFault);
   const pugi::xml_node root = dom.document_element();
   if (std::string_view(root.name()) != "Tidemark")
     return fail("the root element is not Tidemark");

@@ -10,8 +10,6 @@
 #include <emmintrin.h>
 #endif
 
-#include <pugixml.hpp>
-
 namespace tidewell {
 
 namespace {
@@ -162,14 +160,9 @@ class MarkupScanner {
 
   // `at` is a "<"; answers where the text after this markup starts.
   size_t SkipMarkup(size_t at) {
-    const size_t n = bytes_.size();
-    auto after = [&](std::string_view end, size_t from) {
-      const size_t hit = bytes_.find(end, from);
-      return hit == kNone ? n : hit + end.size();
-    };
-    if (StartsWith(at, "<!--")) return after("-->", at + 4);
-    if (StartsWith(at, "<![CDATA[")) return after("]]>", at + 9);
-    if (StartsWith(at, "<?")) return after("?>", at + 2);
+    if (StartsWith(at, "<!--")) return After("-->", at + 4);
+    if (StartsWith(at, "<![CDATA[")) return After("]]>", at + 9);
+    if (StartsWith(at, "<?")) return After("?>", at + 2);
     if (StartsWith(at, "<!")) return SkipDeclaration(at);
     return ScanTag(at);
   }
@@ -193,7 +186,7 @@ class MarkupScanner {
       } else if (c == '<' && StartsWith(j, "<!ENTITY")) {
         RecordEntity(j + 8);
       } else if (c == '<' && StartsWith(j, "<!--")) {
-        j = AfterComment(j) - 1;
+        j = After("-->", j + 4) - 1;
       } else if (c == '>' && depth <= 0) {
         return j + 1;
       }
@@ -201,9 +194,11 @@ class MarkupScanner {
     return n;
   }
 
-  size_t AfterComment(size_t commentStart) const {
-    const size_t hit = bytes_.find("-->", commentStart + 4);
-    return hit == kNone ? bytes_.size() : hit + 3;
+  // Where the text after the first `end` from `from` on starts (the size
+  // when there is none).
+  size_t After(std::string_view end, size_t from) const {
+    const size_t hit = bytes_.find(end, from);
+    return hit == kNone ? bytes_.size() : hit + end.size();
   }
 
   void RecordEntity(size_t from) {
@@ -293,19 +288,5 @@ class MarkupScanner {
 }  // namespace
 
 std::optional<XmlFault> FindMarkupFault(std::string_view bytes) { return MarkupScanner(bytes).Run(); }
-
-std::optional<std::string> FindStructureFault(const pugi::xml_document& document) {
-  int elements = 0;
-  for (pugi::xml_node child = document.first_child(); child; child = child.next_sibling()) {
-    if (child.type() == pugi::node_element) {
-      ++elements;
-    } else if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
-      const std::string_view value = child.value();
-      if (!std::all_of(value.begin(), value.end(), IsBlank)) return "text outside the root element";
-    }
-  }
-  if (elements != 1) return "more than one element at the top level";
-  return std::nullopt;
-}
 
 }  // namespace tidewell

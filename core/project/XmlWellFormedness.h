@@ -5,10 +5,6 @@
 #include <string>
 #include <string_view>
 
-namespace pugi {
-class xml_document;
-}
-
 namespace tidewell {
 
 // The XML parser is lenient where a project file must not be: it keeps an
@@ -25,13 +21,11 @@ struct XmlFault {
 // Scans the document's bytes (UTF-8) for what the parser lets pass inside
 // text and tags: every "&" must start a reference to one of the five
 // predefined entities, to an entity the document type declares, or to a
-// character XML allows; no attribute value holds "<". Comments, CDATA
-// sections, processing instructions and the document type are skipped.
+// character XML allows; no attribute value holds "<"; no element names an
+// attribute twice; one element stands at the top level, with nothing but
+// blanks beside it. Comments, CDATA sections, processing instructions and
+// the document type are skipped.
 // Runs on the bytes before an in-place parse changes them.
 std::optional<XmlFault> FindMarkupFault(std::string_view bytes);
-
-// Checks the parsed document: exactly one element at the top level, no text
-// beside it, and no element naming the same attribute twice.
-std::optional<std::string> FindStructureFault(const pugi::xml_document& document);
 
 }  // namespace tidewell

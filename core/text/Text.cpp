@@ -234,9 +234,17 @@ WString ReplaceAll(std::u16string_view text, std::u16string_view from, std::u16s
   return out;
 }
 
-WString ReduceDoubleBackslashes(std::u16string_view text) { return ReplaceAll(text, u"\\\\", u"\\"); }
+namespace {
+WString ReducedPairs(std::u16string_view text, char16_t c) {
+  WString reduced(text);
+  ReducePairsInPlace(reduced, c);
+  return reduced;
+}
+}  // namespace
 
-WString ReduceDoubleSpaces(std::u16string_view text) { return ReplaceAll(text, u"  ", u" "); }
+WString ReduceDoubleBackslashes(std::u16string_view text) { return ReducedPairs(text, u'\\'); }
+
+WString ReduceDoubleSpaces(std::u16string_view text) { return ReducedPairs(text, u' '); }
 
 WString TrimSpaces(std::u16string_view text) {
   size_t b = 0;
@@ -288,10 +296,22 @@ WString FormatHexUpper(uint64_t value) {
   return out;
 }
 
-WString ReduceDoubleSeparators(std::u16string_view path) {
-  const char16_t sep[] = {kHostSeparator, kHostSeparator, 0};
-  const char16_t one[] = {kHostSeparator, 0};
-  return ReplaceAll(path, sep, one);
+WString ReduceDoubleSeparators(std::u16string_view path) { return ReducedPairs(path, kHostSeparator); }
+
+void ReducePairsInPlace(WString& text, char16_t c, size_t from) {
+  const char16_t pair[] = {c, c};
+  size_t read = text.find(std::u16string_view(pair, 2), from);
+  if (read == WString::npos) return;
+  size_t write = read;
+  while (read < text.size()) {
+    if (text[read] == c && read + 1 < text.size() && text[read + 1] == c) {
+      text[write++] = c;
+      read += 2;
+    } else {
+      text[write++] = text[read++];
+    }
+  }
+  text.resize(write);
 }
 
 WString JoinHostPath(std::u16string_view folder, std::u16string_view name) {

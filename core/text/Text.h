@@ -76,6 +76,9 @@ constexpr char16_t kHostSeparator = u'/';
 WString JoinHostPath(std::u16string_view folder, std::u16string_view name);
 // Reduces each doubled host separator to one.
 WString ReduceDoubleSeparators(std::u16string_view path);
+// The same reduction in place for any character: each pair of `c` from
+// `from` on becomes one, left to right without overlap.
+void ReducePairsInPlace(WString& text, char16_t c, size_t from = 0);
 
 // Calls `visit` with each part of `path` between `separator`s, empty parts
 // left out, in order; stops early when `visit` answers false. Answers whether

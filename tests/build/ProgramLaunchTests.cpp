@@ -37,18 +37,19 @@ TEST(SplitCommandLine, FollowsTheWindowsRules) {
 
 TEST(WindowsProgramRequest, GoesThroughWineWhenItIsThere) {
   testing::RecordingStarter starter;
-  EXPECT_FALSE(WindowsProgramRequest(starter, u"/p/Client.exe", u"testMode U.xml", u"/p"));
-  EXPECT_EQ(StartWindowsProgram(starter, u"/p/Client.exe", u"testMode U.xml"),
+  const std::vector<WString> arguments = SplitCommandLine(u"testMode U.xml");
+  EXPECT_FALSE(WindowsProgramRequest(starter, u"/p/Client.exe", arguments, u"/p"));
+  EXPECT_EQ(StartWindowsProgram(starter, u"/p/Client.exe", arguments),
             LaunchResult::NoWine);
   starter.programs = {{u"wine", u"/opt/wine/bin/wine"}};
   const ProcessRequest expected{u"/opt/wine/bin/wine", {u"/p/Client.exe", u"testMode", u"U.xml"},
                                 u"/p"};
-  EXPECT_EQ(WindowsProgramRequest(starter, u"/p/Client.exe", u"testMode U.xml", u"/p"), expected);
-  EXPECT_EQ(StartWindowsProgram(starter, u"/p/Client.exe", u"testMode U.xml", u"/p"),
+  EXPECT_EQ(WindowsProgramRequest(starter, u"/p/Client.exe", arguments, u"/p"), expected);
+  EXPECT_EQ(StartWindowsProgram(starter, u"/p/Client.exe", arguments, u"/p"),
             LaunchResult::Started);
   EXPECT_EQ(starter.started, std::vector<ProcessRequest>{expected});
   starter.startSucceeds = false;
-  EXPECT_EQ(StartWindowsProgram(starter, u"/p/Client.exe", u""), LaunchResult::Failed);
+  EXPECT_EQ(StartWindowsProgram(starter, u"/p/Client.exe", {}), LaunchResult::Failed);
 }
 
 TEST(OpenFolderInBrowser, UsesXdgOpen) {
