@@ -14,6 +14,7 @@ Answer ScriptedPrompt::Ask(const WString& caption, const WString& text, Buttons 
                            MessageIcon icon) {
   events_.push_back({PromptEvent::Kind::Question, caption, text, icon, buttons, {}});
   if (answers_.empty()) {
+    ++unexpectedQuestions_;
     ADD_FAILURE() << "unexpected question: " << text::ToUtf8(caption) << ": "
                   << text::ToUtf8(text);
     return Answer::Cancel;

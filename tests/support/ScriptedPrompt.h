@@ -37,12 +37,16 @@ class ScriptedPrompt final : public Prompt {
   std::vector<PromptEvent> Of(PromptEvent::Kind kind) const;
   size_t PendingAnswers() const { return answers_.size(); }
   int BusyDepth() const { return busyDepth_; }
+  // Questions asked with no answer left (each also fails a GoogleTest test;
+  // the desktop tests, which run under Qt Test, check this count).
+  int UnexpectedQuestions() const { return unexpectedQuestions_; }
   void Clear() { events_.clear(); }
 
  private:
   std::deque<Answer> answers_;
   std::vector<PromptEvent> events_;
   int busyDepth_ = 0;
+  int unexpectedQuestions_ = 0;
 };
 
 }  // namespace tidewell::testing

@@ -1,0 +1,33 @@
+#include "pages/PageSet.h"
+
+#include "pages/PlaceholderPage.h"
+#include "shell/PageCommands.h"
+
+namespace tidewell::app {
+
+Page* PageSet::PageOf(int command) const {
+  switch (static_cast<Command>(command)) {
+    case Command::ServerFilesPage: return serverFiles;
+    case Command::RegistryPage: return registry;
+    case Command::ClientPage: return client;
+    case Command::ClientBehavioursPage: return clientBehaviours;
+    case Command::ReleasePage: return release;
+    default: return nullptr;
+  }
+}
+
+std::array<Page*, 5> PageSet::CollectionOrder() const {
+  return {release, client, clientBehaviours, serverFiles, registry};
+}
+
+PageSet CreatePages(PageServices& services, QWidget* parent) {
+  PageSet pages;
+  pages.serverFiles = new PlaceholderPage(QStringLiteral("Server Files"), parent);
+  pages.registry = new PlaceholderPage(QStringLiteral("Registry"), parent);
+  pages.client = new PlaceholderPage(QStringLiteral("Configure"), parent);
+  pages.clientBehaviours = new PlaceholderPage(QStringLiteral("Client"), parent);
+  pages.release = new PlaceholderPage(QStringLiteral("Build"), parent);
+  return pages;
+}
+
+}  // namespace tidewell::app

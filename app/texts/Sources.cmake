@@ -1,0 +1,4 @@
+target_sources(tidewell-app PRIVATE
+  texts/HelpTexts.cpp
+  texts/HelpTexts.h
+)

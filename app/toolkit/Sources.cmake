@@ -1,0 +1,6 @@
+target_sources(tidewell-app PRIVATE
+  toolkit/FieldRegistry.cpp
+  toolkit/FieldRegistry.h
+  toolkit/HelpKey.cpp
+  toolkit/HelpKey.h
+)
