@@ -1,3 +1,3 @@
 tidewell_add_tests(project-tests project/ProjectSettingsTests.cpp project/DocumentTests.cpp
-                   project/XmlWellFormednessTests.cpp)
+                   project/XmlWellFormednessTests.cpp project/DocumentEncodingTests.cpp)
 tidewell_add_tests(flows-project-tests project/RecentListTests.cpp project/ProjectDialogRulesTests.cpp project/LifecycleTests.cpp)
