@@ -51,7 +51,8 @@ bool ClientBuilder::EnsureClientExecutable(const WString& clientPath, std::strin
     return fs::is_regular_file(client, ec) || fail(client.string() + " is not a regular file");
 
   const fs::path stub = text::ToPath(StubPath(toolFolder_));
-  if (!fs::is_regular_file(stub, ec)) return fail("the stub " + stub.string() + " is missing");
+  // The message itself says that files may be missing.
+  if (!fs::is_regular_file(stub, ec)) return false;
   if (client.has_parent_path()) {
     fs::create_directories(client.parent_path(), ec);
     if (ec) return fail("cannot create " + client.parent_path().string() + ": " + ec.message());
@@ -63,12 +64,11 @@ bool ClientBuilder::EnsureClientExecutable(const WString& clientPath, std::strin
   return ReplaceFileAtomically(
       client,
       [&](const fs::path& temporary) {
-        std::error_code copyError;
-        if (!fs::copy_file(stub, temporary, fs::copy_options::overwrite_existing, copyError) ||
-            copyError)
-          return fail("could not write " + temporary.string() + ": " + copyError.message());
-        fs::permissions(temporary, fs::perms::owner_write, fs::perm_options::add, copyError);
-        return !copyError;
+        if (!CopyFileContents(stub, temporary, error)) return false;
+        std::error_code ec;
+        fs::permissions(temporary, fs::status(stub, ec).permissions() | fs::perms::owner_write,
+                        ec);
+        return !ec;
       },
       error);
 }

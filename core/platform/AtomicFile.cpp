@@ -310,6 +310,39 @@ bool ReplaceFileAtomically(const fs::path& path, const FillTemporary& fill, std:
   return temporary.Commit(error);
 }
 
+bool CopyFileContents(const fs::path& source, const fs::path& destination, std::string* error) {
+  std::ifstream in(source, std::ios::binary);
+  if (!in) return Fail(error, "could not read " + source.string());
+#ifndef _WIN32
+  const int fd = ::open(destination.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  if (fd < 0)
+    return Fail(error, "could not write " + destination.string() + ": " + SystemReason(errno));
+  char buffer[1 << 16];
+  int failure = 0;
+  while (failure == 0 && in) {
+    in.read(buffer, sizeof buffer);
+    const char* p = buffer;
+    for (size_t left = static_cast<size_t>(in.gcount()); left > 0 && failure == 0;) {
+      const ssize_t n = ::write(fd, p, left);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) failure = n < 0 ? errno : ENOSPC;
+      else p += n, left -= static_cast<size_t>(n);
+    }
+  }
+  if (failure == 0 && ::fsync(fd) != 0) failure = errno;
+  if (::close(fd) != 0 && failure == 0) failure = errno;
+  if (failure != 0)
+    return Fail(error, "could not write " + destination.string() + ": " + SystemReason(failure));
+  if (in.bad()) return Fail(error, "could not read " + source.string());
+  return true;
+#else
+  std::ofstream out(destination, std::ios::binary | std::ios::trunc);
+  out << in.rdbuf();
+  out.close();
+  return static_cast<bool>(out) || Fail(error, "could not write " + destination.string());
+#endif
+}
+
 bool WriteFileAtomically(const fs::path& target, std::string_view bytes, std::string* error) {
   return ReplaceFileAtomically(
       target,

@@ -36,6 +36,11 @@ bool ReplaceFileAtomically(const std::filesystem::path& target, const FillTempor
 bool WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes,
                          std::string* error = nullptr);
 
+// Copies the content of `source` into the existing file `destination`, for
+// a FillTemporary. Answers false with the file and the system's reason.
+bool CopyFileContents(const std::filesystem::path& source,
+                      const std::filesystem::path& destination, std::string* error = nullptr);
+
 // The file a write to `path` changes: the end of its chain of symbolic links
 // (which need not exist yet), or `path` itself when it is no link.
 std::optional<std::filesystem::path> ResolveWriteTarget(const std::filesystem::path& path,

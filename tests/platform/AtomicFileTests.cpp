@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,12 +11,14 @@
 #include <set>
 
 #include "pe/FileWriter.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
 namespace tidewell {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FileSizeLimit;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
@@ -178,26 +179,6 @@ TEST(AtomicFile, AWriterKilledMidwayLeavesNothingAfterTheNextWrite) {
   EXPECT_EQ(Entries(dir.Path()), std::set<std::string>{"Client.exe"});
   EXPECT_EQ(ReadBytes(target), "new");
 }
-
-// Writes beyond a small size fail as on a full disk, for as long as it lives.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &saved_);
-    previous_ = ::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &saved_);
-    ::signal(SIGXFSZ, previous_);
-  }
-
- private:
-  rlimit saved_{};
-  sighandler_t previous_{};
-};
 
 TEST(AtomicFile, AFailedWriteNamesTheFileAndTheSystemsReason) {
   TempDir dir;
