@@ -175,6 +175,12 @@ TEST(AtomicFile, AWriterKilledMidwayLeavesNothingAfterTheNextWrite) {
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFSIGNALED(status));
   EXPECT_EQ(ReadBytes(target), "old");
+  // Where the folder takes unnamed files, the killed writer left nothing at all.
+  const int probe = ::open(dir.Path().c_str(), O_TMPFILE | O_WRONLY, 0600);
+  if (probe >= 0) {
+    ::close(probe);
+    EXPECT_EQ(Entries(dir.Path()), std::set<std::string>{"Client.exe"});
+  }
   ASSERT_TRUE(WriteFileAtomically(target, "new"));
   EXPECT_EQ(Entries(dir.Path()), std::set<std::string>{"Client.exe"});
   EXPECT_EQ(ReadBytes(target), "new");
