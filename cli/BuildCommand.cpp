@@ -71,6 +71,7 @@ class BuildCommand final : public Command {
     else if (xml_) outcome = commands.BuildUpdateXmlCommand();
     else if (preview_) outcome = commands.PreviewCommand(true);
     else if (view_) outcome = commands.ViewFilesCommand();
+    if (outcome == CommandOutcome::Failed) PrintReason(commands.FailureReason());
     if (outcome == CommandOutcome::Done && preview_)
       PrintOut(u"The client was started in test mode: " + document->ClientExecutablePath());
     if (outcome == CommandOutcome::Done && view_)

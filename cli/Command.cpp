@@ -19,16 +19,20 @@ std::unique_ptr<ProjectDocument> LoadProjectOrReport(const std::string& file, Pr
                                     &prompt, &why);
   if (!document) {
     PrintError(kLoadErrorMessage);
-    if (!why.empty()) PrintError("(" + why + ")");
+    PrintReason(why);
   }
   return document;
+}
+
+void PrintReason(const std::string& why) {
+  if (!why.empty()) PrintError("(" + why + ")");
 }
 
 bool SaveProjectOrReport(ProjectDocument& document) {
   std::string why;
   if (SaveDocument(document, XmlForm::ProjectForm, {}, &why)) return true;
   PrintError(kSaveErrorMessage);
-  if (!why.empty()) PrintError("(" + why + ")");
+  PrintReason(why);
   return false;
 }
 

@@ -42,6 +42,8 @@ inline void AddProjectFileArgument(CLI::App& app, std::string& file) {
 std::unique_ptr<ProjectDocument> LoadProjectOrReport(const std::string& file, Prompt& prompt);
 // Saves the project file; on failure prints the save error.
 bool SaveProjectOrReport(ProjectDocument& document);
+// Prints the reason of a failure, after its message, when there is one.
+void PrintReason(const std::string& why);
 
 WString FromArgument(const std::string& argument);
 std::string ToArgument(const WString& text);

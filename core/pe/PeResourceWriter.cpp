@@ -332,7 +332,7 @@ bool WriteImageWithResources(const PeImage& image, const EditTree& tree,
     written = written && writer->WriteAt(image.CheckSumOffset(), field);
     result.checkSumUpdated = true;
   }
-  if (!written) return Fail(error, CouldNotWrite(target));
+  if (!written) return Fail(error, writer->Failure());
   return writer->Finish(error);
 }
 

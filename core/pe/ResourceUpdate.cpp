@@ -41,27 +41,12 @@ std::optional<OpenedImage> OpenForEdit(const fs::path& path, std::string* error)
 }  // namespace
 
 std::optional<ResourceUpdate> ResourceUpdate::Begin(const fs::path& file, std::string* error) {
-  // Edit the file a link points to, not the link.
-  std::error_code ec;
-  fs::path target = file;
-  if (fs::is_symlink(fs::symlink_status(file, ec))) {
-    target = fs::canonical(file, ec);
-    if (ec) {
-      if (error) *error = "cannot resolve " + file.string() + ": " + ec.message();
-      return std::nullopt;
-    }
-  }
-  // The update replaces the file as a whole, which a read-only file must
-  // not allow, as it would not allow writing into it.
-  constexpr auto kAnyWrite =
-      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-  const auto status = fs::status(target, ec);
-  if (!ec && fs::is_regular_file(status) && (status.permissions() & kAnyWrite) == fs::perms::none) {
-    if (error) *error = "cannot write " + target.string() + ": the file is read-only";
-    return std::nullopt;
-  }
-  if (!OpenForEdit(target, error)) return std::nullopt;
-  return ResourceUpdate(target);
+  // Edit the file a link points to, not the link; a file the update could
+  // not replace is refused before any work is done.
+  const std::optional<fs::path> target = ResolveWriteTarget(file, error);
+  if (!target || !CheckReplaceable(*target, error)) return std::nullopt;
+  if (!OpenForEdit(*target, error)) return std::nullopt;
+  return ResourceUpdate(*target);
 }
 
 bool ResourceUpdate::Update(const ResourceId& type, const ResourceId& name, uint16_t language,
