@@ -24,12 +24,20 @@ std::unique_ptr<ProjectDocument> LoadProjectOrReport(const std::string& file, Pr
   return document;
 }
 
-bool SaveProjectOrReport(ProjectDocument& document) {
+int SaveEditedProject(ProjectDocument& document) {
   std::string why;
-  if (SaveDocument(document, XmlForm::ProjectForm, {}, &why)) return true;
+  switch (SaveNamedDocument(document, XmlForm::ProjectForm, &why)) {
+    case SaveOutcome::Saved:
+      return kDone;
+    case SaveOutcome::Unnamed:
+      PrintError(kUnnamedProjectRefusal);
+      return kRefused;
+    case SaveOutcome::Failed:
+      break;
+  }
   PrintError(kSaveErrorMessage);
   if (!why.empty()) PrintError("(" + why + ")");
-  return false;
+  return kFailed;
 }
 
 }  // namespace tidewell::cli
