@@ -196,6 +196,27 @@ TEST_F(ClientEndToEnd, RefusalsExitTwoWithTheirMessage) {
   EXPECT_FALSE(fs::exists(project / "Tidewatcher.exe"));
 }
 
+TEST_F(ClientEndToEnd, BuildsCollectThePagesFirst) {
+  // As stored by hand or by another tool: values the pages would not store.
+  std::string stored = kProject;
+  const std::string frequency = "\t<Frequency>2</Frequency>\r\n";
+  stored.replace(stored.find(frequency), frequency.size(),
+                 "\t<UpdateType>silent</UpdateType>\r\n\t<Frequency>7</Frequency>\r\n"
+                 "\t<Reprompt>0</Reprompt>\r\n");
+  WriteBytes(project / "Settings.xml", stored);
+  auto result = RunCli({"build", File(), "--xml"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const std::string saved = ReadBytes(project / "Settings.xml");
+  EXPECT_NE(saved.find("\t<UpdateType>Silent</UpdateType>\r\n"), std::string::npos);
+  EXPECT_NE(saved.find("\t<Frequency>-1</Frequency>\r\n"), std::string::npos);
+  EXPECT_NE(saved.find("\t<Reprompt>0</Reprompt>\r\n"), std::string::npos);
+
+  WriteBytes(project / "Settings.xml", stored);
+  result = RunCli({"build", File(), "--preview"});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_EQ(result.err, "The settings are for a silent update. There is nothing to see!\n");
+}
+
 TEST_F(ClientEndToEnd, FailuresExitOne) {
   ASSERT_EQ(RunCli({"build", File(), "--client"}).exitCode, 0);
   const fs::path client = project / "Tidewatcher.exe";
