@@ -80,8 +80,7 @@ TEST(EditOutcome, EditsOfAProjectWithoutANameAreRefusedAndTheFileKept) {
     const CliResult result = project.Run(c.arguments);
     EXPECT_EQ(result.exitCode, 2) << result.err;
     EXPECT_EQ(result.out, "");
-    ASSERT_GE(result.err.size(), kUnnamedRefusal.size());
-    EXPECT_EQ(result.err.substr(result.err.size() - kUnnamedRefusal.size()), kUnnamedRefusal);
+    EXPECT_TRUE(result.err.ends_with(kUnnamedRefusal)) << result.err;
     EXPECT_EQ(ReadBytes(project.file), before);
   }
 
