@@ -4,7 +4,6 @@
 #include "build/BuildTestSupport.h"
 #include "build/ClientBuilder.h"
 #include "build/ClientStringTable.h"
-#include "build/ProjectPages.h"
 #include "build/ReleasePanes.h"
 #include "pe/PeResourceReader.h"
 #include "project/ProjectDocument.h"
@@ -381,57 +380,6 @@ TEST_F(BuildCommandsTest, CollectingPagesComesFirst) {
   EXPECT_EQ(ClientStrings(),
             ClientStringTable::FromSettings(document.settings, document.variables).Encode());
   EXPECT_NE(ClientStrings()->find(std::string("C\0o\0l\0l\0e\0c\0t\0e\0d", 17)), std::string::npos);
-}
-
-// Built the way a session builds: the pages loaded when the project was
-// opened and collected before the build, so their rules shape what is built.
-TEST_F(BuildCommandsTest, BuildsWhatThePagesCollect) {
-  struct Case {
-    std::u16string_view type, frequency, reprompt;
-    std::u16string_view storedType, storedFrequency, storedReprompt;
-    std::string schedule;  // client string 8
-  };
-  const Case cases[] = {
-      {u"silent", u"7", u"0", u"Silent", u"-1", u"0", "0 0"},
-      {u"CRITICAL", u"4", u"1", u"Critical", u"4", u"1", "1 1"},
-      {u"Weekly", u"-3", u"2", u"", u"-1", u"-1", "1 -1"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(text::ToUtf8(c.type));
-    document.settings.SetSetting(SettingKey::UpdateType, WString(c.type));
-    document.settings.SetSetting(SettingKey::Frequency, WString(c.frequency));
-    document.settings.SetSetting(SettingKey::Reprompt, WString(c.reprompt));
-    ProjectPages pages(document.settings, prompt);
-    pages.LoadPages();
-    BuildCommands session(document, pages.release, builder, starter, prompt);
-    session.SetCollectPages([&pages] { pages.CollectPages(); });
-    starter.started.clear();
-    prompt.Clear();
-
-    ASSERT_EQ(session.BuildUpdateXmlCommand(), CommandOutcome::Done);
-    EXPECT_EQ(document.settings.RawValue(SettingKey::UpdateType), c.storedType);
-    EXPECT_EQ(document.settings.RawValue(SettingKey::Frequency), c.storedFrequency);
-    EXPECT_EQ(document.settings.RawValue(SettingKey::Reprompt), c.storedReprompt);
-    const std::string server = testing::ReadBytes(ServerFile());
-    if (c.storedType.empty())
-      EXPECT_EQ(server.find("<UpdateType>"), std::string::npos);
-    else
-      EXPECT_NE(server.find("\t<UpdateType>" + text::ToUtf8(c.storedType) + "</UpdateType>\r\n"),
-                std::string::npos);
-
-    ASSERT_EQ(session.BuildClientCommand(), CommandOutcome::Done);
-    std::string schedule = testing::U16(static_cast<uint16_t>(c.schedule.size()));
-    for (const char ch : c.schedule) schedule += std::string{ch, '\0'};
-    EXPECT_NE(ClientStrings().value_or("").find(schedule), std::string::npos);
-
-    prompt.Clear();
-    const bool silent = c.storedType == u"Silent";
-    EXPECT_EQ(session.PreviewCommand(true), silent ? CommandOutcome::Refused : CommandOutcome::Done);
-    EXPECT_EQ(starter.started.size(), silent ? 0u : 1u);
-    std::vector<WString> messages;
-    for (const PromptEvent& message : Of(PromptEvent::Kind::Message)) messages.push_back(message.text);
-    EXPECT_EQ(messages, silent ? std::vector<WString>{kSilentPreviewMessage} : std::vector<WString>{});
-  }
 }
 
 }  // namespace
