@@ -28,12 +28,20 @@ void PrintReason(const std::string& why) {
   if (!why.empty()) PrintError("(" + why + ")");
 }
 
-bool SaveProjectOrReport(ProjectDocument& document) {
+int SaveEditedProject(ProjectDocument& document) {
   std::string why;
-  if (SaveDocument(document, XmlForm::ProjectForm, {}, &why)) return true;
+  switch (SaveNamedDocument(document, XmlForm::ProjectForm, &why)) {
+    case SaveOutcome::Saved:
+      return kDone;
+    case SaveOutcome::Unnamed:
+      PrintError(kUnnamedProjectRefusal);
+      return kRefused;
+    case SaveOutcome::Failed:
+      break;
+  }
   PrintError(kSaveErrorMessage);
   PrintReason(why);
-  return false;
+  return kFailed;
 }
 
 }  // namespace tidewell::cli

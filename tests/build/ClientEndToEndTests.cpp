@@ -198,6 +198,45 @@ TEST_F(ClientEndToEnd, RefusalsExitTwoWithTheirMessage) {
   EXPECT_FALSE(fs::exists(project / "Tidewatcher.exe"));
 }
 
+// Each build first runs the pages' exchange, as a session collects its pages:
+// values stored by hand or by another tool take the form the pages store.
+TEST_F(ClientEndToEnd, BuildsCollectThePagesFirst) {
+  struct Case {
+    std::string type, frequency, reprompt;
+    std::string storedType, storedSchedule;  // empty type: not written
+  };
+  const Case cases[] = {
+      {"silent", "7", "0", "Silent", "<Frequency>-1</Frequency>\r\n\t<Reprompt>0</Reprompt>"},
+      {"CRITICAL", "4", "1", "Critical", "<Frequency>4</Frequency>\r\n\t<Reprompt>1</Reprompt>"},
+      {"Weekly", "-3", "2", "", "<Frequency>-1</Frequency>\r\n\t<Reprompt>-1</Reprompt>"},
+  };
+  const std::string frequency = "\t<Frequency>2</Frequency>\r\n";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type);
+    std::string stored = kProject;
+    stored.replace(stored.find(frequency), frequency.size(),
+                   "\t<UpdateType>" + c.type + "</UpdateType>\r\n\t<Frequency>" + c.frequency +
+                       "</Frequency>\r\n\t<Reprompt>" + c.reprompt + "</Reprompt>\r\n");
+    for (const char* mode : {"--client", "--xml"}) {
+      WriteBytes(project / "Settings.xml", stored);
+      const auto result = RunCli({"build", File(), mode});
+      ASSERT_EQ(result.exitCode, 0) << result.err;
+      const std::string saved = ReadBytes(project / "Settings.xml");
+      EXPECT_NE(saved.find(c.storedSchedule), std::string::npos) << mode;
+      EXPECT_EQ(saved.find("<UpdateType>" + c.storedType + "<") != std::string::npos,
+                !c.storedType.empty());
+    }
+    const std::string server = ReadBytes(project / "UpdateConfig.xml");
+    EXPECT_EQ(server.find("<UpdateType>" + c.storedType + "<") != std::string::npos,
+              !c.storedType.empty());
+    if (c.storedType != "Silent") continue;
+    WriteBytes(project / "Settings.xml", stored);
+    const auto preview = RunCli({"build", File(), "--preview"});
+    EXPECT_EQ(preview.exitCode, 2);
+    EXPECT_EQ(preview.err, "The settings are for a silent update. There is nothing to see!\n");
+  }
+}
+
 TEST_F(ClientEndToEnd, FailuresExitOne) {
   ASSERT_EQ(RunCli({"build", File(), "--client"}).exitCode, 0);
   const fs::path client = project / "Tidewatcher.exe";
