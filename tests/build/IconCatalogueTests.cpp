@@ -4,9 +4,11 @@
 
 #include "build/BuildTestSupport.h"
 #include "build/ClientBuilder.h"
+#include "build/ClientStringTable.h"
 #include "build/IconCatalogue.h"
 #include "build/IconSelection.h"
 #include "build/ToolFolder.h"
+#include "pe/PeResourceReader.h"
 #include "pe/ResourceUpdate.h"
 #include "project/ProjectDocument.h"
 #include "support/ScriptedPrompt.h"
@@ -106,6 +108,35 @@ TEST_F(IconModuleTest, ListsSquare32And16ImagesByNameInDirectoryOrder) {
 
   ReportMissingIcons(catalogue, prompt);
   EXPECT_TRUE(prompt.Events().empty());
+}
+
+// Images whose data is shorter than their header says cannot become an
+// icon: they are neither listed nor copied into a client.
+TEST_F(IconModuleTest, ImagesCutShortAreNeitherListedNorCopied) {
+  using pe::ResourceId;
+  const std::string large = testing::MakeIconImage(32, 32), small = testing::MakeIconImage(16, 16);
+  std::string eightBitHeader = large.substr(0, 40);
+  eightBitHeader[14] = 8;
+  const std::string png = testing::MakePngImage(16, 16);
+  SetImages({
+      {ResourceId::Integer(1), large.substr(0, 1040)},
+      {ResourceId::Integer(2), small.substr(0, 104)},
+      {ResourceId::Integer(3), eightBitHeader},
+      {ResourceId::Integer(4), png.substr(0, png.size() - 12)},  // no IEND
+      {ResourceId::Integer(5), png.substr(0, 30)},
+      {ResourceId::Integer(6), large},
+      {ResourceId::Integer(7), small},
+      {ResourceId::Integer(8), png},
+  });
+  const IconCatalogue catalogue = ReadIconCatalogue(Module());
+  EXPECT_EQ(catalogue.large, std::vector<WString>{u"#6"});
+  EXPECT_EQ(catalogue.small, (std::vector<WString>{u"#7", u"#8"}));
+  for (const char16_t* cut : {u"#1", u"#2", u"#3", u"#4", u"#5"})
+    EXPECT_FALSE(IconImageSizeOf(pe::PeResourceReader::Open(module, nullptr)
+                                     ->Find(ResourceId::Integer(3), cut)
+                                     ->bytes)
+                     .has_value())
+        << text::ToUtf8(cut);
 }
 
 TEST_F(IconModuleTest, OtherSizesOnlyGiveBothBalloons) {
@@ -233,6 +264,32 @@ TEST_F(SetClientIconsTest, ALargeIconThatFailsKeepsTheSmallOneFromBeingCopied) {
             testing::ListedResource(source, "#3", "#4", 0));
   EXPECT_EQ(testing::ListedResource(listing, "#3", "#2", 3081),
             testing::ListedResource(source, "#3", "#1", 0));
+}
+
+TEST_F(SetClientIconsTest, ImagesCutShortAreNotCopied) {
+  ASSERT_EQ(PrepareClientIcons(document, builder, prompt), CommandOutcome::Done);
+  const fs::path client = project / "Tidewatcher.exe";
+  const fs::path source = project / "Cut.dll";
+  fs::copy_file(testing::BuiltStub(), source);
+  {
+    const auto reader = pe::PeResourceReader::Open(source, nullptr);
+    ASSERT_TRUE(reader);
+    const std::string large = reader->Find(pe::ResourceId::Integer(3), u"#1")->bytes;
+    const std::string small = reader->Find(pe::ResourceId::Integer(3), u"#2")->bytes;
+    auto update = pe::ResourceUpdate::Begin(source, nullptr);
+    ASSERT_TRUE(update);
+    update->Update(3, 1, 0x0C09, large.substr(0, 1040));
+    update->Update(3, 2, 0x0C09, small.substr(0, 104));
+    ASSERT_TRUE(update->Commit(nullptr, nullptr));
+  }
+  const std::string before = testing::ReadBytes(client);
+  const WString cut = text::FromPath(source);
+  EXPECT_FALSE(ReplaceClientIcons(builder, text::FromPath(client), {cut, u"#1", u"#2"}));
+  EXPECT_FALSE(builder.CopyClientIcon(text::FromPath(client), cut, u"#2", kSmallIconId));
+  EXPECT_EQ(testing::ReadBytes(client), before);
+  const IconCatalogue catalogue = ReadIconCatalogue(cut);
+  EXPECT_TRUE(catalogue.large.empty());
+  EXPECT_TRUE(catalogue.small.empty());
 }
 
 }  // namespace
