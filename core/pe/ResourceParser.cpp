@@ -169,7 +169,20 @@ class Walker {
                       *region_.readU32(target + 8ull)};
     if (!image_.RvaToOffset(data.rva, data.size))
       Note("the data of resource " + Text(owner) + " lies outside the file");
+    else if (!ClaimData(data))
+      Note("the data of resource " + Text(owner) + " overlaps the data of another");
     return data;
+  }
+
+  // Resources may share their data, but the data of two may not overlap
+  // otherwise: then an edit, which writes each distinct data once, never
+  // writes more than the file holds.
+  bool ClaimData(const ResourceData& data) {
+    if (data.size == 0) return true;
+    const uint64_t start = data.rva, end = start + data.size;
+    if (const auto same = dataSpans_.find(start); same != dataSpans_.end() && same->second == end)
+      return true;
+    return Claim(dataSpans_, start, end);
   }
 
   const PeImage& image_;
@@ -177,6 +190,7 @@ class Walker {
   ResourceTree& tree_;
   std::map<uint64_t, uint64_t> claimed_;    // start -> end of each table read
   std::map<uint64_t, uint64_t> nameSpans_;  // start -> end of each string name read
+  std::map<uint64_t, uint64_t> dataSpans_;  // start -> end (RVAs) of each resource's data
   std::map<uint32_t, ResourceId> names_;    // each string name read, by its offset
   uint64_t entries_ = 0;
 };

@@ -201,6 +201,47 @@ TEST(HostileResources, OverlappingNamesAreRefused) {
   EXPECT_EQ(error, problem);
 }
 
+// Two icons whose data entries point at 8 bytes each: the first at the
+// start of "OVERLAPPING!", the second `secondAt` bytes further.
+TEST(HostileResources, DataMayBeSharedButNotOverlap) {
+  struct Case {
+    const char* what;
+    uint32_t secondAt;
+    std::string problem;
+  };
+  const std::vector<Case> cases = {
+      {"both share the same data", 0, ""},
+      {"the second starts inside the first", 4,
+       "malformed resource directory: the data of resource #2 overlaps the data of another"},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string section =
+        Words({0, 0, 0, 1u << 16, kTypeIcon, kDir | 24, 0, 0, 0, 2u << 16, 1, kDir | 56, 2,
+               kDir | 80, 0, 0, 0, 1u << 16, 0, 104, 0, 0, 0, 1u << 16, 0, 120}) +
+        Words({kRsrcRva + 136, 8, 0, 0, kRsrcRva + 136 + c.secondAt, 8, 0, 0}) + "OVERLAPPING!";
+    WriteBytes(dir / "data.dll", ImageWithResources(section));
+    const auto reader = PeResourceReader::Open(dir / "data.dll", nullptr);
+    ASSERT_TRUE(reader.has_value());
+    EXPECT_EQ(reader->Problem(), c.problem);
+    EXPECT_EQ(reader->Read(ResourceId::Integer(kTypeIcon), ResourceId::Integer(2), 0),
+              std::string("OVERLAPPING!").substr(c.secondAt, 8));
+    EXPECT_EQ(ResourceUpdate::Begin(dir / "data.dll", nullptr).has_value(), c.problem.empty());
+  }
+}
+
+// The rules against shared-name and overlapping-data abuse refuse nothing a
+// real module holds.
+TEST(HostileResources, EveryWineLibraryReadsWithoutAProblem) {
+  const auto files = testing::WineLibraries();
+  if (files.size() < 100) GTEST_SKIP() << "wine's libraries are not installed";
+  for (const fs::path& f : files) {
+    const auto reader = PeResourceReader::Open(f, nullptr);
+    if (reader) EXPECT_EQ(reader->Problem(), "") << f;
+  }
+}
+
 // Adds a string table to `file`; the error, or "" on success.
 std::string AddStrings(const fs::path& file) {
   auto update = ResourceUpdate::Begin(file, nullptr);
