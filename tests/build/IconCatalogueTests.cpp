@@ -110,35 +110,6 @@ TEST_F(IconModuleTest, ListsSquare32And16ImagesByNameInDirectoryOrder) {
   EXPECT_TRUE(prompt.Events().empty());
 }
 
-// Images whose data is shorter than their header says cannot become an
-// icon: they are neither listed nor copied into a client.
-TEST_F(IconModuleTest, ImagesCutShortAreNeitherListedNorCopied) {
-  using pe::ResourceId;
-  const std::string large = testing::MakeIconImage(32, 32), small = testing::MakeIconImage(16, 16);
-  std::string eightBitHeader = large.substr(0, 40);
-  eightBitHeader[14] = 8;
-  const std::string png = testing::MakePngImage(16, 16);
-  SetImages({
-      {ResourceId::Integer(1), large.substr(0, 1040)},
-      {ResourceId::Integer(2), small.substr(0, 104)},
-      {ResourceId::Integer(3), eightBitHeader},
-      {ResourceId::Integer(4), png.substr(0, png.size() - 12)},  // no IEND
-      {ResourceId::Integer(5), png.substr(0, 30)},
-      {ResourceId::Integer(6), large},
-      {ResourceId::Integer(7), small},
-      {ResourceId::Integer(8), png},
-  });
-  const IconCatalogue catalogue = ReadIconCatalogue(Module());
-  EXPECT_EQ(catalogue.large, std::vector<WString>{u"#6"});
-  EXPECT_EQ(catalogue.small, (std::vector<WString>{u"#7", u"#8"}));
-  for (const char16_t* cut : {u"#1", u"#2", u"#3", u"#4", u"#5"})
-    EXPECT_FALSE(IconImageSizeOf(pe::PeResourceReader::Open(module, nullptr)
-                                     ->Find(ResourceId::Integer(3), cut)
-                                     ->bytes)
-                     .has_value())
-        << text::ToUtf8(cut);
-}
-
 TEST_F(IconModuleTest, OtherSizesOnlyGiveBothBalloons) {
   SetImages({{pe::ResourceId::Integer(1), testing::MakeIconImage(48, 48)},
              {pe::ResourceId::Integer(2), testing::MakeIconImage(24, 24)}});
