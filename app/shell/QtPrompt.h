@@ -1,11 +1,12 @@
 #pragma once
 
+#include <QLabel>
 #include <QPointer>
 #include <QWidget>
 
 #include "platform/Prompt.h"
 
-class QLabel;
+
 
 namespace tidewell::app {
 
