@@ -76,24 +76,26 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
-  auto* text = new QVBoxLayout;
-  text->setSpacing(8);
-  text->addWidget(title);
-  text->addWidget(version);
-  text->addSpacing(4);
-  text->addWidget(purpose);
-  text->addSpacing(4);
-  text->addLayout(table);
+  auto* titleColumn = new QVBoxLayout;
+  titleColumn->setSpacing(2);
+  titleColumn->addWidget(title);
+  titleColumn->addWidget(version);
+  titleColumn->addStretch();
   auto* top = new QHBoxLayout;
   top->setSpacing(16);
   top->addWidget(icon);
-  top->addLayout(text, 1);
+  top->addLayout(titleColumn, 1);
+
+  purpose->setFixedWidth(460);
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(20, 20, 20, 12);
+  column->setSpacing(12);
   column->addLayout(top);
-  column->addSpacing(8);
+  column->addWidget(purpose);
+  column->addLayout(table);
+  column->addSpacing(4);
   column->addWidget(buttons);
-  setFixedWidth(500);
+  column->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 }  // namespace tidewell::app

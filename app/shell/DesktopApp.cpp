@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QIcon>
+#include <QTimer>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -50,7 +51,7 @@ QString ProjectArgument(const QApplication& application) {
 
 }  // namespace
 
-int RunDesktopTool(int argc, char* argv[]) {
+int RunDesktopTool(int argc, char* argv[], bool quitWhenIdle) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tidewell"));
   QApplication::setOrganizationName(QStringLiteral("Tidewell"));
@@ -74,9 +75,17 @@ int RunDesktopTool(int argc, char* argv[]) {
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tidewell.svg")));
   prompt.SetMainWindow(window.get());
   prompt.SetStatusLabel(window->StatusLabel());
+  if (quitWhenIdle) {
+    QObject::connect(window.get(), &MainWindow::started, window.get(), [&window] {
+      QTimer::singleShot(0, window.get(), [&window] {
+        window->repaint();
+        QApplication::exit(0);
+      });
+    });
+  }
   window->Start(project);
-  QApplication::exec();
-  return kExitAfterClose;
+  const int loopResult = QApplication::exec();
+  return quitWhenIdle ? loopResult : kExitAfterClose;
 }
 
 }  // namespace tidewell::app

@@ -58,6 +58,7 @@ MainWindow::MainWindow(Prompt& prompt, QtPreferences& preferences, FieldRegistry
 
   actions_ = new MainActions(*this);
   statusLabel_ = new QLabel(ToQString(kReadyStatus), this);
+  statusLabel_->setContentsMargins(4, 0, 0, 0);
   statusBar()->addWidget(statusLabel_, 1);
 
   auto* area = new QWidget(this);
@@ -121,6 +122,7 @@ void MainWindow::Start(const QString& projectPath) {
       lifecycle_->StartUp();
     else
       lifecycle_->StartUpWithProject(ToWString(projectPath));
+    emit started();
   });
 }
 

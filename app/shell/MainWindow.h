@@ -59,6 +59,10 @@ class MainWindow : public QMainWindow {
   ProjectLifecycle& Lifecycle() { return *lifecycle_; }
   PageServices& Services() { return services_; }
 
+ signals:
+  // The start-up ran: the pages show the project, the window waits for the user.
+  void started();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 

@@ -9,6 +9,12 @@ namespace {
 const QString kNumberMarker = QStringLiteral("dword:");
 const QString kTextMarker = QStringLiteral("sz:");
 
+// Writes a value unless the store holds it already: the recent list is
+// written at every title refresh, and an unchanged store is not rewritten.
+void Store(QSettings& settings, const QString& key, const QVariant& value) {
+  if (settings.value(key) != value) settings.setValue(key, value);
+}
+
 QString KeyOf(std::u16string_view group, std::u16string_view name) {
   const QString value = ToQString(WString(name));
   return group.empty() ? value : ToQString(WString(group)) + QLatin1Char('/') + value;
@@ -68,18 +74,18 @@ bool QtPreferences::WriteNumber(std::u16string_view group, std::u16string_view n
                                 int32_t value) {
   if (!settings_->isWritable()) return false;
   if (typed_)
-    settings_->setValue(KeyOf(group, name), static_cast<int>(value));
+    Store(*settings_, KeyOf(group, name), static_cast<int>(value));
   else
-    settings_->setValue(KeyOf(group, name),
-                        kNumberMarker + QStringLiteral("%1").arg(static_cast<uint32_t>(value), 8,
-                                                                  16, QLatin1Char('0')));
+    Store(*settings_, KeyOf(group, name),
+          kNumberMarker + QStringLiteral("%1").arg(static_cast<uint32_t>(value), 8, 16,
+                                                   QLatin1Char('0')));
   return settings_->status() == QSettings::NoError;
 }
 
 bool QtPreferences::WriteText(std::u16string_view group, std::u16string_view name,
                               const WString& value) {
   if (!settings_->isWritable()) return false;
-  settings_->setValue(KeyOf(group, name), typed_ ? ToQString(value) : kTextMarker + ToQString(value));
+  Store(*settings_, KeyOf(group, name), typed_ ? ToQString(value) : kTextMarker + ToQString(value));
   return settings_->status() == QSettings::NoError;
 }
 
@@ -99,7 +105,7 @@ std::optional<QByteArray> QtPreferences::ReadBytes(std::u16string_view group,
 bool QtPreferences::WriteBytes(std::u16string_view group, std::u16string_view name,
                                const QByteArray& value) {
   if (!settings_->isWritable()) return false;
-  settings_->setValue(KeyOf(group, name), value);
+  Store(*settings_, KeyOf(group, name), value);
   return settings_->status() == QSettings::NoError;
 }
 
