@@ -1,5 +1,8 @@
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
 #include <QtTest>
 #include <deque>
 #include <memory>
@@ -322,6 +325,31 @@ class MainWindowTest : public QObject {
     QCOMPARE(session.window->windowTitle(), QStringLiteral("Tidewell - P3"));
     QCOMPARE(session.RecentLabels().first(), QStringLiteral("&1 P3"));
     QCOMPARE(session.prompt.UnexpectedQuestions(), 0);
+  }
+
+  void MenuPromptsGiveWayToTheStatusTextWhenTheMenuCloses() {
+    Session session(FreshSettings());
+    session.preferences.WriteNumber({}, u"AutoShowLoad", 0);
+    session.Start();
+    MainWindow& window = *session.window;
+    window.StatusLabel()->setText(QStringLiteral("Please wait... loading"));
+    QMenu* file = window.Actions()->FileMenu();
+    const struct {
+      Command command;
+      const char* prompt;
+    } items[] = {{Command::Save, "Save existing project"},
+                 {Command::Exit, "Quit the application"}};
+    window.menuBar()->setActiveAction(file->menuAction());
+    QTRY_VERIFY(file->isVisible());
+    for (const auto& item : items) {
+      QTest::mouseMove(file, file->actionGeometry(window.Actions()->Action(item.command)).center());
+      QTRY_COMPARE(window.statusBar()->currentMessage(), QString::fromLatin1(item.prompt));
+      QVERIFY(!window.StatusLabel()->isVisible());
+    }
+    file->close();
+    QTRY_VERIFY(window.StatusLabel()->isVisible());
+    QCOMPARE(window.statusBar()->currentMessage(), QString());
+    QCOMPARE(window.StatusLabel()->text(), QStringLiteral("Please wait... loading"));
   }
 
   void AProjectGivenOnTheCommandLine_data() {
