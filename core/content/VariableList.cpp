@@ -94,7 +94,16 @@ WString VariableList::Expand(std::u16string_view text, bool escaped) const {
       pattern = EscapeXmlText(pattern);
       expansion = EscapeXmlText(expansion);
     }
-    if (result.find(pattern) == WString::npos) continue;
+    size_t occurrences = 0;
+    for (size_t at = result.find(pattern); at != WString::npos;
+         at = result.find(pattern, at + pattern.size()))
+      ++occurrences;
+    if (occurrences == 0) continue;
+    // Descriptions that refer to later rows can double the text with every
+    // row; a replacement that would take the text past the limit is left out.
+    const size_t room = result.size() < kExpansionLimit ? kExpansionLimit - result.size() : 0;
+    if (expansion.size() > pattern.size() && (expansion.size() - pattern.size()) * occurrences > room)
+      continue;
     result = text::ReplaceAll(result, pattern, expansion);
   }
   return result;
