@@ -1,3 +1,6 @@
 target_sources(tidewell-core PRIVATE
   platform/AtomicFile.cpp
 )
+target_sources(tidewell-core PRIVATE
+  platform/WindowsCommandLine.cpp
+)

@@ -62,6 +62,7 @@ TEST_F(ResourceUpdateTest, ReplacesOneResourceAndKeepsEveryOtherByteForByte) {
 }
 
 TEST_F(ResourceUpdateTest, BatchedChangesApplyInOrderAndSortAsTheLoaderExpects) {
+  if (!testing::HaveHostTools()) GTEST_SKIP() << testing::kHostToolsOnly;
   auto update = ResourceUpdate::Begin(exe_, nullptr);
   ASSERT_TRUE(update.has_value());
   update->Update(ResourceId::Named(u"ZEBRA"), ResourceId::Named(u"Stripes"), 0, "zebra");
