@@ -4,3 +4,6 @@ target_sources(tidewell-core PRIVATE
 target_sources(tidewell-core PRIVATE
   platform/WindowsCommandLine.cpp
 )
+target_sources(tidewell-core PRIVATE
+  platform/WindowsPath.cpp
+)
