@@ -84,6 +84,7 @@ struct ClientEndToEnd : ::testing::Test {
 };
 
 TEST_F(ClientEndToEnd, BuildsTheClientWithItsPicturesAndIcons) {
+  if (!testing::HaveHostPefile()) GTEST_SKIP() << testing::kHostPefileOnly;
   const fs::path shell32 = testing::WineLibrary("shell32.dll");
   if (!fs::exists(shell32)) GTEST_SKIP() << "wine's shell32.dll is not installed";
 
@@ -224,6 +225,7 @@ TEST_F(ClientEndToEnd, FailuresExitOne) {
 }
 
 TEST_F(ClientEndToEnd, IconsListsWhatPefileSees) {
+  if (!testing::HaveHostPefile()) GTEST_SKIP() << testing::kHostPefileOnly;
   const fs::path shell32 = testing::WineLibrary("shell32.dll");
   if (!fs::exists(shell32)) GTEST_SKIP() << "wine's shell32.dll is not installed";
   const auto result = RunCli({"icons", shell32.string()});
