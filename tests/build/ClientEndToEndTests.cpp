@@ -253,6 +253,7 @@ TEST_F(ClientEndToEnd, IconsListsWhatPefileSees) {
                           " cannot be read as an executable or library)\n");
 }
 
+#ifndef _WIN32
 // Puts recording stand-ins for wine and xdg-open first on PATH.
 class FakeLaunchers {
  public:
@@ -281,8 +282,12 @@ class FakeLaunchers {
   fs::path folder_;
   std::string saved_;
 };
+#endif
 
 TEST_F(ClientEndToEnd, PreviewAndViewStartTheirPrograms) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the stand-ins for wine and xdg-open are shell scripts of the Linux host";
+#else
   FakeLaunchers fakes(dir / "fakes");
   auto result = RunCli({"build", File(), "--preview"});
   ASSERT_EQ(result.exitCode, 0) << result.err;
@@ -302,6 +307,7 @@ TEST_F(ClientEndToEnd, PreviewAndViewStartTheirPrograms) {
   result = RunCli({"build", File(), "--preview"});
   EXPECT_EQ(result.exitCode, 2);
   EXPECT_EQ(result.err, "The settings are for a silent update. There is nothing to see!\n");
+#endif
 }
 
 }  // namespace

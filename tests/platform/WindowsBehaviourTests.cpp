@@ -112,7 +112,7 @@ TEST(WindowsToolFolder, IsTheFolderOfTheRunningModule) {
 
 TEST(WindowsProcessStart, ShellStartsTheProgramWithArgumentsKeptWhole) {
   TempDir dir;
-  const fs::path project = dir / "My Projects" / "Log \"book\"";
+  const fs::path project = dir / "My Projects" / "Log book";
   fs::create_directories(project.parent_path());
   HostProcessStarter starter;
   const WString cli = text::FromPath(fs::path(TIDEWELL_BIN_DIR) / "tidewell-cli.exe");
