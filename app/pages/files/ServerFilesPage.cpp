@@ -13,6 +13,7 @@
 #include "files/FileProperties.h"
 #include "files/FileSelection.h"
 #include "files/FileTree.h"
+#include "files/TreePath.h"
 #include "models/ItemTreeModel.h"
 #include "models/ItemTreeView.h"
 #include "pages/files/AutoCompareDialog.h"
@@ -27,6 +28,11 @@
 namespace tidewell::app {
 
 namespace {
+
+void ExpandPath(ItemTreeView& view, const WString& path) {
+  const TreeNode* node = FindNodeByPath(*view.TreeModel()->Tree(), path);
+  for (; node; node = node->parent) view.expand(view.TreeModel()->IndexOf(node));
+}
 
 QLabel* Note(const QString& text, QWidget* parent) {
   auto* note = new QLabel(text, parent);
@@ -161,12 +167,18 @@ void ServerFilesPage::AddFiles() {
   paths.reserve(static_cast<size_t>(choice->files.size()));
   for (const QString& file : choice->files) paths.push_back(ToWString(file));
   const WString destination = ToWString(choice->destination);
-  TreeChange change(*fileView_);
-  for (const FileSelection& selection : GroupFilesByDirectory(paths)) {
-    const AddFilesResult result = tidewell::AddFiles(document_->settings, document_->fileTree,
-                                                     selection, destination, services_.prompt);
-    if (!result.accepted) break;
+  size_t added = 0;
+  {
+    TreeChange change(*fileView_);
+    for (const FileSelection& selection : GroupFilesByDirectory(paths)) {
+      const AddFilesResult result = tidewell::AddFiles(document_->settings, document_->fileTree,
+                                                       selection, destination, services_.prompt);
+      added += result.added;
+      if (!result.accepted) break;
+    }
   }
+  // The folder that took the files opens to show them.
+  if (added > 0) ExpandPath(*fileView_, destination);
 }
 
 void ServerFilesPage::ChooseBaseFolder() {
