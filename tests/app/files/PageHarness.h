@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QTreeView>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -64,6 +65,26 @@ inline bool ModelMatchesTree(const app::ItemTreeModel& model, const ItemTree& tr
     if (!ModelMatchesTree(model, tree, index, children[row])) return false;
   }
   return true;
+}
+
+// The rows the view shows, top to bottom, are the nodes of the core tree in
+// order, descending into exactly the folders the view has open. The view
+// keeps its own list of shown rows; a change it was not told of leaves that
+// list behind the tree.
+inline bool ViewMatchesTree(const QTreeView& view, const app::ItemTreeModel& model,
+                            const ItemTree& tree) {
+  std::vector<const TreeNode*> expected;
+  std::function<void(const TreeNode*)> walk = [&](const TreeNode* parent) {
+    for (const TreeNode* node : tree.Children(parent)) {
+      expected.push_back(node);
+      if (!node->children.empty() && view.isExpanded(model.IndexOf(node))) walk(node);
+    }
+  };
+  walk(nullptr);
+  std::vector<const TreeNode*> shown;
+  for (QModelIndex index = model.index(0, 0); index.isValid(); index = view.indexBelow(index))
+    shown.push_back(static_cast<const TreeNode*>(index.internalPointer()));
+  return shown == expected;
 }
 
 }  // namespace tidewell::testing

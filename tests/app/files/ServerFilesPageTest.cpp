@@ -73,7 +73,9 @@ struct FilesPage : PageHarness {
     nextFiles = AddFilesChoice{files, destination};
     page.AddFilesButton()->click();
   }
-  bool Consistent() { return ModelMatchesTree(*page.FileView()->TreeModel(), tree()); }
+  bool Consistent() { return ModelMatchesTree(*page.FileView()->TreeModel(), tree()) &&
+           ViewMatchesTree(*page.FileView(), *page.FileView()->TreeModel(), tree());
+  }
   QPoint LabelOf(ItemTreeView* view, const TreeNode* node) {
     const QModelIndex index = view->TreeModel()->IndexOf(node);
     view->scrollTo(index);
@@ -432,6 +434,7 @@ class ServerFilesPageTest : public QObject {
     QCOMPARE(list.NodeCount(), 2u);
     QCOMPARE(p.Balloons().at(0).field, kShellExecFileNameField);
     QVERIFY(ModelMatchesTree(*p.page.ExecutionView()->TreeModel(), list));
+    QVERIFY(ViewMatchesTree(*p.page.ExecutionView(), *p.page.ExecutionView()->TreeModel(), list));
 
     // Properties does nothing; Delete removes the entry and its point.
     ItemTreeView* view = p.page.ExecutionView();
@@ -441,7 +444,7 @@ class ServerFilesPageTest : public QObject {
     view->SelectNode(entry);
     QTest::keyClick(view, Qt::Key_Delete);
     QVERIFY(list.Empty());
-    QVERIFY(ModelMatchesTree(*view->TreeModel(), list));
+    QVERIFY(ViewMatchesTree(*view, *view->TreeModel(), list));
   }
 
   void NewDocumentReplacesTheTrees() {
