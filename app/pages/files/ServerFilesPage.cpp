@@ -86,7 +86,7 @@ ServerFilesPage::ServerFilesPage(PageServices& services, QWidget* parent)
   auto* sideWidget = new QWidget(this);
   sideWidget->setLayout(side);
   side->setContentsMargins(0, 0, 0, 0);
-  sideWidget->setFixedWidth(240);
+  sideWidget->setFixedWidth(260);
   body->addWidget(sideWidget);
 
   auto* trees = new QVBoxLayout;

@@ -64,7 +64,7 @@ RegistryPage::RegistryPage(PageServices& services, QWidget* parent)
   side->addStretch();
   auto* sideWidget = new QWidget(this);
   sideWidget->setLayout(side);
-  sideWidget->setFixedWidth(240);
+  sideWidget->setFixedWidth(260);
   body->addWidget(sideWidget);
 
   view_ = new ItemTreeView(model_, this);
