@@ -1,9 +1,7 @@
 #include "pages/files/FilePropertiesSheet.h"
 
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QSignalBlocker>
-#include <QVBoxLayout>
 
 #include "pages/files/OsTargetsPage.h"
 #include "shell/QtText.h"
@@ -13,13 +11,11 @@ namespace tidewell::app {
 FilePropertiesSheet::FilePropertiesSheet(const FileProperties& properties,
                                          const FilePropertiesProbe& probe, Prompt& prompt,
                                          QWidget* parent)
-    : QDialog(parent), probe_(probe), prompt_(prompt) {
-  setWindowTitle(ToQString(kFilePropertiesTitle));
-  tabs_ = new QTabWidget(this);
-  general_ = new OsTargetsPage(properties.os, tabs_);
-  tabs_->addTab(general_, ToQString(kGeneralPageTitle));
+    : PropertySheet(ToQString(kFilePropertiesTitle), parent), probe_(probe), prompt_(prompt) {
+  general_ = new OsTargetsPage(properties.os, Tabs());
+  Tabs()->addTab(general_, ToQString(kGeneralPageTitle));
 
-  auto* actions = new QWidget(tabs_);
+  auto* actions = new QWidget(Tabs());
   auto* form = new QFormLayout(actions);
   condition_ = new QComboBox(actions);
   for (std::u16string_view label : kUpdateConditionLabels)
@@ -29,19 +25,11 @@ FilePropertiesSheet::FilePropertiesSheet(const FileProperties& properties,
   unzip_ = new QCheckBox(ToQString(kUnzipCheckBoxLabel), actions);
   unzip_->setChecked(properties.unzip);
   form->addRow(ToQString(kClientActionsLabel), unzip_);
-  tabs_->addTab(actions, ToQString(kActionsPageTitle));
+  Tabs()->addTab(actions, ToQString(kActionsPageTitle));
 
   // The refusals come only from the user's own changes.
   connect(condition_, &QComboBox::activated, this, &FilePropertiesSheet::ConditionChosen);
   connect(unzip_, &QCheckBox::clicked, this, &FilePropertiesSheet::UnzipToggled);
-
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(tabs_);
-  layout->addWidget(buttons);
-  setMinimumWidth(340);
 }
 
 void FilePropertiesSheet::ConditionChosen(int index) {

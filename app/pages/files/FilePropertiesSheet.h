@@ -2,10 +2,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialog>
-#include <QTabWidget>
 
 #include "files/FileProperties.h"
+#include "pages/files/PropertySheet.h"
 
 namespace tidewell {
 class Prompt;
@@ -20,7 +19,7 @@ class OsTargetsPage;
 // is open, "Version based" for a file without version information (back to
 // "Unconditional") and "Unzip this file" for a file that is no zip archive
 // (unchecked); the core says why. OK and Cancel only.
-class FilePropertiesSheet final : public QDialog {
+class FilePropertiesSheet final : public PropertySheet {
   Q_OBJECT
 
  public:
@@ -29,7 +28,6 @@ class FilePropertiesSheet final : public QDialog {
 
   FileProperties Chosen() const;
 
-  QTabWidget* Tabs() const { return tabs_; }
   OsTargetsPage* General() const { return general_; }
   QComboBox* Condition() const { return condition_; }
   QCheckBox* Unzip() const { return unzip_; }
@@ -40,7 +38,6 @@ class FilePropertiesSheet final : public QDialog {
 
   FilePropertiesProbe probe_;
   Prompt& prompt_;
-  QTabWidget* tabs_;
   OsTargetsPage* general_;
   QComboBox* condition_;
   QCheckBox* unzip_;

@@ -1,8 +1,6 @@
 #include "pages/files/ServerFilesPage.h"
 
 #include <QCoreApplication>
-#include <QFormLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPersistentModelIndex>
 #include <QVBoxLayout>
@@ -19,11 +17,10 @@
 #include "pages/files/AutoCompareDialog.h"
 #include "pages/files/ComparisonProgressWindow.h"
 #include "pages/files/FilePropertiesSheet.h"
-#include "pages/files/Heading.h"
+#include "pages/files/PageParts.h"
 #include "pages/files/ShellExecDialog.h"
 #include "project/ProjectDocument.h"
 #include "shell/QtText.h"
-#include "toolkit/HelpKey.h"
 
 namespace tidewell::app {
 
@@ -57,37 +54,15 @@ ServerFilesPage::ServerFilesPage(PageServices& services, QWidget* parent)
   auto* body = new QHBoxLayout;
   body->setSpacing(12);
 
-  auto* side = new QVBoxLayout;
-  auto* operations = new QGroupBox(tr("Operations"), this);
-  SetHelpKey(operations, "files.operations");
-  auto* buttons = new QHBoxLayout(operations);
-  addFiles_ = new QPushButton(tr("Add Files"), operations);
-  autoCompare_ = new QPushButton(tr("Auto Compare"), operations);
-  baseFolder_ = new QPushButton(QStringLiteral("..."), operations);
+  addFiles_ = new QPushButton(tr("Add Files"));
+  autoCompare_ = new QPushButton(tr("Auto Compare"));
+  baseFolder_ = new QPushButton(QStringLiteral("..."));
   baseFolder_->setFixedWidth(baseFolder_->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
-  buttons->addWidget(addFiles_);
-  buttons->addWidget(autoCompare_);
-  buttons->addWidget(baseFolder_);
-  side->addWidget(operations);
-
-  auto* selection = new QGroupBox(tr("Files selection:"), this);
-  auto* form = new QFormLayout(selection);
-  form->setLabelAlignment(Qt::AlignRight);
-  const WString labels[4] = {kFileNameLabel, kVersionLabel, kModifiedDateLabel, kFileSizeLabel};
-  for (int row = 0; row < 4; ++row) {
-    info_[row] = new QLabel(selection);
-    info_[row]->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    info_[row]->setTextFormat(Qt::PlainText);
-    info_[row]->setWordWrap(true);
-    form->addRow(ToQString(labels[row]), info_[row]);
-  }
-  side->addWidget(selection);
-  side->addStretch();
-  auto* sideWidget = new QWidget(this);
-  sideWidget->setLayout(side);
-  side->setContentsMargins(0, 0, 0, 0);
-  sideWidget->setFixedWidth(260);
-  body->addWidget(sideWidget);
+  body->addWidget(MakeSideColumn(
+      "files.operations", {addFiles_, autoCompare_, baseFolder_}, tr("Files selection:"),
+      {ToQString(kFileNameLabel), ToQString(kVersionLabel), ToQString(kModifiedDateLabel),
+       ToQString(kFileSizeLabel)},
+      info_, this));
 
   auto* trees = new QVBoxLayout;
   fileView_ = new ItemTreeView(fileModel_, this);

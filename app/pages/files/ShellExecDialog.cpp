@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "content/ShellExecChoices.h"
-#include "pages/files/Heading.h"
+#include "pages/files/PageParts.h"
 #include "shell/PageServices.h"
 #include "shell/QtText.h"
 #include "toolkit/FieldRegistry.h"

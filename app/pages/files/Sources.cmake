@@ -9,10 +9,12 @@ target_sources(tidewell-app PRIVATE
   pages/files/FileChoosers.h
   pages/files/FilePropertiesSheet.cpp
   pages/files/FilePropertiesSheet.h
-  pages/files/Heading.cpp
-  pages/files/Heading.h
   pages/files/OsTargetsPage.cpp
   pages/files/OsTargetsPage.h
+  pages/files/PageParts.cpp
+  pages/files/PageParts.h
+  pages/files/PropertySheet.cpp
+  pages/files/PropertySheet.h
   pages/files/ServerFilesPage.cpp
   pages/files/ServerFilesPage.h
   pages/files/ShellExecDialog.cpp

@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "content/RegistryChoices.h"
-#include "pages/files/Heading.h"
+#include "pages/files/PageParts.h"
 #include "shell/PageServices.h"
 #include "shell/QtText.h"
 #include "toolkit/FieldRegistry.h"

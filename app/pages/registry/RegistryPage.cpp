@@ -1,7 +1,5 @@
 #include "pages/registry/RegistryPage.h"
 
-#include <QFormLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPersistentModelIndex>
 #include <QVBoxLayout>
@@ -11,12 +9,11 @@
 #include "content/RegistryTree.h"
 #include "models/ItemTreeModel.h"
 #include "models/ItemTreeView.h"
-#include "pages/files/Heading.h"
+#include "pages/files/PageParts.h"
 #include "pages/registry/RegistryItemDialog.h"
 #include "pages/registry/RegistryPropertiesSheet.h"
 #include "project/ProjectDocument.h"
 #include "shell/QtText.h"
-#include "toolkit/HelpKey.h"
 
 namespace tidewell::app {
 
@@ -39,33 +36,9 @@ RegistryPage::RegistryPage(PageServices& services, QWidget* parent)
   auto* body = new QHBoxLayout;
   body->setSpacing(12);
 
-  auto* side = new QVBoxLayout;
-  side->setContentsMargins(0, 0, 0, 0);
-  auto* operations = new QGroupBox(tr("Operations"), this);
-  SetHelpKey(operations, "registry.operations");
-  auto* buttons = new QHBoxLayout(operations);
-  add_ = new QPushButton(tr("Add RegKey"), operations);
-  buttons->addWidget(add_);
-  buttons->addStretch();
-  side->addWidget(operations);
-
-  auto* selected = new QGroupBox(tr("Selected registry item:"), this);
-  auto* form = new QFormLayout(selected);
-  form->setLabelAlignment(Qt::AlignRight);
-  const QString labels[3] = {tr("Key name:"), tr("Key value:"), tr("Type:")};
-  for (int row = 0; row < 3; ++row) {
-    item_[row] = new QLabel(selected);
-    item_[row]->setTextFormat(Qt::PlainText);
-    item_[row]->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    item_[row]->setWordWrap(true);
-    form->addRow(labels[row], item_[row]);
-  }
-  side->addWidget(selected);
-  side->addStretch();
-  auto* sideWidget = new QWidget(this);
-  sideWidget->setLayout(side);
-  sideWidget->setFixedWidth(260);
-  body->addWidget(sideWidget);
+  add_ = new QPushButton(tr("Add RegKey"));
+  body->addWidget(MakeSideColumn("registry.operations", {add_}, tr("Selected registry item:"),
+                                 {tr("Key name:"), tr("Key value:"), tr("Type:")}, item_, this));
 
   view_ = new ItemTreeView(model_, this);
   body->addWidget(view_, 1);
