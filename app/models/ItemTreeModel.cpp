@@ -17,9 +17,11 @@ ItemTreeModel::ItemTreeModel(TreeKind kind, QObject* parent)
 ItemTreeModel::~ItemTreeModel() = default;
 
 void ItemTreeModel::Bind(ItemTree* tree) {
-  beginResetModel();
+  // The previous tree may be gone already: while the views let go of it, the
+  // model answers no node.
+  BeginChange();
   tree_ = tree;
-  endResetModel();
+  EndChange();
 }
 
 void ItemTreeModel::BeginChange() {

@@ -456,8 +456,8 @@ class ServerFilesPageTest : public QObject {
     FileRecord record;
     replacement->fileTree.InsertItem(replacement->fileTree.AddDirectoryPath(u"<WinDir>\\w", nullptr),
                                      &record, u"w.dll");
-    p.page.BindDocument(*replacement);
-    p.document = std::move(replacement);  // the old document is gone
+    p.document = std::move(replacement);  // the old document is gone first
+    p.page.BindDocument(*p.document);
     QVERIFY(p.Consistent());
     QCOMPARE(p.page.InfoField(0)->text(), QStringLiteral("<None Selected>"));
     QVERIFY(p.page.FileView()->isExpanded(p.page.FileView()->TreeModel()->index(0, 0)));
