@@ -26,8 +26,8 @@ std::optional<AddFilesChoice> ChooseFiles(QWidget* owner, const QString& startFo
 }
 
 // A folder picker that shows the base-directory text above the folders.
-QString ChooseFolder(QWidget* owner) {
-  QFileDialog dialog(owner, QObject::tr("Browse For Folder"));
+QString ChooseFolder(QWidget* owner, const QString& startFolder) {
+  QFileDialog dialog(owner, QObject::tr("Browse For Folder"), startFolder);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setOption(QFileDialog::ShowDirsOnly);
   dialog.setFileMode(QFileDialog::Directory);

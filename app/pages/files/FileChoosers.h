@@ -34,8 +34,9 @@ struct FileChoosers {
   std::function<std::optional<AddFilesChoice>(QWidget* owner, const QString& startFolder,
                                               Prompt& prompt)>
       chooseFiles;
-  // The folder picker with the base-directory text; empty when cancelled.
-  std::function<QString(QWidget* owner)> chooseFolder;
+  // The folder picker with the base-directory text, starting in
+  // `startFolder`; empty when cancelled.
+  std::function<QString(QWidget* owner, const QString& startFolder)> chooseFolder;
   // "Select file to execute"; empty when cancelled.
   std::function<QString(QWidget* owner)> chooseExecutable;
 

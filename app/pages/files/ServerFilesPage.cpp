@@ -132,11 +132,14 @@ void ServerFilesPage::ShowFileInfo(TreeNode* node) {
   info_[3]->setText(ToQString(panel.fileSize));
 }
 
+QString ServerFilesPage::BaseFolder() const {
+  return ToQString(document_->settings.RawValue(SettingKey::UpdateFilesDir));
+}
+
 void ServerFilesPage::AddFiles() {
   if (!document_ || !choosers_.chooseFiles) return;
-  const QString start = ToQString(document_->settings.RawValue(SettingKey::UpdateFilesDir));
   const std::optional<AddFilesChoice> choice =
-      choosers_.chooseFiles(services_.window, start, services_.prompt);
+      choosers_.chooseFiles(services_.window, BaseFolder(), services_.prompt);
   if (!choice || choice->files.isEmpty()) return;
   std::vector<WString> paths;
   paths.reserve(static_cast<size_t>(choice->files.size()));
@@ -158,7 +161,7 @@ void ServerFilesPage::AddFiles() {
 
 void ServerFilesPage::ChooseBaseFolder() {
   if (!document_ || !choosers_.chooseFolder) return;
-  const QString folder = choosers_.chooseFolder(services_.window);
+  const QString folder = choosers_.chooseFolder(services_.window, BaseFolder());
   if (folder.isEmpty()) return;
   TreeChange change(*fileView_);
   ChooseBaseDirectory(document_->settings, document_->fileTree, ToWString(folder),
@@ -167,7 +170,13 @@ void ServerFilesPage::ChooseBaseFolder() {
 
 void ServerFilesPage::CompareVersions() {
   if (!document_) return;
-  AutoCompareDialog dialog(services_, choosers_.chooseFolder, services_.window);
+  // Both versions usually lie near the base update directory.
+  AutoCompareDialog dialog(
+      services_,
+      [this](QWidget* owner) {
+        return choosers_.chooseFolder ? choosers_.chooseFolder(owner, BaseFolder()) : QString();
+      },
+      services_.window);
   if (dialog.exec() != QDialog::Accepted) return;
 
   ComparisonProgressWindow progress(services_.window);

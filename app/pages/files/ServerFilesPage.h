@@ -55,6 +55,7 @@ class ServerFilesPage final : public Page {
   void comparisonProgressed(qulonglong filesTaken);
 
  private:
+  QString BaseFolder() const;
   void ShowFileInfo(TreeNode* node);
   void ShowNoneSelected();
   void EditFileProperties(TreeNode* node, bool fromCommand);

@@ -53,7 +53,7 @@ struct FilesPage : PageHarness {
       ++filesDialogs;
       return nextFiles;
     };
-    choosers.chooseFolder = [this](QWidget*) {
+    choosers.chooseFolder = [this](QWidget*, const QString&) {
       return nextFolders.isEmpty() ? QString() : nextFolders.takeFirst();
     };
     page.SetChoosers(choosers);
