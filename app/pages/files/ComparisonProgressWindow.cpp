@@ -31,7 +31,7 @@ ComparisonProgressWindow::ComparisonProgressWindow(QWidget* parent) : QDialog(pa
   connect(cancel_, &QPushButton::clicked, this, &ComparisonProgressWindow::reject);
 }
 
-void ComparisonProgressWindow::Show(const QString& folder, qulonglong filesTaken) {
+void ComparisonProgressWindow::Report(const QString& folder, qulonglong filesTaken) {
   // Long folder paths keep their end, which tells where the walk is.
   folder_->setText(folder_->fontMetrics().elidedText(folder, Qt::ElideMiddle, folder_->width()));
   files_->setText(tr("Files taken: %1").arg(filesTaken));

@@ -14,7 +14,7 @@ class ComparisonProgressWindow final : public QDialog {
  public:
   explicit ComparisonProgressWindow(QWidget* parent = nullptr);
 
-  void Show(const QString& folder, qulonglong filesTaken);
+  void Report(const QString& folder, qulonglong filesTaken);
   bool Cancelled() const { return cancelled_; }
   QPushButton* CancelButton() const { return cancel_; }
 

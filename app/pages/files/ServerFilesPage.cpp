@@ -190,7 +190,7 @@ void ServerFilesPage::CompareVersions() {
       const QString folder = ToQString(WString(step.folder));
       services_.prompt.SetStatusText(ToWString(ComparisonStatusText(folder, step.filesAdded)));
       // The window only for walks long enough to need it.
-      if (sinceStart.elapsed() >= 2 * progressInterval_) progress.Show(folder, step.filesAdded);
+      if (sinceStart.elapsed() >= 2 * progressInterval_) progress.Report(folder, step.filesAdded);
       QCoreApplication::processEvents();
       sinceUpdate.restart();
       shown = true;
