@@ -10,10 +10,6 @@ class QWidget;
 
 namespace tidewell::app {
 
-// A page's or dialog's header: its title in bold, the line under it, and a
-// rule below both.
-QWidget* MakeHeading(const QString& title, const QString& subTitle, QWidget* parent);
-
 // The left column of a tree page: the group "Operations" (its hover help
 // under `helpKey`) holding the page's buttons, and under it a panel of
 // read-only texts, one per label, filled into `fields` in order.

@@ -21,6 +21,7 @@
 #include "pages/files/ShellExecDialog.h"
 #include "project/ProjectDocument.h"
 #include "shell/QtText.h"
+#include "toolkit/PageHeader.h"
 
 namespace tidewell::app {
 
@@ -45,7 +46,7 @@ ServerFilesPage::ServerFilesPage(PageServices& services, QWidget* parent)
   executionModel_ = new ItemTreeModel(TreeKind::Executions, this);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(MakeHeading(
+  layout->addWidget(new PageHeader(
       tr("Update file selection"),
       tr("Select the appropriate files and their deployment properties. Undertake this step only "
          "when an update is required."),

@@ -6,9 +6,9 @@
 #include <QVBoxLayout>
 
 #include "content/ShellExecChoices.h"
-#include "pages/files/PageParts.h"
 #include "shell/PageServices.h"
 #include "shell/QtText.h"
+#include "toolkit/PageHeader.h"
 #include "toolkit/FieldRegistry.h"
 #include "toolkit/HelpKey.h"
 
@@ -21,7 +21,7 @@ ShellExecDialog::ShellExecDialog(PageServices& services,
   setWindowTitle(tr("File execution"));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(
-      MakeHeading(tr("File execution"), tr("Select a file to execute during or after the update"), this));
+      new PageHeader(tr("File execution"), tr("Select a file to execute during or after the update"), this));
 
   auto* form = new QFormLayout;
   form->setContentsMargins(12, 8, 0, 8);

@@ -5,9 +5,9 @@
 #include <QVBoxLayout>
 
 #include "content/RegistryChoices.h"
-#include "pages/files/PageParts.h"
 #include "shell/PageServices.h"
 #include "shell/QtText.h"
+#include "toolkit/PageHeader.h"
 #include "toolkit/FieldRegistry.h"
 
 namespace tidewell::app {
@@ -32,7 +32,7 @@ RegistryItemDialog::RegistryItemDialog(PageServices& services, QWidget* parent)
   setWindowTitle(tr("Registry"));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(
-      MakeHeading(tr("Registry"), tr("Select appropriate registry actions to undertake"), this));
+      new PageHeader(tr("Registry"), tr("Select appropriate registry actions to undertake"), this));
 
   auto* form = new QFormLayout;
   form->setContentsMargins(12, 8, 0, 8);

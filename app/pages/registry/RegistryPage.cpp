@@ -14,6 +14,7 @@
 #include "pages/registry/RegistryPropertiesSheet.h"
 #include "project/ProjectDocument.h"
 #include "shell/QtText.h"
+#include "toolkit/PageHeader.h"
 
 namespace tidewell::app {
 
@@ -29,7 +30,7 @@ RegistryPage::RegistryPage(PageServices& services, QWidget* parent)
     : Page(parent), services_(services) {
   model_ = new ItemTreeModel(TreeKind::Registry, this);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(MakeHeading(tr("Registry modifications"),
+  layout->addWidget(new PageHeader(tr("Registry modifications"),
                                 tr("Select the appropriate client registry modifications. "
                                    "Undertake this step only when an update is required."),
                                 this));
