@@ -1,6 +1,8 @@
 #include "pages/PageSet.h"
 
 #include "pages/PlaceholderPage.h"
+#include "pages/files/ServerFilesPage.h"
+#include "pages/registry/RegistryPage.h"
 #include "shell/PageCommands.h"
 
 namespace tidewell::app {
@@ -22,8 +24,8 @@ std::array<Page*, 5> PageSet::CollectionOrder() const {
 
 PageSet CreatePages(PageServices& services, QWidget* parent) {
   PageSet pages;
-  pages.serverFiles = new PlaceholderPage(QStringLiteral("Server Files"), parent);
-  pages.registry = new PlaceholderPage(QStringLiteral("Registry"), parent);
+  pages.serverFiles = new ServerFilesPage(services, parent);
+  pages.registry = new RegistryPage(services, parent);
   pages.client = new PlaceholderPage(QStringLiteral("Configure"), parent);
   pages.clientBehaviours = new PlaceholderPage(QStringLiteral("Client"), parent);
   pages.release = new PlaceholderPage(QStringLiteral("Build"), parent);

@@ -44,8 +44,9 @@ struct Frame {
 
 class Comparison {
  public:
-  Comparison(ProjectSettings& settings, FileTree& tree, Prompt& prompt, ComparisonReport& report)
-      : settings_(settings), tree_(tree), prompt_(prompt), report_(report) {}
+  Comparison(ProjectSettings& settings, FileTree& tree, Prompt& prompt, ComparisonReport& report,
+             const ComparisonObserver& observer)
+      : settings_(settings), tree_(tree), prompt_(prompt), report_(report), observer_(observer) {}
 
   bool Run(const WString& oldDir, const WString& newDir, long long count) {
     newRoot_ = newDir;
@@ -62,6 +63,7 @@ class Comparison {
       // The rest of a listing that breaks off cannot be read.
       if (ec) frame.entries = fs::directory_iterator();
       if (!Tick(frame.count)) return false;
+      if (!Report(frame)) return false;
 
       if (entry.is_directory(ec) && !ec) {
         if (entry.is_symlink(ec) && LeadsBackIntoWalk(entry.path())) continue;
@@ -95,6 +97,13 @@ class Comparison {
     if (count % kEntriesPerQuestion != 0) return true;
     return prompt_.Ask(kLongOperationCaption, kLongOperationQuestion, Buttons::YesNo,
                        MessageIcon::Question) == Answer::Yes;
+  }
+
+  // Tells the observer where the walk stands; false when it stops the walk.
+  bool Report(const Frame& frame) {
+    ++entries_;
+    if (!observer_) return true;
+    return observer_(ComparisonProgress{frame.newText, entries_, report_.filesAdded});
   }
 
   // Starts listing a directory with the count its parent had; "." and ".."
@@ -210,6 +219,8 @@ class Comparison {
   FileTree& tree_;
   Prompt& prompt_;
   ComparisonReport& report_;
+  const ComparisonObserver& observer_;
+  size_t entries_ = 0;
   WString newRoot_;
   std::vector<Frame> stack_;
   // The files this comparison has added: the new version's folder and the name.
@@ -220,9 +231,9 @@ class Comparison {
 
 bool CompareDirectories(ProjectSettings& settings, FileTree& tree, const WString& oldDir,
                         const WString& newDir, long long count, Prompt& prompt,
-                        ComparisonReport* report) {
+                        ComparisonReport* report, const ComparisonObserver& observer) {
   ComparisonReport local;
-  Comparison comparison(settings, tree, prompt, report ? *report : local);
+  Comparison comparison(settings, tree, prompt, report ? *report : local, observer);
   return comparison.Run(oldDir, newDir, count);
 }
 
@@ -241,9 +252,10 @@ bool ValidateAutoCompare(const WString& oldDir, const WString& latestDir, Prompt
 }
 
 bool AutoCompare(ProjectSettings& settings, FileTree& tree, const WString& oldDir,
-                 const WString& latestDir, Prompt& prompt, ComparisonReport* report) {
+                 const WString& latestDir, Prompt& prompt, ComparisonReport* report,
+                 const ComparisonObserver& observer) {
   BusyScope busy(prompt);
-  return CompareDirectories(settings, tree, oldDir, latestDir, 0, prompt, report);
+  return CompareDirectories(settings, tree, oldDir, latestDir, 0, prompt, report, observer);
 }
 
 }  // namespace tidewell

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <string_view>
 
 #include "platform/Prompt.h"
 #include "text/WString.h"
@@ -31,6 +33,18 @@ struct ComparisonReport {
   size_t leftOut = 0;         // files and folders whose names Windows does not allow
 };
 
+// Where a running comparison stands: the folder of the new version being
+// listed (a host path), the entries looked at and the files taken so far.
+struct ComparisonProgress {
+  std::u16string_view folder;
+  size_t entries = 0;
+  size_t filesAdded = 0;
+};
+// Told before each entry is looked at. Answering false ends the comparison
+// as No to the long-operation question does: false, what was taken stays. A
+// front end shows the progress and lets the user stop a long walk here.
+using ComparisonObserver = std::function<bool(const ComparisonProgress&)>;
+
 // Walks `newDir` and adds to the file tree every regular file that is missing
 // from `oldDir` or newer there (last-write time only), under
 // "<ApplicationDir>" followed by its directory relative to the base update
@@ -47,11 +61,12 @@ struct ComparisonReport {
 //
 // A directory that cannot be listed contributes nothing. A file whose time
 // stamps cannot be read is skipped; a symbolic link leading back into the
-// walk is not followed. False when a question was answered No or the base
-// rule refused.
+// walk is not followed. False when a question was answered No, the observer
+// stopped the walk or the base rule refused.
 bool CompareDirectories(ProjectSettings& settings, FileTree& tree, const WString& oldDir,
                         const WString& newDir, long long count, Prompt& prompt,
-                        ComparisonReport* report = nullptr);
+                        ComparisonReport* report = nullptr,
+                        const ComparisonObserver& observer = {});
 
 // OK of the dialog: both directories are required, the old one first; the
 // balloon points at the Browse button of the empty one.
@@ -60,6 +75,7 @@ bool ValidateAutoCompare(const WString& oldDir, const WString& latestDir, Prompt
 // The dialog's work after OK: the comparison from a count of 0 with the wait
 // cursor shown.
 bool AutoCompare(ProjectSettings& settings, FileTree& tree, const WString& oldDir,
-                 const WString& latestDir, Prompt& prompt, ComparisonReport* report = nullptr);
+                 const WString& latestDir, Prompt& prompt, ComparisonReport* report = nullptr,
+                 const ComparisonObserver& observer = {});
 
 }  // namespace tidewell

@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -309,6 +311,58 @@ TEST(AutoCompare, RunsWithTheWaitCursor) {
                           v.prompt, &v.report));
   EXPECT_EQ(v.report.filesAdded, 1u);
   EXPECT_EQ(v.prompt.BusyDepth(), 0);
+}
+
+
+// The observer sees every entry before it is looked at and may stop the walk
+// there, as No to the question would: what was taken before stays.
+TEST(CompareDirectories, ObserverStopsTheWalkKeepingWhatWasTaken) {
+  struct Case {
+    size_t stopAtFiles;  // the observer answers false once this many are taken
+    bool completes;
+    size_t filesKept;
+  };
+  const Case cases[] = {{0, false, 0}, {2, false, 2}, {5, false, 5}, {99, true, 6}};
+  for (const Case& c : cases) {
+    Versions v;
+    for (const char* name : {"a.exe", "b.exe", "c.exe"}) WriteAt(v.newRoot / name, kOldTime);
+    for (const char* name : {"d.dll", "e.dll", "f.dll"}) WriteAt(v.newRoot / "bin" / name, kOldTime);
+    size_t calls = 0;
+    size_t lastEntries = 0;
+    const bool completed = CompareDirectories(
+        v.settings, v.tree, text::FromPath(v.oldRoot), text::FromPath(v.newRoot), 0, v.prompt,
+        &v.report, [&](const ComparisonProgress& progress) {
+          ++calls;
+          EXPECT_EQ(progress.entries, lastEntries + 1);  // one call per entry, in order
+          lastEntries = progress.entries;
+          EXPECT_EQ(progress.filesAdded, v.report.filesAdded);
+          return progress.filesAdded < c.stopAtFiles;
+        });
+    EXPECT_EQ(completed, c.completes) << c.stopAtFiles;
+    EXPECT_EQ(v.report.filesAdded, c.filesKept) << c.stopAtFiles;
+    EXPECT_EQ(v.tree.NodeCount() > 0, c.filesKept > 0) << c.stopAtFiles;
+    EXPECT_GE(calls, 1u);
+    EXPECT_EQ(v.Questions(), 0u);
+  }
+}
+
+TEST(CompareDirectories, ObserverIsToldTheFolderBeingListed) {
+  Versions v;
+  WriteAt(v.newRoot / "top.exe", kOldTime);
+  WriteAt(v.newRoot / "bin" / "inner.dll", kOldTime);
+  std::vector<WString> folders;
+  EXPECT_TRUE(CompareDirectories(v.settings, v.tree, text::FromPath(v.oldRoot),
+                                 text::FromPath(v.newRoot), 0, v.prompt, &v.report,
+                                 [&](const ComparisonProgress& progress) {
+                                   if (folders.empty() || folders.back() != progress.folder)
+                                     folders.emplace_back(progress.folder);
+                                   return true;
+                                 }));
+  const WString newText = text::FromPath(v.newRoot);
+  const WString binText = text::JoinHostPath(newText, u"bin");
+  EXPECT_NE(std::find(folders.begin(), folders.end(), newText), folders.end());
+  EXPECT_NE(std::find(folders.begin(), folders.end(), binText), folders.end());
+  EXPECT_EQ(v.report.filesAdded, 2u);
 }
 
 }  // namespace

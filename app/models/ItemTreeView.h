@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QTreeView>
+#include <vector>
+
+#include "text/WString.h"
+
+namespace tidewell {
+struct TreeNode;
+}
+
+namespace tidewell::app {
+
+class ItemTreeModel;
+
+// The tree widget of every ItemTree on the pages. It carries out the shared
+// interaction and leaves the work to its page through three signals:
+// - Delete key: deleteRequested for the current node;
+// - double-click on a node: the widget opens or closes it, then
+//   propertiesRequested(node, false);
+// - right button: the menu "&Properties", "&Add", "&Delete"; Properties and
+//   Delete need the pointer on a node's label or icon and are disabled
+//   otherwise; Add is always offered (addRequested), the page decides what
+//   it adds.
+class ItemTreeView : public QTreeView {
+  Q_OBJECT
+
+ public:
+  ItemTreeView(ItemTreeModel* model, QWidget* parent = nullptr);
+
+  ItemTreeModel* TreeModel() const { return model_; }
+  TreeNode* CurrentNode() const;
+  void SelectNode(const TreeNode* node);
+  // The node whose label or icon lies under `pos` (viewport coordinates).
+  TreeNode* NodeAtLabel(const QPoint& pos) const;
+  void ExpandTopLevel();
+
+  // What the view keeps across a change of the tree: the open folders and the
+  // current node, by their paths.
+  struct State {
+    std::vector<WString> expanded;
+    WString current;
+    bool hasCurrent = false;
+  };
+  State SaveState() const;
+  void RestoreState(const State& state);
+
+ signals:
+  void propertiesRequested(tidewell::TreeNode* node, bool fromCommand);
+  void addRequested();
+  void deleteRequested(tidewell::TreeNode* node);
+  // The current node changed (nullptr: none).
+  void currentNodeChanged(tidewell::TreeNode* node);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  void SaveExpanded(const QModelIndex& parent, State& state) const;
+
+  ItemTreeModel* model_;
+};
+
+// Runs a core call that changes the tree behind a view: screen updates of the
+// tree are suspended and the model shows no node until the scope ends; then
+// the model is reset and the open folders and the current node come back
+// where they still exist.
+class TreeChange {
+ public:
+  explicit TreeChange(ItemTreeView& view);
+  ~TreeChange();
+  TreeChange(const TreeChange&) = delete;
+  TreeChange& operator=(const TreeChange&) = delete;
+
+ private:
+  ItemTreeView& view_;
+  ItemTreeView::State state_;
+  bool updatesWereEnabled_;
+};
+
+}  // namespace tidewell::app

@@ -1,0 +1,8 @@
+target_sources(tidewell-app PRIVATE
+  models/IconCache.cpp
+  models/IconCache.h
+  models/ItemTreeModel.cpp
+  models/ItemTreeModel.h
+  models/ItemTreeView.cpp
+  models/ItemTreeView.h
+)

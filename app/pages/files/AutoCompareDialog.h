@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <functional>
+
+#include "text/WString.h"
+
+namespace tidewell::app {
+
+struct PageServices;
+
+// "Automatic file addition": the folders of the old and of the latest version
+// of the product, read-only and filled only by their "Browse" buttons. Each
+// use starts empty. OK needs both; the balloon points at the empty one's
+// "Browse".
+class AutoCompareDialog final : public QDialog {
+  Q_OBJECT
+
+ public:
+  AutoCompareDialog(PageServices& services, std::function<QString(QWidget*)> chooseFolder,
+                    QWidget* parent = nullptr);
+
+  WString OldFolder() const;
+  WString LatestFolder() const;
+
+  QLineEdit* OldField() const { return old_; }
+  QLineEdit* LatestField() const { return latest_; }
+  QPushButton* OldBrowse() const { return oldBrowse_; }
+  QPushButton* LatestBrowse() const { return latestBrowse_; }
+
+  void accept() override;
+
+ private:
+  PageServices& services_;
+  std::function<QString(QWidget*)> chooseFolder_;
+  QLineEdit* old_;
+  QLineEdit* latest_;
+  QPushButton* oldBrowse_;
+  QPushButton* latestBrowse_;
+};
+
+}  // namespace tidewell::app

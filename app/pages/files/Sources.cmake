@@ -1,0 +1,22 @@
+target_sources(tidewell-app PRIVATE
+  pages/files/AddFilesDialog.cpp
+  pages/files/AddFilesDialog.h
+  pages/files/AutoCompareDialog.cpp
+  pages/files/AutoCompareDialog.h
+  pages/files/ComparisonProgressWindow.cpp
+  pages/files/ComparisonProgressWindow.h
+  pages/files/FileChoosers.cpp
+  pages/files/FileChoosers.h
+  pages/files/FilePropertiesSheet.cpp
+  pages/files/FilePropertiesSheet.h
+  pages/files/OsTargetsPage.cpp
+  pages/files/OsTargetsPage.h
+  pages/files/PageParts.cpp
+  pages/files/PageParts.h
+  pages/files/PropertySheet.cpp
+  pages/files/PropertySheet.h
+  pages/files/ServerFilesPage.cpp
+  pages/files/ServerFilesPage.h
+  pages/files/ShellExecDialog.cpp
+  pages/files/ShellExecDialog.h
+)
