@@ -1,6 +1,9 @@
 #include "pages/PageSet.h"
 
 #include "pages/PlaceholderPage.h"
+#include "pages/behaviours/ClientBehavioursPageWidget.h"
+#include "pages/client/ClientPageWidget.h"
+#include "pages/release/ReleasePageWidget.h"
 #include "shell/PageCommands.h"
 
 namespace tidewell::app {
@@ -24,9 +27,9 @@ PageSet CreatePages(PageServices& services, QWidget* parent) {
   PageSet pages;
   pages.serverFiles = new PlaceholderPage(QStringLiteral("Server Files"), parent);
   pages.registry = new PlaceholderPage(QStringLiteral("Registry"), parent);
-  pages.client = new PlaceholderPage(QStringLiteral("Configure"), parent);
-  pages.clientBehaviours = new PlaceholderPage(QStringLiteral("Client"), parent);
-  pages.release = new PlaceholderPage(QStringLiteral("Build"), parent);
+  pages.client = new ClientPageWidget(services, parent);
+  pages.clientBehaviours = new ClientBehavioursPageWidget(services, parent);
+  pages.release = new ReleasePageWidget(services, parent);
   return pages;
 }
 
