@@ -29,7 +29,6 @@ UserTextDialog::UserTextDialog(Setup setup, QWidget* parent)
                                    std::move(setup.showVariables), this);
   SetHelpKey(variables_, "userText.variables");
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->addButton(variables_, QDialogButtonBox::ActionRole);
   // Enter is a new line in the box, never OK.
   for (QAbstractButton* b : buttons->buttons())
     if (auto* push = qobject_cast<QPushButton*>(b)) push->setAutoDefault(false);
@@ -39,7 +38,11 @@ UserTextDialog::UserTextDialog(Setup setup, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(prompt);
   layout->addWidget(text_, 1);
-  layout->addWidget(buttons);
+  auto* buttonRow = new QHBoxLayout;
+  buttonRow->addWidget(variables_);
+  buttonRow->addStretch();
+  buttonRow->addWidget(buttons);
+  layout->addLayout(buttonRow);
   resize(520, 360);
   text_->setFocus();
 }

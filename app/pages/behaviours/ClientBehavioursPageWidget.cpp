@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -61,9 +60,9 @@ ClientBehavioursPageWidget::ClientBehavioursPageWidget(PageServices& services, Q
   messages_->header()->setStretchLastSection(true);
   messages_->resizeColumnToContents(0);
   messages_->setColumnWidth(0, messages_->columnWidth(0) + 24);
-  // Six rows without a scroll bar.
-  messages_->setMinimumHeight(messages_->header()->sizeHint().height() +
-                              6 * messages_->sizeHintForRow(0) + 2 * messages_->frameWidth() + 2);
+  // The six rows, no more.
+  messages_->setFixedHeight(messages_->header()->sizeHint().height() +
+                            6 * messages_->sizeHintForRow(0) + 2 * messages_->frameWidth() + 4);
   SetHelpKey(messages_, "clientBehaviours.messages");
   edit_ = new QPushButton(QStringLiteral("Edit"), this);
   SetHelpKey(edit_, "clientBehaviours.edit");
@@ -91,28 +90,33 @@ ClientBehavioursPageWidget::ClientBehavioursPageWidget(PageServices& services, Q
   editColumn->addStretch();
   listRow->addLayout(editColumn);
 
+  auto* graphics = new QHBoxLayout;
+  graphics->setSpacing(6);
+  graphics->addWidget(main_);
+  graphics->addWidget(top_);
+  graphics->addWidget(icon_);
+  graphics->addStretch();
+
+  // Under the list: the drop-downs and the pictures, then the switches.
+  auto* behaviour = new QGridLayout;
+  behaviour->setColumnStretch(2, 1);
+  behaviour->setHorizontalSpacing(12);
+  auto addRow = [&](int row, const WString& label, QWidget* field, QLayout* fields = nullptr) {
+    auto* text = new QLabel(ToQString(label), this);
+    text->setBuddy(field);
+    behaviour->addWidget(text, row, 0);
+    if (fields) behaviour->addLayout(fields, row, 1);
+    else behaviour->addWidget(field, row, 1);
+  };
+  addRow(0, kUpdateTypeLabel, updateType_);
+  addRow(1, kFrequencyLabel, frequency_);
+  addRow(2, kRepromptLabel, reprompt_);
+  addRow(3, kGraphicsLabel, main_, graphics);
   auto* switches = new QVBoxLayout;
   switches->addWidget(warnOnExit_);
   switches->addWidget(allowErrors_);
   switches->addWidget(restart_);
   switches->addStretch();
-
-  auto* choices = new QFormLayout;
-  choices->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-  choices->addRow(ToQString(kUpdateTypeLabel), updateType_);
-  choices->addRow(ToQString(kFrequencyLabel), frequency_);
-  choices->addRow(ToQString(kRepromptLabel), reprompt_);
-  auto* graphics = new QHBoxLayout;
-  graphics->addWidget(main_);
-  graphics->addWidget(top_);
-  graphics->addWidget(icon_);
-  graphics->addStretch();
-  choices->addRow(ToQString(kGraphicsLabel), graphics);
-
-  auto* behaviour = new QHBoxLayout;
-  behaviour->addLayout(switches);
-  behaviour->addSpacing(24);
-  behaviour->addLayout(choices, 1);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(MakeDialogHeader(ToQString(kClientBehavioursHeader),
@@ -121,6 +125,8 @@ ClientBehavioursPageWidget::ClientBehavioursPageWidget(PageServices& services, Q
   layout->addLayout(listRow);
   layout->addSpacing(10);
   layout->addLayout(behaviour);
+  layout->addSpacing(6);
+  layout->addLayout(switches);
   layout->addStretch();
 
   setTabOrder(messages_, edit_);

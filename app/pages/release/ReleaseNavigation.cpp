@@ -1,6 +1,7 @@
 #include "pages/release/ReleaseNavigation.h"
 
 #include <QKeyEvent>
+#include <QPainter>
 
 namespace tidewell::app {
 
@@ -33,7 +34,17 @@ void ReleaseNavigation::AddGroup(const QString& title) {
 }
 
 void ReleaseNavigation::AddItem(int id, const QString& text, const QIcon& icon) {
-  auto* item = new QListWidgetItem(icon, text, this);
+  // Every icon on a canvas of the same size, so the texts line up.
+  QPixmap canvas(iconSize());
+  canvas.fill(Qt::transparent);
+  {
+    QPainter painter(&canvas);
+    const QPixmap picture = icon.pixmap(iconSize());
+    const QSize size = picture.deviceIndependentSize().toSize();
+    painter.drawPixmap((canvas.width() - size.width()) / 2, (canvas.height() - size.height()) / 2,
+                       picture);
+  }
+  auto* item = new QListWidgetItem(QIcon(canvas), text, this);
   item->setData(kIdRole, id);
   item->setSizeHint(QSize(0, std::max(iconSize().height(), fontMetrics().height()) + 10));
 }
@@ -64,12 +75,14 @@ QRect ReleaseNavigation::ItemRect(int id) const {
 }
 
 QSize ReleaseNavigation::sizeHint() const {
+  // The widest text after its icon, with the style's margins.
   int width = 0, height = 2 * frameWidth();
   for (int row = 0; row < count(); ++row) {
-    width = std::max(width, sizeHintForColumn(0));
-    height += item(row)->sizeHint().height() + 2 * spacing();
+    const QListWidgetItem* entry = item(row);
+    width = std::max(width, QFontMetrics(entry->font()).horizontalAdvance(entry->text()));
+    height += entry->sizeHint().height() + 2 * spacing();
   }
-  return {width + 2 * frameWidth() + 8, height};
+  return {width + iconSize().width() + 32 + 2 * frameWidth(), height};
 }
 
 QItemSelectionModel::SelectionFlags ReleaseNavigation::selectionCommand(

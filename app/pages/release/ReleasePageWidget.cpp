@@ -90,7 +90,7 @@ ReleasePageWidget::ReleasePageWidget(PageServices& services, QWidget* parent,
     services_.fields.Register(*item.field, navigation_,
                               [this, id = item.item] { return navigation_->ItemRect(id); });
   }
-  navigation_->setFixedWidth(std::max(navigation_->sizeHint().width(), 190));
+  navigation_->setFixedWidth(navigation_->sizeHint().width());
   SetHelpKey(navigation_, "release.navigation");
 
   summary_ = new BuildSummaryView(this);

@@ -26,6 +26,9 @@ QFormLayout* PaneLayout(QWidget* pane, const QString& heading, const QString& li
   form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
   form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   layout->addLayout(form);
+  // The fields stay under the heading however tall the page is; the
+  // summary's notes box takes the room instead.
+  layout->addStretch();
   return form;
 }
 
@@ -59,6 +62,8 @@ BuildSummaryView::BuildSummaryView(QWidget* parent) : QWidget(parent) {
   notesLabel->setBuddy(notes_);
   form->addRow(notesLabel);
   form->addRow(notes_);
+  auto* outer = static_cast<QVBoxLayout*>(layout());
+  outer->setStretchFactor(form, 1);
 }
 
 void BuildSummaryView::Show(const BuildSummaryPane::Fields& fields) {
