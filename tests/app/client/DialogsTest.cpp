@@ -11,7 +11,12 @@
 #include "build/IconSelection.h"
 #include "content/VariableList.h"
 #include "content/VariablesDialogRules.h"
+#include "build/ClientPicture.h"
+#include "dialogs/ClientIconsRequest.h"
 #include "dialogs/IconImages.h"
+#include "dialogs/UserTextDialog.h"
+#include "pages/behaviours/ClientBehavioursPageWidget.h"
+#include "pe/PeResourceReader.h"
 #include "dialogs/IconSelectionDialog.h"
 #include "dialogs/PicturePreview.h"
 #include "dialogs/RegistryReadDialog.h"
@@ -162,6 +167,96 @@ class DialogsTest : public QObject {
     QApplication::setActiveWindow(&dialog);
     QApplication::setActiveWindow(&t.window);
     QTRY_VERIFY(dialog.isHidden());
+  }
+
+  void VariablesStayUsableWhileTheUserTextDialogIsOpen() {
+    ClientTestServices t;
+    VariableList list;
+    t.window.show();
+    VariablesDialog variables(t.prompt, t.fields, &t.window);
+    variables.SetList(&list);
+    QWidget* parentWhileOpen = nullptr;
+    bool transientOfTheDialog = false;
+    WhenModalOpens<UserTextDialog>([&](UserTextDialog* dialog) {
+      dialog->Variables()->click();  // the main part
+      parentWhileOpen = variables.parentWidget();
+      // A modal dialog blocks every window but its own transient ones.
+      transientOfTheDialog = variables.isVisible() && variables.windowHandle() &&
+                             variables.windowHandle()->transientParent() == dialog->windowHandle();
+      dialog->reject();
+    });
+    UserTextDialog dialog({QStringLiteral("Welcome Message"), QStringLiteral("Enter:"), u"", {}, {},
+                           [&] { variables.ShowVariables(); }},
+                          &t.window);
+    dialog.exec();
+    QCOMPARE(parentWhileOpen, static_cast<QWidget*>(&dialog));
+    QVERIFY(transientOfTheDialog);
+    // Back with its owner once the text dialog closed, so it outlives it.
+    QCOMPARE(variables.parentWidget(), &t.window);
+  }
+
+  void IconRequestCopiesTheChosenImagesIntoTheClient() {
+    const fs::path stub = fs::path(TIDEWELL_BIN_DIR) / "Tidewatch.exe";
+    if (!fs::exists(stub)) QSKIP("the stub Tidewatch.exe was not built");
+    testing::TempDir dir;
+    fs::create_directories(dir / "tool");
+    fs::copy_file(stub, dir / "tool" / "Tidewatch.exe");
+    const WString tool = text::FromPath(dir / "tool");
+    const WString module = text::FromPath(IconModule());
+    ClientTestServices t;
+    ProjectDocument document;
+    // No project: refused before anything opens.
+    SetClientIcons(t.services, document, module, tool);
+    QCOMPARE(t.Messages().size(), size_t{1});
+    QCOMPARE(Q(t.Messages()[0].text), Q(kNoProjectForIconsMessage));
+    t.prompt.Clear();
+    document.projectFolder = text::FromPath(dir / "project");
+    document.projectFileName = u"Settings.xml";
+    document.settings.SetSetting(SettingKey::ProjName, u"Demo");
+    WhenModalOpens<IconSelectionDialog>([&](IconSelectionDialog* dialog) {
+      QCOMPARE(dialog->SourceField()->text(), Q(module));
+      dialog->LargeList()->setCurrentIndex(dialog->LargeList()->model()->index(1, 0));
+      dialog->SmallList()->setCurrentIndex(dialog->SmallList()->model()->index(2, 0));
+      dialog->LargeList()->setFocus();
+      dialog->accept();
+    });
+    SetClientIcons(t.services, document, module, tool);
+    QCOMPARE(t.prompt.Events().size(), size_t{0});
+    const IconCatalogue catalogue = ReadIconCatalogue(module);
+    const auto source = pe::PeResourceReader::Open(IconModule(), nullptr);
+    const auto client = pe::PeResourceReader::Open(
+        text::ToPath(document.ClientExecutablePath()), nullptr);
+    QVERIFY(source && client);
+    const pe::ResourceId icon = pe::ResourceId::Integer(3);
+    QCOMPARE(client->Find(icon, u"#1")->bytes, source->Find(icon, catalogue.large[1], 0)->bytes);
+    QCOMPARE(client->Find(icon, u"#2")->bytes, source->Find(icon, catalogue.small[2], 0)->bytes);
+  }
+
+  void ChosenPictureIsWrittenIntoTheClient() {
+    const fs::path stub = fs::path(TIDEWELL_BIN_DIR) / "Tidewatch.exe";
+    if (!fs::exists(stub)) QSKIP("the stub Tidewatch.exe was not built");
+    testing::TempDir dir;
+    fs::create_directories(dir / "tool");
+    fs::copy_file(stub, dir / "tool" / "Tidewatch.exe");
+    QImage picture(12, 8, QImage::Format_RGB888);
+    picture.fill(Qt::blue);
+    const QString file = ToQString(text::FromPath(dir / "p.bmp"));
+    QVERIFY(picture.save(file, "BMP"));
+    ClientTestServices t;
+    ProjectDocument document;
+    document.projectFolder = text::FromPath(dir / "project");
+    document.settings.SetSetting(SettingKey::ProjName, u"Demo");
+    ClientBehavioursPageWidget page(t.services, nullptr);
+    page.SetToolFolder(text::FromPath(dir / "tool"));
+    page.BindDocument(document);
+    page.WritePicture(ClientPicture::Top, file);
+    const auto client = pe::PeResourceReader::Open(
+        text::ToPath(document.ClientExecutablePath()), nullptr);
+    QVERIFY(client);
+    const auto bitmap = client->Find(pe::ResourceId::Integer(2), u"#205");
+    QVERIFY(bitmap);
+    QCOMPARE(bitmap->bytes, testing::ReadBytes(dir / "p.bmp").substr(14));
+    QCOMPARE(t.prompt.Events().size(), size_t{0});
   }
 
   void RegistryReadRequiresSubKeyThenValueName() {
