@@ -38,8 +38,9 @@ void VariablesButton::FillMenu() {
   menu_->clear();
   if (!names_) return;
   for (const WString& name : names_()) {
-    QAction* action = menu_->addAction(ToQString(name).replace(QLatin1Char('&'), QStringLiteral("&&")));
-    // The name itself: in the action's text an "&" is doubled so it shows.
+    // An "&" in a name is doubled so the menu shows it instead of a shortcut.
+    QAction* action =
+        menu_->addAction(ToQString(name).replace(QLatin1Char('&'), QStringLiteral("&&")));
     connect(action, &QAction::triggered, this, [this, name] {
       InsertVariableReference(editor_, name);
     });
