@@ -25,6 +25,8 @@ QFormLayout* PaneLayout(QWidget* pane, const QString& heading, const QString& li
   auto* form = new QFormLayout;
   form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
   form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  // In a narrow window a field goes under its label rather than shrinking.
+  form->setRowWrapPolicy(QFormLayout::WrapLongRows);
   layout->addLayout(form);
   // The fields stay under the heading however tall the page is; the
   // summary's notes box takes the room instead.
@@ -34,11 +36,17 @@ QFormLayout* PaneLayout(QWidget* pane, const QString& heading, const QString& li
 
 QLineEdit* PaneField(const char* helpKey, QWidget* parent) {
   QLineEdit* field = MakeLineEdit(parent);
+  // Narrower than this, the field goes under its label.
+  field->setMinimumWidth(field->fontMetrics().averageCharWidth() * 24);
   SetHelpKey(field, helpKey);
   return field;
 }
 
-QString ShownVersion(const WString& value) { return ToQString(value); }
+// A value shown from its start.
+void ShowText(QLineEdit* field, const WString& value) {
+  field->setText(ToQString(value));
+  field->setCursorPosition(0);
+}
 
 }  // namespace
 
@@ -67,8 +75,8 @@ BuildSummaryView::BuildSummaryView(QWidget* parent) : QWidget(parent) {
 }
 
 void BuildSummaryView::Show(const BuildSummaryPane::Fields& fields) {
-  appVersion_->setText(ShownVersion(fields.appVersion));
-  updateVersion_->setText(ShownVersion(fields.updateVersion));
+  ShowText(appVersion_, fields.appVersion);
+  ShowText(updateVersion_, fields.updateVersion);
 }
 
 void BuildSummaryView::LoadNotes(const ProjectSettings& settings) {
@@ -98,9 +106,9 @@ FileConfigurationView::FileConfigurationView(FieldRegistry& registry, QWidget* p
 }
 
 void FileConfigurationView::Show(const FileConfigurationPane::Fields& fields) {
-  clientExe_->setText(ToQString(fields.clientExe));
-  checkNow_->setText(ToQString(fields.checkNow));
-  clientXml_->setText(ToQString(fields.clientXml));
+  ShowText(clientExe_, fields.clientExe);
+  ShowText(checkNow_, fields.checkNow);
+  ShowText(clientXml_, fields.clientXml);
 }
 
 FileConfigurationPane::Fields FileConfigurationView::Collect() const {
@@ -122,8 +130,8 @@ VersionConfigurationView::VersionConfigurationView(FieldRegistry& registry, QWid
 }
 
 void VersionConfigurationView::Show(const VersionConfigurationPane::Fields& fields) {
-  appVersion_->setText(ToQString(fields.appVersion));
-  updateVersion_->setText(ToQString(fields.updateVersion));
+  ShowText(appVersion_, fields.appVersion);
+  ShowText(updateVersion_, fields.updateVersion);
 }
 
 VersionConfigurationPane::Fields VersionConfigurationView::Collect() const {
