@@ -213,6 +213,11 @@ class DialogsTest : public QObject {
     document.projectFolder = text::FromPath(dir / "project");
     document.projectFileName = u"Settings.xml";
     document.settings.SetSetting(SettingKey::ProjName, u"Demo");
+    // No stub to make the client from: refused too.
+    SetClientIcons(t.services, document, module, text::FromPath(dir / "empty"));
+    QCOMPARE(t.Messages().size(), size_t{1});
+    QCOMPARE(Q(t.Messages()[0].text), Q(kClientForIconsError));
+    t.prompt.Clear();
     WhenModalOpens<IconSelectionDialog>([&](IconSelectionDialog* dialog) {
       QCOMPARE(dialog->SourceField()->text(), Q(module));
       dialog->LargeList()->setCurrentIndex(dialog->LargeList()->model()->index(1, 0));
