@@ -1,11 +1,3 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "shell/DesktopApp.h"
 
-int main(int argc, char* argv[]) {
-  QApplication application(argc, argv);
-  QMainWindow window;
-  window.setWindowTitle(QStringLiteral("Tidewell"));
-  window.show();
-  application.exec();
-  return 1;
-}
+int main(int argc, char* argv[]) { return tidewell::app::RunDesktopTool(argc, argv); }

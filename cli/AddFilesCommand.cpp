@@ -24,7 +24,7 @@ class AddFilesCommand final : public Command {
     AddProjectFileArgument(app, file_);
     app.add_option("--dest", destination_,
                    "the client destination: a root such as <ApplicationDir> and sub-folders, "
-                   "e.g. \"<ApplicationDir>\\bin\"")
+                   "e.g. \"<ApplicationDir>\\bin\"; \"\\\" for the top level")
         ->required();
     app.add_option("PATH", paths_, "the files to add")->required();
     answers_.Add(app, "the base-directory questions");
@@ -39,28 +39,19 @@ class AddFilesCommand final : public Command {
       }
       paths.push_back(AbsoluteHostPath(path));
     }
+    // A destination with no names (a lone backslash) is the top level of the tree.
     const WString destination = BuildDestination(u"", FromArgument(destination_));
-    if (destination.empty()) {
-      PrintError(std::string("the destination names no folder"));
-      return kFailed;
-    }
     FlowPrompt prompt(answers_.Answer());
     auto document = LoadProjectOrReport(file_, prompt);
     if (!document) return kFailed;
-    size_t added = 0;
-    size_t skipped = 0;
-    for (const FileSelection& selection : GroupFilesByDirectory(paths)) {
-      const AddFilesResult result =
-          AddFiles(document->settings, document->fileTree, selection, destination, prompt);
-      // A refused base directory adds nothing: the project is not saved.
-      if (!result.accepted) return kRefused;
-      added += result.added;
-      skipped += result.skipped;
-    }
-    if (!SaveProjectOrReport(*document)) return kFailed;
-    PrintOut(u"Added " + text::FormatDecimal(static_cast<int64_t>(added)) + u" file(s) under " +
-             destination + u"; " + text::FormatDecimal(static_cast<int64_t>(skipped)) +
-             u" already present.");
+    const AddFilesResult result = AddFileGroups(document->settings, document->fileTree,
+                                                GroupFilesByDirectory(paths), destination, prompt);
+    // A refused request adds nothing: the project is not saved.
+    if (!result.accepted) return kRefused;
+    if (const int saved = SaveEditedProject(*document); saved != kDone) return saved;
+    PrintOut(u"Added " + text::FormatDecimal(static_cast<int64_t>(result.added)) +
+             u" file(s) under " + (destination.empty() ? WString(u"\\") : destination) + u"; " +
+             text::FormatDecimal(static_cast<int64_t>(result.skipped)) + u" already present.");
     return kDone;
   }
 

@@ -58,7 +58,7 @@ class AddVariableCommand final : public Command {
       if (!row) return kRefused;
       name = variables.Rows()[*row].name;
     }
-    if (!SaveProjectOrReport(*document)) return kFailed;
+    if (const int saved = SaveEditedProject(*document); saved != kDone) return saved;
     PrintOut(name);
     return kDone;
   }

@@ -1,7 +1,7 @@
 #include "build/BuildCommands.h"
 #include "build/ClientBuilder.h"
 #include "build/HostProcessStarter.h"
-#include "build/ReleasePanes.h"
+#include "build/ProjectPages.h"
 #include "cli/ClientCommandSupport.h"
 #include "cli/Command.h"
 #include "cli/Commands.h"
@@ -61,16 +61,20 @@ class BuildCommand final : public Command {
     if (!document) return kFailed;
     document->SetPrompt(&prompt);
     ClientBuilder builder(prompt, toolFolder_.Folder());
-    ReleasePanes panes(document->settings, prompt);
-    panes.LoadFromSettings();
+    // The pages are loaded as an opened project loads them, and collected
+    // before the build as the desktop tool collects them.
+    ProjectPages pages(document->settings, prompt);
+    pages.LoadPages();
     HostProcessStarter starter;
-    BuildCommands commands(*document, panes, builder, starter, prompt);
+    BuildCommands commands(*document, pages.release, builder, starter, prompt);
+    commands.SetCollectPages([&pages] { pages.CollectPages(); });
 
     CommandOutcome outcome = CommandOutcome::Failed;
     if (client_) outcome = commands.BuildClientCommand();
     else if (xml_) outcome = commands.BuildUpdateXmlCommand();
     else if (preview_) outcome = commands.PreviewCommand(true);
     else if (view_) outcome = commands.ViewFilesCommand();
+    if (outcome == CommandOutcome::Failed) PrintReason(commands.FailureReason());
     if (outcome == CommandOutcome::Done && preview_)
       PrintOut(u"The client was started in test mode: " + document->ClientExecutablePath());
     if (outcome == CommandOutcome::Done && view_)

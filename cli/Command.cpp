@@ -19,17 +19,29 @@ std::unique_ptr<ProjectDocument> LoadProjectOrReport(const std::string& file, Pr
                                     &prompt, &why);
   if (!document) {
     PrintError(kLoadErrorMessage);
-    if (!why.empty()) PrintError("(" + why + ")");
+    PrintReason(why);
   }
   return document;
 }
 
-bool SaveProjectOrReport(ProjectDocument& document) {
-  std::string why;
-  if (SaveDocument(document, XmlForm::ProjectForm, {}, &why)) return true;
-  PrintError(kSaveErrorMessage);
+void PrintReason(const std::string& why) {
   if (!why.empty()) PrintError("(" + why + ")");
-  return false;
+}
+
+int SaveEditedProject(ProjectDocument& document) {
+  std::string why;
+  switch (SaveNamedDocument(document, XmlForm::ProjectForm, &why)) {
+    case SaveOutcome::Saved:
+      return kDone;
+    case SaveOutcome::Unnamed:
+      PrintError(kUnnamedProjectRefusal);
+      return kRefused;
+    case SaveOutcome::Failed:
+      break;
+  }
+  PrintError(kSaveErrorMessage);
+  PrintReason(why);
+  return kFailed;
 }
 
 }  // namespace tidewell::cli

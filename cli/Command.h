@@ -40,8 +40,13 @@ inline void AddProjectFileArgument(CLI::App& app, std::string& file) {
 
 // Loads a project file; on failure prints the load error and answers nullptr.
 std::unique_ptr<ProjectDocument> LoadProjectOrReport(const std::string& file, Prompt& prompt);
-// Saves the project file; on failure prints the save error.
-bool SaveProjectOrReport(ProjectDocument& document);
+// Saves the project file and answers the exit code: kDone when saved; a
+// project without a name is refused (kRefused) with the reason, as the
+// command line cannot run the save-as flow; a failed save prints the save
+// error (kFailed).
+int SaveEditedProject(ProjectDocument& document);
+// Prints the reason of a failure, after its message, when there is one.
+void PrintReason(const std::string& why);
 
 WString FromArgument(const std::string& argument);
 std::string ToArgument(const WString& text);

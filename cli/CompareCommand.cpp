@@ -36,7 +36,7 @@ class CompareCommand final : public Command {
     ComparisonReport report;
     if (!AutoCompare(document->settings, document->fileTree, oldDir, newDir, prompt, &report))
       return kRefused;
-    if (!SaveProjectOrReport(*document)) return kFailed;
+    if (const int saved = SaveEditedProject(*document); saved != kDone) return saved;
     PrintOut(u"Added " + Count(report.filesAdded) + u" file(s); " + Count(report.filesUnchanged) +
              u" not newer than their old copy; " + Count(report.duplicates) +
              u" already present.");

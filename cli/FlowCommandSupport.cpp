@@ -50,7 +50,7 @@ int SaveAfterEdit(EditResult result, ProjectDocument& document, const WString& u
     case EditResult::Done:
       break;
   }
-  return SaveProjectOrReport(document) ? kDone : kFailed;
+  return SaveEditedProject(document);
 }
 
 WString AbsoluteHostPath(const std::string& argument) {

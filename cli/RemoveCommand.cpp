@@ -40,7 +40,7 @@ class RemoveCommand final : public Command {
     }
     const size_t before = tree.NodeCount();
     tree.DeleteItem(node);
-    if (!SaveProjectOrReport(*document)) return kFailed;
+    if (const int saved = SaveEditedProject(*document); saved != kDone) return saved;
     PrintOut(u"Removed " + text::FormatDecimal(static_cast<int64_t>(before - tree.NodeCount())) +
              u" node(s).");
     return kDone;

@@ -30,7 +30,7 @@ class RenameVariableCommand final : public Command {
       return kFailed;
     }
     document->variables.RenameVariable(*row, FromArgument(new_));
-    return SaveProjectOrReport(*document) ? kDone : kFailed;
+    return SaveEditedProject(*document);
   }
 
  private:

@@ -51,7 +51,7 @@ class SetCommand final : public Command {
     auto document = LoadProjectOrReport(file_, prompt);
     if (!document) return kFailed;
     if (!ApplySettingAssignments(document->settings, parsed, prompt)) return kRefused;
-    return SaveProjectOrReport(*document) ? kDone : kFailed;
+    return SaveEditedProject(*document);
   }
 
  private:

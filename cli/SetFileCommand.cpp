@@ -109,7 +109,7 @@ class SetFileCommand final : public Command {
       return kRefused;
     const FilePropertiesChange change = ApplyFileProperties(document->fileTree, *node, chosen, prompt);
     if (change.unzipFailed) return kFailed;
-    if (!SaveProjectOrReport(*document)) return kFailed;
+    if (const int saved = SaveEditedProject(*document); saved != kDone) return saved;
 
     std::string summary = treePath_ + ": condition " + ConditionName(record->Type) + ", OS " +
                           std::to_string(record->OS) + ", unzip " + (record->Unzip ? "on" : "off");

@@ -1,6 +1,29 @@
 target_sources(tidewell-app PRIVATE
+  shell/AboutDialog.cpp
+  shell/AboutDialog.h
+  shell/DesktopApp.cpp
+  shell/DesktopApp.h
+  shell/DesktopProjectShell.cpp
+  shell/DesktopProjectShell.h
+  shell/MainActions.cpp
+  shell/MainActions.h
+  shell/MainWindow.cpp
+  shell/MainWindow.h
+  shell/MenuTexts.h
   shell/Page.h
   shell/PageCommands.h
+  shell/PageHost.cpp
+  shell/PageHost.h
   shell/PageServices.h
+  shell/ProjectDialog.cpp
+  shell/ProjectDialog.h
+  shell/QtPreferences.cpp
+  shell/QtPreferences.h
+  shell/QtPrompt.cpp
+  shell/QtPrompt.h
   shell/QtText.h
+  shell/RecentMenu.cpp
+  shell/RecentMenu.h
+  shell/WindowState.cpp
+  shell/WindowState.h
 )

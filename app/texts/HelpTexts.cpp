@@ -18,6 +18,17 @@ struct HelpEntry {
 // "area.control". Keep each area's entries together.
 constexpr HelpEntry kHelpTexts[] = {
     // Project management dialog
+    {"projectDialog.name",
+     u"The name of the project. It is shown in the title bar and in the list of recent "
+     u"projects, and it names the project's folder at the end of the location."},
+    {"projectDialog.location",
+     u"The folder created for the project. It holds the project file Settings.xml and, after "
+     u"a build, the update client and the server update file. Its parent folder must exist."},
+    {"projectDialog.recent",
+     u"The projects opened most recently. Select one to load it, or double-click it to load "
+     u"it at once."},
+    {"projectDialog.loadFrom",
+     u"The project file (Settings.xml) to load. Use \"...\" to find it on disk."},
     // Main window
 
     // Client page ("Configure")

@@ -1,10 +1,11 @@
-# Filling the icon selection dialog against the core listing and decoding
-# the same icon images.   <build folder>/bin/icon-dialog-bench
+# The desktop tool's start-up against a bare Qt window; only with Qt.
 find_package(Qt6 QUIET COMPONENTS Widgets)
 if(Qt6_FOUND AND EXISTS ${CMAKE_SOURCE_DIR}/app/CMakeLists.txt)
-  tidewell_add_bench(icon-dialog-bench ${CMAKE_CURRENT_LIST_DIR}/IconDialogBench.cpp)
-  # The desktop tool's library is defined after the benchmarks.
-  target_link_libraries(icon-dialog-bench PRIVATE tidewell-app)
-  target_compile_definitions(icon-dialog-bench PRIVATE
-    TIDEWELL_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
+  tidewell_add_bench(app-startup-bench app/StartupBench.cpp)
+  target_compile_definitions(app-startup-bench PRIVATE TIDEWELL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  add_executable(tidewell-startup-probe app/StartupProbe.cpp)
+  target_link_libraries(tidewell-startup-probe PRIVATE tidewell-app)
+  add_executable(bare-qt-window-probe app/BareWindowProbe.cpp)
+  target_link_libraries(bare-qt-window-probe PRIVATE Qt6::Widgets)
+  add_dependencies(app-startup-bench tidewell-startup-probe bare-qt-window-probe)
 endif()

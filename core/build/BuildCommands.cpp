@@ -123,6 +123,7 @@ bool BuildCommands::RunBuild(BuildMode mode) {
 }
 
 CommandOutcome BuildCommands::RunBuildOutcome(BuildMode mode) {
+  failureReason_.clear();
   StatusScope status(prompt_, kCreatingBuildStatus);
   BusyScope busy(prompt_);
   if (collectPages_) collectPages_();
@@ -132,7 +133,7 @@ CommandOutcome BuildCommands::RunBuildOutcome(BuildMode mode) {
 }
 
 CommandOutcome BuildCommands::BuildServerFile() {
-  if (!SaveDocument(document_, XmlForm::ServerForm)) {
+  if (!SaveDocument(document_, XmlForm::ServerForm, {}, &failureReason_)) {
     ShowError(kErrorCaption, kBuildConfigurationError);
     return CommandOutcome::Failed;
   }
@@ -141,12 +142,12 @@ CommandOutcome BuildCommands::BuildServerFile() {
 }
 
 CommandOutcome BuildCommands::BuildClientFile(BuildMode mode) {
-  if (!builder_.EnsureClientExecutable(document_)) {
+  if (!builder_.EnsureClientExecutable(document_, &failureReason_)) {
     ShowError(kErrorCaption, kCreateClientError);
     return CommandOutcome::Failed;
   }
   if (!builder_.WriteClientSettings(document_.ClientExecutablePath(), document_.settings,
-                                    document_.variables)) {
+                                    document_.variables, &failureReason_)) {
     ShowError(kResourceUpdateErrorCaption, kSaveResourcesError);
     return CommandOutcome::Failed;
   }

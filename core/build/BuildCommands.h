@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "build/CommandOutcome.h"
@@ -126,6 +127,10 @@ class BuildCommands {
   // the project folder.
   CommandOutcome OpenProjectFolder();
 
+  // Why the last build failed to write its file (the file and the system's
+  // reason), shown after the build's own message; empty when it gave none.
+  const std::string& FailureReason() const { return failureReason_; }
+
  private:
   bool PanesInvalid();
   CommandOutcome Refuse(const FieldId& item, const WString& message);
@@ -143,6 +148,7 @@ class BuildCommands {
   Prompt& prompt_;
   CollectPages collectPages_;
   ShowBuildSummary showBuildSummary_;
+  std::string failureReason_;
 };
 
 }  // namespace tidewell

@@ -27,53 +27,61 @@ void ClientBuilder::ShowError(const WString& text) {
   prompt_.ShowMessage(kErrorCaption, text, MessageIcon::Error);
 }
 
-bool ClientBuilder::Commit(pe::ResourceUpdate& update) {
+bool ClientBuilder::Commit(pe::ResourceUpdate& update, std::string* error) {
   pe::CommitResult result;
-  std::string error;
-  if (!update.Commit(&result, &error)) return false;
+  std::string reason;
+  if (!update.Commit(&result, error ? error : &reason)) return false;
   if (result.signatureRemoved)
     prompt_.ShowMessage(kSignatureRemovedCaption, kSignatureRemovedMessage, MessageIcon::Warning);
   return true;
 }
 
-bool ClientBuilder::EnsureClientExecutable(const ProjectDocument& document) {
-  return EnsureClientExecutable(document.ClientExecutablePath());
+bool ClientBuilder::EnsureClientExecutable(const ProjectDocument& document, std::string* error) {
+  return EnsureClientExecutable(document.ClientExecutablePath(), error);
 }
 
-bool ClientBuilder::EnsureClientExecutable(const WString& clientPath) {
+bool ClientBuilder::EnsureClientExecutable(const WString& clientPath, std::string* error) {
   const fs::path client = text::ToPath(clientPath);
+  auto fail = [&](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
   std::error_code ec;
-  if (fs::exists(client, ec)) return fs::is_regular_file(client, ec);
+  if (fs::exists(client, ec))
+    return fs::is_regular_file(client, ec) || fail(client.string() + " is not a regular file");
 
   const fs::path stub = text::ToPath(StubPath(toolFolder_));
+  // The message itself says that files may be missing.
   if (!fs::is_regular_file(stub, ec)) return false;
   if (client.has_parent_path()) {
     fs::create_directories(client.parent_path(), ec);
-    if (ec) return false;
+    if (ec) return fail("cannot create " + client.parent_path().string() + ": " + ec.message());
   }
   // Copied under a temporary name and renamed, so a copy that fails half way
   // leaves no client behind. The copy is made writable for its owner: a tool
   // installed read-only would otherwise hand on a client that no build can
   // write its settings into, and that is never copied afresh.
-  return ReplaceFileAtomically(client, [&stub](const fs::path& temporary) {
-    std::error_code copyError;
-    if (!fs::copy_file(stub, temporary, fs::copy_options::overwrite_existing, copyError) ||
-        copyError)
-      return false;
-    fs::permissions(temporary, fs::perms::owner_write, fs::perm_options::add, copyError);
-    return !copyError;
-  });
+  return ReplaceFileAtomically(
+      client,
+      [&](const fs::path& temporary) {
+        if (!CopyFileContents(stub, temporary, error)) return false;
+        std::error_code ec;
+        fs::permissions(temporary, fs::status(stub, ec).permissions() | fs::perms::owner_write,
+                        ec);
+        return !ec;
+      },
+      error);
 }
 
 bool ClientBuilder::WriteClientSettings(const WString& clientPath, const ProjectSettings& settings,
-                                        const VariableList& variables) {
-  auto update = pe::ResourceUpdate::Begin(text::ToPath(clientPath), nullptr);
+                                        const VariableList& variables, std::string* error) {
+  auto update = pe::ResourceUpdate::Begin(text::ToPath(clientPath), error);
   if (!update) return false;
   const auto bytes = ClientStringTable::FromSettings(settings, variables).Encode();
   if (!bytes) return false;
   if (!update->Update(pe::kTypeString, kClientStringBlock, kClientResourceLanguage, *bytes))
     return false;
-  return Commit(*update);
+  return Commit(*update, error);
 }
 
 bool ClientBuilder::WriteClientBitmap(const WString& clientPath, const WString& bitmapPath,

@@ -52,14 +52,16 @@ class ClientBuilder {
   // Makes sure a file exists at the client path: an existing client stays
   // as it is, with everything earlier builds wrote into it; otherwise the
   // stub is copied there (the folder is created when missing). A failed copy
-  // leaves no client file. Shows nothing.
-  bool EnsureClientExecutable(const WString& clientPath);
-  bool EnsureClientExecutable(const ProjectDocument& document);
+  // leaves no client file. Shows nothing; `error` receives the reason of a
+  // failure where there is one.
+  bool EnsureClientExecutable(const WString& clientPath, std::string* error = nullptr);
+  bool EnsureClientExecutable(const ProjectDocument& document, std::string* error = nullptr);
 
   // Writes the sixteen client strings from the current settings into
-  // string-table block 1. Shows nothing but a removed signature.
+  // string-table block 1. Shows nothing but a removed signature; `error`
+  // receives the reason of a failure where there is one.
   bool WriteClientSettings(const WString& clientPath, const ProjectSettings& settings,
-                           const VariableList& variables);
+                           const VariableList& variables, std::string* error = nullptr);
 
   // Writes a .bmp file as bitmap `id` (208 main picture, 205 top picture):
   // the file without its 14-byte file header. A file shorter than that fails
@@ -74,7 +76,7 @@ class ClientBuilder {
   const WString& ToolFolder() const { return toolFolder_; }
 
  private:
-  bool Commit(pe::ResourceUpdate& update);
+  bool Commit(pe::ResourceUpdate& update, std::string* error = nullptr);
   void ShowError(const WString& text);
 
   Prompt& prompt_;

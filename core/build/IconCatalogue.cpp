@@ -1,5 +1,7 @@
 #include "build/IconCatalogue.h"
 
+#include <set>
+
 #include "build/ToolFolder.h"
 #include "pe/PeResourceReader.h"
 #include "text/Text.h"
@@ -11,13 +13,8 @@
 namespace tidewell {
 
 std::optional<pe::IconImageSize> IconImageSizeOf(std::string_view image) {
-  const auto size = pe::ReadIconImageSize(image);
-  if (!size || image.substr(0, 4) == "\x89PNG") return size;
-  // The header's own size must lie inside the image.
-  uint32_t headerSize = 0;
-  for (int i = 3; i >= 0; --i) headerSize = headerSize << 8 | static_cast<uint8_t>(image[i]);
-  if (headerSize > image.size()) return std::nullopt;
-  return size;
+  if (!pe::IsCompleteIconImage(image)) return std::nullopt;
+  return pe::ReadIconImageSize(image);
 }
 
 IconCatalogue ReadIconCatalogue(const WString& modulePath) {
@@ -30,7 +27,11 @@ IconCatalogue ReadIconCatalogue(const WString& modulePath, const ListedIconImage
   if (!reader) return catalogue;
   catalogue.opened = true;
   const pe::ResourceId iconType = pe::ResourceId::Integer(pe::kTypeIcon);
+  // Entries that point at one stored name find the same image: it is looked
+  // up once.
+  std::set<const WString*> seenNames;
   for (const pe::ResourceId& name : reader->Names(iconType)) {
+    if (!name.IsInteger() && !seenNames.insert(name.NameStorage()).second) continue;
     // Looked up by its text form with the neutral language first, exactly as
     // the copy into the client will look it up.
     const WString text = name.ToText();

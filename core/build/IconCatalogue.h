@@ -17,8 +17,9 @@ namespace tidewell {
 // 32 x 32 image (large) and every 16 x 16 image (small), each under its
 // resource name ("#" and the decimal id, or the string name), in the order of
 // the module's resource directory. Other sizes, non-square images and images
-// whose size cannot be read are left out; cursors are another resource type
-// and never listed.
+// whose size cannot be read or whose data is cut short are left out; a name
+// that several directory entries share is listed once; cursors are another
+// resource type and never listed.
 struct IconCatalogue {
   bool opened = false;  // the module could be read as a PE file
   std::vector<WString> large;
@@ -33,8 +34,9 @@ inline const WString kNoSmallIconsMessage = u"No small icons exist in this file!
 inline const FieldId kLargeIconListField = "iconSelection.largeList";
 inline const FieldId kSmallIconListField = "iconSelection.smallList";
 
-// The size of an icon image resource, when its bytes are one: a PNG image,
-// or a bitmap information header that lies inside the bytes.
+// The size of an icon image resource, when its bytes hold a whole image that
+// an icon can be made from: a complete PNG image, or a bitmap with its
+// colour table, colour rows and transparency mask all present.
 std::optional<pe::IconImageSize> IconImageSizeOf(std::string_view image);
 
 // Reads the catalogue of `modulePath`; a file that cannot be read as a

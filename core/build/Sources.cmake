@@ -11,6 +11,7 @@ target_sources(tidewell-core PRIVATE
   build/IconCatalogue.cpp
   build/IconSelection.cpp
   build/ProgramLaunch.cpp
+  build/ProjectPages.cpp
   build/ReleasePanes.cpp
   build/SettingAssignment.cpp
   build/ToolFolder.cpp

@@ -8,7 +8,8 @@
 namespace tidewell {
 
 EditResult AddRegistryItem(RegistryTree& tree, const RegistryItemFields& fields, Prompt& prompt) {
-  if (!ValidateRegistryItem(fields, prompt)) return EditResult::Refused;
+  if (!ValidateRegistryItem(fields, prompt) || !CheckRegistryKeyPath(tree, fields, prompt))
+    return EditResult::Refused;
   return AddRegistryOperation(tree, fields) ? EditResult::Done : EditResult::Unchanged;
 }
 

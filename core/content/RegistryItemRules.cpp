@@ -58,12 +58,31 @@ std::optional<RegistryOperation> MakeRegistryOperation(const RegistryItemFields&
   return operation;
 }
 
-TreeNode* AddRegistryOperation(RegistryTree& tree, const RegistryItemFields& fields) {
-  const std::optional<RegistryOperation> operation = MakeRegistryOperation(fields);
-  if (!operation) return nullptr;
+WString RegistryKeyPath(const RegistryItemFields& fields) {
   WString path = fields.baseKey;
   path += u'\\';
   path += fields.subKey;
+  return path;
+}
+
+WString KeyPathThroughValueMessage(std::u16string_view path) {
+  return u"The key path " + WString(path) +
+         u" runs through a registry value, not a key. Choose a key for the operation.";
+}
+
+bool CheckRegistryKeyPath(const RegistryTree& tree, const RegistryItemFields& fields,
+                          Prompt& prompt) {
+  const WString path = RegistryKeyPath(fields);
+  if (!PathRunsThroughOperation(tree, path)) return true;
+  prompt.ShowBalloon(kRegistrySubKeyField, kInvalidParametersCaption,
+                     KeyPathThroughValueMessage(path), MessageIcon::Error);
+  return false;
+}
+
+TreeNode* AddRegistryOperation(RegistryTree& tree, const RegistryItemFields& fields) {
+  const std::optional<RegistryOperation> operation = MakeRegistryOperation(fields);
+  if (!operation) return nullptr;
+  const WString path = RegistryKeyPath(fields);
   if (PathRunsThroughOperation(tree, path)) return nullptr;
   TreeNode* key = tree.AddDirectoryPath(path, nullptr);
   return tree.InsertItem(key, &*operation, operation->Name);

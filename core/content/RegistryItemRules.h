@@ -32,6 +32,19 @@ inline const FieldId kRegistryValueDataField = "registry.valueData";
 // Delete Value; the value data for Add Value.
 bool ValidateRegistryItem(const RegistryItemFields& fields, Prompt& prompt);
 
+// The key path of the fields: base key + "\" + sub-key.
+WString RegistryKeyPath(const RegistryItemFields& fields);
+
+// The refusal of a key path one of whose keys is an operation (a value)
+// already in the tree.
+WString KeyPathThroughValueMessage(std::u16string_view path);
+
+// The tree's check of OK, after ValidateRegistryItem: a key path running
+// through an operation of the tree is refused with the balloon at the
+// sub-key, since no key can stand below a value.
+bool CheckRegistryKeyPath(const RegistryTree& tree, const RegistryItemFields& fields,
+                          Prompt& prompt);
+
 // The operation the fields describe; none when the action index names no
 // action.
 std::optional<RegistryOperation> MakeRegistryOperation(const RegistryItemFields& fields);

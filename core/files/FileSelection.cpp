@@ -1,5 +1,7 @@
 #include "files/FileSelection.h"
 
+#include <algorithm>
+
 #include "files/ClientFileNames.h"
 
 #include "files/FileRecord.h"
@@ -177,6 +179,55 @@ AddFilesResult AddFiles(ProjectSettings& settings, FileTree& tree, const FileSel
   if (result.leftOut > 0)
     prompt.ShowMessage(kLeftOutCaption, LeftOutMessage(result.leftOut), MessageIcon::Warning);
   return result;
+}
+
+namespace {
+
+// The deepest folder (with its separator) that holds every group's directory;
+// empty when they share none.
+WString CommonFolder(const std::vector<FileSelection>& groups) {
+  WString common = groups.front().directory;
+  for (const FileSelection& group : groups) {
+    const std::u16string_view directory = group.directory;
+    size_t length = std::min(common.size(), directory.size());
+    while (length > 0 && !(common[length - 1] == text::kHostSeparator &&
+                           text::HostPathsEqual(std::u16string_view(common).substr(0, length),
+                                                directory.substr(0, length))))
+      --length;
+    common.resize(length);
+  }
+  return common;
+}
+
+}  // namespace
+
+AddFilesResult AddFileGroups(ProjectSettings& settings, FileTree& tree,
+                             const std::vector<FileSelection>& groups,
+                             std::u16string_view destination, Prompt& prompt) {
+  AddFilesResult total;
+  total.accepted = true;
+  if (groups.empty()) return total;
+  const bool baseMustChange =
+      std::any_of(groups.begin(), groups.end(), [&settings](const FileSelection& group) {
+        return !LiesInsideBaseDirectory(settings, group.directory);
+      });
+  WString common = CommonFolder(groups);
+  if (baseMustChange && !common.empty()) {
+    // Refused before the base moves, as AddFiles refuses it.
+    if (FileOnDestinationPath(tree, destination)) {
+      prompt.ShowMessage(kErrorCaption, DestinationIsAFileMessage(destination), MessageIcon::Error);
+      return AddFilesResult{};
+    }
+    if (!CheckBaseDirectory(settings, tree, common, false, prompt)) return AddFilesResult{};
+  }
+  for (const FileSelection& group : groups) {
+    const AddFilesResult result = AddFiles(settings, tree, group, destination, prompt);
+    if (!result.accepted) return AddFilesResult{};
+    total.added += result.added;
+    total.skipped += result.skipped;
+    total.leftOut += result.leftOut;
+  }
+  return total;
 }
 
 void ChooseBaseDirectory(ProjectSettings& settings, FileTree& tree, const WString& folder,

@@ -88,6 +88,17 @@ WString DestinationIsAFileMessage(std::u16string_view destination);
 AddFilesResult AddFiles(ProjectSettings& settings, FileTree& tree, const FileSelection& selection,
                         std::u16string_view destination, Prompt& prompt);
 
+// Files of several folders added in one request. When the base must be set
+// or moved for any of them, the deepest folder holding them all is offered
+// once, before anything is added: moving the base empties the tree, and a
+// move per folder would drop what the earlier folders had added. Then each
+// folder's files are added as AddFiles adds them; the counts are the sums.
+// Not accepted when any folder was refused; the request is then to be
+// dropped as a whole.
+AddFilesResult AddFileGroups(ProjectSettings& settings, FileTree& tree,
+                             const std::vector<FileSelection>& groups,
+                             std::u16string_view destination, Prompt& prompt);
+
 // "...": a folder chosen with the folder chooser goes through the rule as
 // coming from it.
 void ChooseBaseDirectory(ProjectSettings& settings, FileTree& tree, const WString& folder,

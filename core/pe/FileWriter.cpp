@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <system_error>
 #include <utility>
 
 #ifdef _WIN32
@@ -17,6 +18,16 @@ std::string CouldNotWrite(const std::filesystem::path& file) {
   return "could not write " + file.string();
 }
 
+std::string FileWriter::Failure() const {
+  if (failure_ == 0) return CouldNotWrite(targetPath_);
+  return CouldNotWrite(targetPath_) + ": " + std::generic_category().message(failure_);
+}
+
+bool FileWriter::Failed(int errorNumber) {
+  if (failure_ == 0) failure_ = errorNumber;
+  return false;
+}
+
 #ifndef _WIN32
 
 namespace {
@@ -30,7 +41,8 @@ std::optional<FileWriter> FileWriter::Create(const std::filesystem::path& target
   writer.targetPath_ = target;
   writer.target_ = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (writer.target_ < 0) {
-    if (error) *error = "could not create " + target.string();
+    if (error)
+      *error = "could not create " + target.string() + ": " + std::generic_category().message(errno);
     return std::nullopt;
   }
   writer.source_ = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
@@ -44,6 +56,7 @@ FileWriter::FileWriter(FileWriter&& other) noexcept
       kernelCopy_(other.kernelCopy_),
       written_(other.written_),
       writtenBack_(other.writtenBack_),
+      failure_(other.failure_),
       targetPath_(std::move(other.targetPath_)) {}
 
 FileWriter::~FileWriter() { Close(); }
@@ -68,7 +81,7 @@ bool FileWriter::Write(std::span<const uint8_t> bytes) {
     const size_t step = static_cast<size_t>(std::min<uint64_t>(bytes.size(), kWritebackStep));
     const ssize_t n = ::write(target_, bytes.data(), step);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n <= 0) return Failed(n < 0 ? errno : ENOSPC);
     bytes = bytes.subspan(static_cast<size_t>(n));
     written_ += static_cast<uint64_t>(n);
     StartWriteback();
@@ -80,7 +93,7 @@ bool FileWriter::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
   while (!bytes.empty()) {
     const ssize_t n = ::pwrite(target_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n <= 0) return Failed(n < 0 ? errno : ENOSPC);
     bytes = bytes.subspan(static_cast<size_t>(n));
     offset += static_cast<uint64_t>(n);
   }
@@ -109,12 +122,13 @@ bool FileWriter::CopyFromSource(uint64_t sourceOffset, std::span<const uint8_t> 
 }
 
 bool FileWriter::Finish(std::string* error) {
-  const bool synced = ::fsync(target_) == 0;
-  const bool closed = ::close(target_) == 0;
+  // Full disks and quotas often report only when the data is flushed.
+  if (::fsync(target_) != 0) Failed(errno);
+  if (::close(target_) != 0) Failed(errno);
   target_ = -1;
   Close();
-  if (!synced || !closed) {
-    if (error) *error = CouldNotWrite(targetPath_);
+  if (failure_ != 0) {
+    if (error) *error = Failure();
     return false;
   }
   return true;
@@ -135,7 +149,9 @@ std::optional<FileWriter> FileWriter::Create(const std::filesystem::path& target
 }
 
 FileWriter::FileWriter(FileWriter&& other) noexcept
-    : targetPath_(std::move(other.targetPath_)), file_(std::exchange(other.file_, nullptr)) {}
+    : failure_(other.failure_),
+      targetPath_(std::move(other.targetPath_)),
+      file_(std::exchange(other.file_, nullptr)) {}
 
 FileWriter::~FileWriter() { Close(); }
 
@@ -145,7 +161,9 @@ void FileWriter::Close() {
 }
 
 bool FileWriter::Write(std::span<const uint8_t> bytes) {
-  return std::fwrite(bytes.data(), 1, bytes.size(), static_cast<FILE*>(file_)) == bytes.size();
+  if (std::fwrite(bytes.data(), 1, bytes.size(), static_cast<FILE*>(file_)) == bytes.size())
+    return true;
+  return Failed(errno);
 }
 
 bool FileWriter::CopyFromSource(uint64_t, std::span<const uint8_t> bytes) { return Write(bytes); }
@@ -158,11 +176,11 @@ bool FileWriter::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
 }
 
 bool FileWriter::Finish(std::string* error) {
-  const bool ok = std::fflush(static_cast<FILE*>(file_)) == 0;
-  const bool closed = std::fclose(static_cast<FILE*>(file_)) == 0;
+  if (std::fflush(static_cast<FILE*>(file_)) != 0) Failed(errno);
+  if (std::fclose(static_cast<FILE*>(file_)) != 0) Failed(errno);
   file_ = nullptr;
-  if (!ok || !closed) {
-    if (error) *error = CouldNotWrite(targetPath_);
+  if (failure_ != 0) {
+    if (error) *error = Failure();
     return false;
   }
   return true;

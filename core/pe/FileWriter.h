@@ -34,17 +34,21 @@ class FileWriter {
   bool WriteAt(uint64_t offset, std::span<const uint8_t> bytes);
   // Flushes the file to disk and closes it.
   bool Finish(std::string* error);
+  // Why the first write that failed did: the file and the system's reason.
+  std::string Failure() const;
 
  private:
   FileWriter() = default;
   void Close();
   void StartWriteback();
+  bool Failed(int errorNumber);
 
   int target_ = -1;
   int source_ = -1;
   bool kernelCopy_ = true;
   uint64_t written_ = 0;      // bytes written so far, front to back
   uint64_t writtenBack_ = 0;  // bytes whose writeback to disk has been started
+  int failure_ = 0;           // the system's error number of the first failed write
   std::filesystem::path targetPath_;
 #ifdef _WIN32
   void* file_ = nullptr;

@@ -1,6 +1,7 @@
 #include "pe/PeResourceWriter.h"
 
 #include <algorithm>
+#include <string>
 #include <system_error>
 #include <thread>
 
@@ -60,10 +61,30 @@ std::optional<uint64_t> NextSectionStart(const PeImage& image, uint32_t rva) {
   return next;
 }
 
-uint64_t ImageEnd(const std::vector<SectionHeader>& sections, uint32_t sectionAlignment) {
-  uint64_t end = 0;
-  for (const SectionHeader& s : sections) end = std::max(end, s.VirtualEnd(sectionAlignment));
+// The first RVA past everything the image occupies: the headers, and every
+// section's loaded span and raw span (a section whose raw data is longer
+// than its virtual size still maps that data at its addresses).
+uint64_t ImageEnd(const PeImage& image, const std::vector<SectionHeader>& sections) {
+  uint64_t end = image.SizeOfHeaders();
+  for (const SectionHeader& s : sections)
+    end = std::max({end, s.VirtualEnd(image.SectionAlignment()),
+                    uint64_t{s.virtualAddress} + s.sizeOfRawData});
   return end;
+}
+
+// The largest file an edit may write: the old file and the new resources,
+// twice over, and a mebibyte for alignment. A layout that asks for more
+// (a header that puts the section's raw data gigabytes away, or an
+// alignment of gigabytes) is refused rather than padded with zeros.
+constexpr uint64_t kLayoutSlack = uint64_t{1} << 20;
+
+bool PlausibleSize(const PeImage& image, uint64_t sectionSize, uint64_t newFileSize,
+                   std::string* error) {
+  const uint64_t limit = 2 * (image.FileSize() + sectionSize) + kLayoutSlack;
+  if (newFileSize <= limit) return true;
+  return Fail(error, "the section layout of the file would make it " +
+                         std::to_string(newFileSize) + " bytes long, far more than its " +
+                         std::to_string(image.FileSize()) + " bytes and the new resources need");
 }
 
 // Room for one more section header: between the end of the section table and
@@ -205,6 +226,7 @@ bool WriteImageWithResources(const PeImage& image, const EditTree& tree,
     splice.cutStart = s.pointerToRawData;
     splice.cutEnd = uint64_t{s.pointerToRawData} + s.sizeOfRawData;
     const uint32_t newRaw = static_cast<uint32_t>(int64_t{s.sizeOfRawData} + splice.delta);
+    if (!PlausibleSize(image, sectionSize, image.FileSize() + splice.delta, error)) return false;
     splice.replacement = std::move(*section);
     splice.replacement.resize(newRaw, '\0');
     resourceRva = s.virtualAddress;
@@ -213,7 +235,7 @@ bool WriteImageWithResources(const PeImage& image, const EditTree& tree,
     if (s.characteristics & SectionHeader::kInitializedData) initializedDataChange = splice.delta;
   } else {
     if (!RoomForSectionHeader(image, error)) return false;
-    const uint64_t rva = AlignUp(ImageEnd(sections, sectionAlignment), sectionAlignment);
+    const uint64_t rva = AlignUp(ImageEnd(image, sections), sectionAlignment);
     if (rva > 0xFFFFFFFFull) return Fail(error, kNoAddressSpace);
     resourceRva = static_cast<uint32_t>(rva);
     section = BuildResourceSection(tree, resourceRva, error);
@@ -227,6 +249,8 @@ bool WriteImageWithResources(const PeImage& image, const EditTree& tree,
                   "are not page-aligned the bytes after the last section leave no place for them");
     const uint64_t rawSize = AlignUp(sectionSize, fileAlignment);
     if (rawStart + rawSize > 0xFFFFFFFFull) return Fail(error, kFileTooLarge);
+    if (!PlausibleSize(image, sectionSize, image.FileSize() + (rawStart - image.OverlayOffset()) + rawSize, error))
+      return false;
     splice.cutStart = splice.cutEnd = image.OverlayOffset();
     splice.replacement.assign(rawStart - image.OverlayOffset(), '\0');
     splice.replacement += *section;
@@ -246,7 +270,7 @@ bool WriteImageWithResources(const PeImage& image, const EditTree& tree,
   // SizeOfImage grows with the sections; a larger value than they need is
   // kept as it was.
   const uint64_t imageEnd = std::max<uint64_t>(
-      image.SizeOfImage(), AlignUp(ImageEnd(sections, sectionAlignment), sectionAlignment));
+      image.SizeOfImage(), AlignUp(ImageEnd(image, sections), sectionAlignment));
   if (imageEnd > 0xFFFFFFFFull) return Fail(error, kNoAddressSpace);
 
   // The overlay is kept, except a certificate table that ends the file.
@@ -332,7 +356,7 @@ bool WriteImageWithResources(const PeImage& image, const EditTree& tree,
     written = written && writer->WriteAt(image.CheckSumOffset(), field);
     result.checkSumUpdated = true;
   }
-  if (!written) return Fail(error, CouldNotWrite(target));
+  if (!written) return Fail(error, writer->Failure());
   return writer->Finish(error);
 }
 

@@ -35,10 +35,19 @@ ResourceId ResourceId::Integer(uint16_t id) {
 }
 
 ResourceId ResourceId::Named(WString name) {
+  return Named(std::make_shared<const WString>(std::move(name)));
+}
+
+ResourceId ResourceId::Named(std::shared_ptr<const WString> name) {
   ResourceId r;
   r.isInteger_ = false;
-  r.name_ = std::move(name);
+  r.name_ = name ? std::move(name) : std::make_shared<const WString>();
   return r;
+}
+
+const WString& ResourceId::Name() const {
+  static const WString kNoName;
+  return name_ ? *name_ : kNoName;
 }
 
 ResourceId ResourceId::FromText(std::u16string_view text) {
@@ -58,19 +67,26 @@ ResourceId ResourceId::FromText(std::u16string_view text) {
 }
 
 WString ResourceId::ToText() const {
-  if (!isInteger_) return name_;
+  if (!isInteger_) return Name();
   return u"#" + text::FormatDecimal(id_);
 }
 
 bool ResourceId::Matches(const ResourceId& other) const {
   if (isInteger_ != other.isInteger_) return false;
   if (isInteger_) return id_ == other.id_;
-  return CompareUpper(name_, other.name_) == 0;
+  return name_ == other.name_ || CompareUpper(Name(), other.Name()) == 0;
+}
+
+bool operator==(const ResourceId& a, const ResourceId& b) {
+  if (a.isInteger_ != b.isInteger_) return false;
+  if (a.isInteger_) return a.id_ == b.id_;
+  return a.name_ == b.name_ || a.Name() == b.Name();
 }
 
 bool ResourceOrderLess(const ResourceId& a, const ResourceId& b) {
   if (a.IsInteger() != b.IsInteger()) return !a.IsInteger();
   if (a.IsInteger()) return a.Id() < b.Id();
+  if (a.NameStorage() == b.NameStorage()) return false;  // one shared name
   const int folded = CompareUpper(a.Name(), b.Name());
   if (folded != 0) return folded < 0;
   return a.Name() < b.Name();

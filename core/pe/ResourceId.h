@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "text/WString.h"
@@ -14,25 +15,31 @@ class ResourceId {
   ResourceId() = default;
   static ResourceId Integer(uint16_t id);
   static ResourceId Named(WString name);
+  // A string name whose text is shared with every id made from the same
+  // pointer: a name that many directory entries point at is held once.
+  static ResourceId Named(std::shared_ptr<const WString> name);
   // The text form the platform accepts: "#123" names integer id 123; any
   // other text is a string name.
   static ResourceId FromText(std::u16string_view text);
 
   bool IsInteger() const { return isInteger_; }
   uint16_t Id() const { return id_; }
-  const WString& Name() const { return name_; }
+  const WString& Name() const;
+  // Where the text of a string name is held (nullptr for an integer id):
+  // ids made from one shared name give the same address.
+  const WString* NameStorage() const { return name_.get(); }
   // "#" followed by the decimal id, or the string name unchanged.
   WString ToText() const;
 
   // Lookup rule: integer ids equal, or string names equal without regard to
   // case.
   bool Matches(const ResourceId& other) const;
-  friend bool operator==(const ResourceId& a, const ResourceId& b) = default;
+  friend bool operator==(const ResourceId& a, const ResourceId& b);
 
  private:
   bool isInteger_ = true;
   uint16_t id_ = 0;
-  WString name_;
+  std::shared_ptr<const WString> name_;  // set for a string name only
 };
 
 // The order the loader expects within one resource directory: string names

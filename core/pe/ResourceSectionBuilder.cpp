@@ -1,5 +1,8 @@
 #include "pe/ResourceSectionBuilder.h"
 
+#include <map>
+#include <utility>
+
 #include "pe/ByteReader.h"
 #include "pe/ResourceFormat.h"
 
@@ -18,6 +21,13 @@ uint64_t StringSize(const ResourceId& id) { return id.IsInteger() ? 0 : 2 + 2 * 
 // Assigns every table, data entry, string and blob its offset in a first
 // pass; a second pass writes them.
 class Layout {
+  // Where a string or a resource's bytes go, and whether this use is the
+  // first, which writes them.
+  struct Placed {
+    uint64_t at = 0;
+    bool first = true;
+  };
+
  public:
   explicit Layout(const EditTree& tree) : tree_(tree) {}
 
@@ -38,20 +48,27 @@ class Layout {
           dataEntries_.push_back(at);
           at += kResourceDataEntrySize;
         }
+    // A name held once (shared by many entries) is written once, and so are
+    // the bytes of resources that view the same data: the section never
+    // grows beyond what the distinct names and data need.
+    std::map<const WString*, uint64_t> stringAt;
+    auto placeString = [&](const ResourceId& id, std::vector<Placed>& placed) {
+      const auto [known, fresh] = stringAt.emplace(id.NameStorage(), at);
+      placed.push_back({known->second, fresh});
+      if (fresh) at += StringSize(id);
+    };
     for (const EditType& t : tree_.types) {
-      typeStrings_.push_back(at);
-      at += StringSize(t.type);
-      for (const EditName& n : t.names) {
-        nameStrings_.push_back(at);
-        at += StringSize(n.name);
-      }
+      placeString(t.type, typeStrings_);
+      for (const EditName& n : t.names) placeString(n.name, nameStrings_);
     }
+    std::map<std::pair<const char*, size_t>, uint64_t> blobAt;
     for (const EditType& t : tree_.types)
       for (const EditName& n : t.names)
         for (const EditLanguage& l : n.languages) {
-          at = AlignUp(at, kDataAlignment);
-          blobs_.push_back(at);
-          at += l.bytes.size();
+          const uint64_t aligned = AlignUp(at, kDataAlignment);
+          const auto [known, fresh] = blobAt.emplace(std::pair(l.bytes.data(), l.bytes.size()), aligned);
+          blobs_.push_back({known->second, fresh});
+          if (fresh) at = aligned + l.bytes.size();
         }
     return at;
   }
@@ -59,12 +76,12 @@ class Layout {
   void Write(uint8_t* out, uint32_t sectionRva) const {
     size_t type = 0, name = 0, data = 0;
     WriteTable(out, 0, tree_.header, tree_.types.size(), [&](size_t i) {
-      return MakeEntry(tree_.types[i].type, typeStrings_[i], nameTables_[i] | kResourceHighBit);
+      return MakeEntry(tree_.types[i].type, typeStrings_[i].at, nameTables_[i] | kResourceHighBit);
     });
     for (const EditType& t : tree_.types) {
       const size_t firstName = name;
       WriteTable(out, nameTables_[type], t.header, t.names.size(), [&](size_t i) {
-        return MakeEntry(t.names[i].name, nameStrings_[firstName + i],
+        return MakeEntry(t.names[i].name, nameStrings_[firstName + i].at,
                          languageTables_[firstName + i] | kResourceHighBit);
       });
       for (const EditName& n : t.names) {
@@ -74,10 +91,10 @@ class Layout {
         });
         for (const EditLanguage& l : n.languages) {
           uint8_t* entry = out + dataEntries_[data];
-          WriteU32(entry, static_cast<uint32_t>(sectionRva + blobs_[data]));
+          WriteU32(entry, static_cast<uint32_t>(sectionRva + blobs_[data].at));
           WriteU32(entry + 4, static_cast<uint32_t>(l.bytes.size()));
           WriteU32(entry + 8, l.codePage);
-          std::copy(l.bytes.begin(), l.bytes.end(), out + blobs_[data]);
+          if (blobs_[data].first) std::copy(l.bytes.begin(), l.bytes.end(), out + blobs_[data].at);
           ++data;
         }
         WriteString(out, nameStrings_[name], n.name);
@@ -120,15 +137,16 @@ class Layout {
     }
   }
 
-  static void WriteString(uint8_t* out, uint64_t at, const ResourceId& id) {
-    if (id.IsInteger()) return;
+  static void WriteString(uint8_t* out, Placed placed, const ResourceId& id) {
+    if (id.IsInteger() || !placed.first) return;
+    const uint64_t at = placed.at;
     WriteU16(out + at, static_cast<uint16_t>(id.Name().size()));
     for (size_t i = 0; i < id.Name().size(); ++i) WriteU16(out + at + 2 + 2 * i, id.Name()[i]);
   }
 
   const EditTree& tree_;
-  std::vector<uint64_t> nameTables_, languageTables_, dataEntries_, typeStrings_, nameStrings_,
-      blobs_;
+  std::vector<uint64_t> nameTables_, languageTables_, dataEntries_;
+  std::vector<Placed> typeStrings_, nameStrings_, blobs_;
 };
 
 bool CountsFit(const EditTree& tree) {

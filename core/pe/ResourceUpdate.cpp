@@ -1,6 +1,8 @@
 #include "pe/ResourceUpdate.h"
 
+#include <map>
 #include <system_error>
+#include <utility>
 
 #include "pe/MappedFile.h"
 #include "pe/PeImage.h"
@@ -38,30 +40,62 @@ std::optional<OpenedImage> OpenForEdit(const fs::path& path, std::string* error)
   return OpenedImage{std::move(*file), std::move(*image), std::move(*tree)};
 }
 
+// Whether two trees hold the same resources in the same order. Names shared
+// by many entries are compared once per pair of stored names.
+bool SameResources(const EditTree& a, const EditTree& b) {
+  std::map<std::pair<const WString*, const WString*>, bool> compared;
+  auto same = [&compared](const ResourceId& x, const ResourceId& y) {
+    if (x.IsInteger() || y.IsInteger()) return x == y;
+    const auto [known, fresh] = compared.emplace(std::pair(x.NameStorage(), y.NameStorage()), false);
+    if (fresh) known->second = x == y;
+    return known->second;
+  };
+  if (a.types.size() != b.types.size()) return false;
+  for (size_t t = 0; t < a.types.size(); ++t) {
+    const EditType& x = a.types[t];
+    const EditType& y = b.types[t];
+    if (!same(x.type, y.type) || x.names.size() != y.names.size()) return false;
+    for (size_t n = 0; n < x.names.size(); ++n) {
+      const EditName& p = x.names[n];
+      const EditName& q = y.names[n];
+      if (!same(p.name, q.name) || p.languages.size() != q.languages.size()) return false;
+      for (size_t l = 0; l < p.languages.size(); ++l) {
+        const EditLanguage& u = p.languages[l];
+        const EditLanguage& v = q.languages[l];
+        if (u.language != v.language || u.codePage != v.codePage || u.bytes != v.bytes)
+          return false;
+      }
+    }
+  }
+  return true;
+}
+
+// Reads the resources back from the file just written, as any later reader
+// will, and compares them with what was meant to be written: an edit that
+// does not read back must not replace the file.
+bool ReadsBack(const fs::path& written, const EditTree& expected, std::string* error) {
+  std::string why;
+  auto check = [&]() -> bool {
+    auto opened = OpenForEdit(written, &why);
+    if (!opened) return false;
+    if (SameResources(opened->tree, expected)) return true;
+    why = "they differ from the resources written";
+    return false;
+  };
+  if (check()) return true;
+  if (error) *error = "the edited resources do not read back from the new file: " + why;
+  return false;
+}
+
 }  // namespace
 
 std::optional<ResourceUpdate> ResourceUpdate::Begin(const fs::path& file, std::string* error) {
-  // Edit the file a link points to, not the link.
-  std::error_code ec;
-  fs::path target = file;
-  if (fs::is_symlink(fs::symlink_status(file, ec))) {
-    target = fs::canonical(file, ec);
-    if (ec) {
-      if (error) *error = "cannot resolve " + file.string() + ": " + ec.message();
-      return std::nullopt;
-    }
-  }
-  // The update replaces the file as a whole, which a read-only file must
-  // not allow, as it would not allow writing into it.
-  constexpr auto kAnyWrite =
-      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-  const auto status = fs::status(target, ec);
-  if (!ec && fs::is_regular_file(status) && (status.permissions() & kAnyWrite) == fs::perms::none) {
-    if (error) *error = "cannot write " + target.string() + ": the file is read-only";
-    return std::nullopt;
-  }
-  if (!OpenForEdit(target, error)) return std::nullopt;
-  return ResourceUpdate(target);
+  // Edit the file a link points to, not the link; a file the update could
+  // not replace is refused before any work is done.
+  const std::optional<fs::path> target = ResolveWriteTarget(file, error);
+  if (!target || !CheckReplaceable(*target, error)) return std::nullopt;
+  if (!OpenForEdit(*target, error)) return std::nullopt;
+  return ResourceUpdate(*target);
 }
 
 bool ResourceUpdate::Update(const ResourceId& type, const ResourceId& name, uint16_t language,
@@ -101,6 +135,7 @@ bool ResourceUpdate::Commit(CommitResult* result, std::string* error) {
         SortForLoader(opened->tree);
         if (!WriteImageWithResources(opened->image, opened->tree, file_, temporary, outcome, error))
           return false;
+        if (!ReadsBack(temporary, opened->tree, error)) return false;
         std::error_code ec;
         fs::permissions(temporary, fs::status(file_, ec).permissions(), ec);
         return true;

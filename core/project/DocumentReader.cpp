@@ -1,11 +1,22 @@
 #include "project/DocumentReader.h"
 
+#include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <pugixml.hpp>
 
+#include "platform/AtomicFile.h"
 #include "project/ProjectDocument.h"
+#include "project/XmlEncoding.h"
+#include "project/XmlEntities.h"
 #include "project/XmlWellFormedness.h"
 #include "text/Text.h"
 
@@ -13,16 +24,54 @@ namespace tidewell {
 
 namespace {
 
-bool ReadWholeFile(const WString& path, std::string& bytes) {
-  std::ifstream in(text::ToPath(path), std::ios::binary);
-  if (!in) return false;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0) return false;
-  in.seekg(0, std::ios::beg);
-  bytes.resize(static_cast<size_t>(size));
-  in.read(bytes.data(), size);
-  return static_cast<bool>(in) || in.gcount() == size;
+// Reads a regular file whole. Anything else (a folder, a FIFO, a device) is
+// refused at once: the kind is checked on the opened descriptor, which is
+// opened without blocking so that a FIFO without a writer cannot hold the
+// reader.
+bool ReadWholeFile(const WString& path, std::string& bytes, std::string* error) {
+  const std::filesystem::path file = text::ToPath(path);
+  auto fail = [&](const std::string& why) {
+    if (error) *error = "cannot read " + text::ToUtf8(path) + ": " + why;
+    return false;
+  };
+#ifdef _WIN32
+  std::error_code ec;
+  const auto status = std::filesystem::status(file, ec);
+  if (ec) return fail(ec.message());
+  if (!std::filesystem::is_regular_file(status)) return fail("it is not a regular file");
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return fail("it cannot be opened");
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad() || fail("it cannot be read");
+#else
+  const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return fail(SystemReason(errno));
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int reason = errno;
+    const bool folder = S_ISDIR(st.st_mode);
+    ::close(fd);
+    if (folder) return fail("it is a folder");
+    return fail(st.st_mode != 0 ? "it is not a regular file" : SystemReason(reason));
+  }
+  bytes.clear();
+  bytes.reserve(static_cast<size_t>(st.st_size));
+  // Read to the end rather than to the size seen: the file may change.
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int reason = errno;
+      ::close(fd);
+      return fail(SystemReason(reason));
+    }
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return true;
+#endif
 }
 
 // The element's text as a DOM reports it: every text and CDATA descendant, in
@@ -65,9 +114,14 @@ bool LoadDocument(ProjectDocument& document, const WString& path, Prompt* prompt
     if (error) *error = why;
     return false;
   };
-  std::string bytes;
-  if (!ReadWholeFile(path, bytes)) return fail("cannot read " + text::ToUtf8(path));
-  if (!text::IsValidUtf8(bytes)) bytes = text::ToUtf8(text::FromLatin1(bytes));
+  std::string why;
+  std::string raw;
+  if (!ReadWholeFile(path, raw, &why)) return fail(why);
+  std::optional<std::string> decoded = DecodeXmlBytes(raw, &why);
+  if (!decoded) return fail(why);
+  std::string bytes = std::move(*decoded);
+  raw = std::string();
+  if (!ExpandDeclaredEntities(bytes, EntityExpansionLimit(bytes.size()), &why)) return fail(why);
 
   // The bytes are checked before the parse works on them in place; the
   // parser's own complaint, when it has one, is the one reported.

@@ -14,7 +14,9 @@ class Prompt;
 // variables are reset and the lists cleared once the root is found, then
 // filled from the file. On failure the answer is false and `error` says why;
 // what `document` holds then must not be used (see LoadDocumentFresh).
-// Bytes that are not valid UTF-8 are read as ISO 8859-1.
+// The file's encoding is taken from its byte-order mark or declaration (see
+// DecodeXmlBytes); entities its document type declares are expanded. Only a
+// regular file is read.
 bool LoadDocument(ProjectDocument& document, const WString& path, Prompt* prompt = nullptr,
                   std::string* error = nullptr);
 

@@ -103,22 +103,31 @@ std::string EncodeDocumentText(const WString& text) {
   return bytes;
 }
 
-bool SaveDocument(ProjectDocument& document, XmlForm form, const std::function<void()>& saveAs,
-                  std::string* error) {
+SaveOutcome SaveNamedDocument(ProjectDocument& document, XmlForm form, std::string* error) {
   if (!document.HasProject()) {
-    if (saveAs) saveAs();
-    return true;
+    if (error) *error = "the project has no name";
+    return SaveOutcome::Unnamed;
   }
   WString text;
   if (!WriteDocumentText(document, text, form)) {
     if (error) *error = "the document could not be built";
-    return false;
+    return SaveOutcome::Failed;
   }
   const WString target =
       form == XmlForm::ProjectForm ? document.ProjectFilePath() : document.ServerFilePath();
-  if (!WriteFileAtomically(text::ToPath(target), EncodeDocumentText(text), error)) return false;
+  if (!WriteFileAtomically(text::ToPath(target), EncodeDocumentText(text), error))
+    return SaveOutcome::Failed;
   if (form == XmlForm::ProjectForm) document.savedText = std::move(text);
-  return true;
+  return SaveOutcome::Saved;
+}
+
+bool SaveDocument(ProjectDocument& document, XmlForm form, const std::function<void()>& saveAs,
+                  std::string* error) {
+  if (!document.HasProject() && saveAs) {
+    saveAs();
+    return true;
+  }
+  return SaveNamedDocument(document, form, error) == SaveOutcome::Saved;
 }
 
 }  // namespace tidewell

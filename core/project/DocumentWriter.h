@@ -20,10 +20,23 @@ bool WriteDocumentText(const ProjectDocument& document, WString& out, XmlForm fo
 // declaration, followed by CR LF.
 std::string EncodeDocumentText(const WString& text);
 
-// Saves the project file (ProjectForm) or the server update file (ServerForm).
-// With no project name yet, runs `saveAs` instead and answers true. The file
-// is replaced in one step, so a failure leaves the previous file intact. On a
-// successful project save, `savedText` becomes the text written.
+// How a save without the save-as flow ended.
+enum class SaveOutcome {
+  Saved,
+  Unnamed,  // no project name: only the save-as flow can save it; nothing was written
+  Failed,   // the text could not be built or the file not written
+};
+
+// Saves the project file (ProjectForm) or the server update file (ServerForm)
+// of a named project. The file is replaced in one step, so a failure leaves
+// the previous file intact. On a successful project save, `savedText` becomes
+// the text written. For front ends that cannot run the save-as flow.
+SaveOutcome SaveNamedDocument(ProjectDocument& document, XmlForm form,
+                              std::string* error = nullptr);
+
+// The same; with no project name yet, runs `saveAs` instead and answers true.
+// Without a save-as flow an unnamed project is not saved and the answer is
+// false, so no caller takes unsaved work for saved.
 bool SaveDocument(ProjectDocument& document, XmlForm form,
                   const std::function<void()>& saveAs = {}, std::string* error = nullptr);
 

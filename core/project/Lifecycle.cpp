@@ -1,5 +1,7 @@
 #include "project/Lifecycle.h"
 
+#include <filesystem>
+
 #include "platform/Prompt.h"
 #include "project/AutoShowLoad.h"
 #include "project/DocumentReader.h"
@@ -9,6 +11,7 @@
 #include "project/ProjectMessages.h"
 #include "project/TitleRule.h"
 #include "project/UpdateServiceCopy.h"
+#include "text/Text.h"
 
 namespace tidewell {
 
@@ -28,11 +31,29 @@ void ProjectLifecycle::AdoptDocument(std::unique_ptr<ProjectDocument> document) 
   document_->SetPrompt(&prompt_);
 }
 
-void ProjectLifecycle::StartUp() {
+void ProjectLifecycle::ReadRecentList() {
   recent_.SetMaximum(RecentList::kDefaultMaximum);
   recent_.ReadFrom(preferences_);
   shell_.ShowRecentProjects(recent_);
+}
+
+void ProjectLifecycle::StartUp() {
+  ReadRecentList();
   if (ReadAutoShowLoad(preferences_)) ProjectDialog(ProjectDialogMode::OpenMode);
+  RefreshPages();
+}
+
+void ProjectLifecycle::StartUpWithProject(const WString& path) {
+  ReadRecentList();
+  std::error_code error;
+  std::filesystem::path file = std::filesystem::absolute(text::ToPath(path), error);
+  if (error) file = text::ToPath(path);
+  if (std::filesystem::is_directory(file, error)) file /= text::ToPath(kProjectFileName);
+  const WString filePath = text::FromPath(file.lexically_normal());
+  const auto choice = ConfirmOpenProject(filePath, prompt_);
+  if (!choice || !OpenFromDialog(*choice)) {
+    if (ReadAutoShowLoad(preferences_)) ProjectDialog(ProjectDialogMode::OpenMode);
+  }
   RefreshPages();
 }
 

@@ -64,6 +64,11 @@ class ProjectLifecycle {
   // shown; the project dialog opens in the open mode when "AutoShowLoad" asks
   // for it; then the pages are refreshed.
   void StartUp();
+  // Start-up with a project named on the command line: its project file, or
+  // the folder holding "Settings.xml", relative to the working directory or
+  // absolute. The project is opened instead of the dialog; when it does not
+  // load, the load error is shown and the start goes on as StartUp does.
+  void StartUpWithProject(const WString& path);
   // Commands of the File menu.
   void NewCommand();
   void OpenCommand();
@@ -101,6 +106,7 @@ class ProjectLifecycle {
 
  private:
   void AdoptDocument(std::unique_ptr<ProjectDocument> document);
+  void ReadRecentList();
 
   Prompt& prompt_;
   Preferences& preferences_;

@@ -10,6 +10,11 @@ inline const WString kSaveProjectCaption = u"Save Project";
 inline const WString kSaveErrorMessage = u"Errors occured while trying to save current configuration.";
 inline const WString kLoadErrorMessage = u"Errors occured while trying to load configuration.";
 inline const WString kOpenRecentErrorMessage = u"Error trying to open the given project.";
+// Where no save-as flow can be run (the command line): an edit of a project
+// without a name is refused rather than silently dropped.
+inline const WString kUnnamedProjectRefusal =
+    u"The project has no name (ProjName is empty). A project without a name can only be saved "
+    u"through Save As; set ProjName first. Nothing was saved.";
 
 inline const WString kReadyStatus = u"Ready";
 inline const WString kSavingStatus = u"Please wait... saving files";

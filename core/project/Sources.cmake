@@ -5,6 +5,8 @@ target_sources(tidewell-core PRIVATE
   project/DocumentWriter.cpp
   project/DocumentReader.cpp
   project/XmlWellFormedness.cpp
+  project/XmlEncoding.cpp
+  project/XmlEntities.cpp
 )
 target_sources(tidewell-core PRIVATE
   project/Preferences.cpp

@@ -17,11 +17,8 @@ bool CopyUpdateService(const std::vector<WString>& sourceFolders, const WString&
     const fs::path target = text::ToPath(text::JoinHostPath(projectFolder, kUpdateServiceFileName));
     // A project opened from its own folder copies nothing onto itself.
     if (fs::equivalent(source, target, ec)) return true;
-    return ReplaceFileAtomically(target, [&](const fs::path& temporary) {
-      std::error_code copyError;
-      return fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, copyError) &&
-             !copyError;
-    });
+    return ReplaceFileAtomically(
+        target, [&](const fs::path& temporary) { return CopyFileContents(source, temporary); });
   }
   return false;
 }

@@ -99,8 +99,18 @@ std::string MakePngImage(uint32_t width, uint32_t height) {
     return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16),
                        static_cast<char>(v >> 8), static_cast<char>(v)};
   };
-  return std::string("\x89PNG\r\n\x1a\n", 8) + be32(13) + "IHDR" + be32(width) + be32(height) +
-         std::string("\x08\x06\x00\x00\x00", 5) + be32(0);
+  // Each chunk: length, type, data, CRC-32 of type and data.
+  auto chunk = [&be32](const std::string& type, const std::string& data) {
+    uint32_t crc = 0xFFFFFFFF;
+    for (unsigned char c : type + data) {
+      crc ^= c;
+      for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return be32(static_cast<uint32_t>(data.size())) + type + data + be32(~crc);
+  };
+  return std::string("\x89PNG\r\n\x1a\n", 8) +
+         chunk("IHDR", be32(width) + be32(height) + std::string("\x08\x06\x00\x00\x00", 5)) +
+         chunk("IDAT", std::string("\x78\x01", 2)) + chunk("IEND", "");
 }
 
 std::string Hex(std::string_view bytes) {

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -11,6 +12,7 @@
 #include "build/BuildTestSupport.h"
 #include "cli/CliRunner.h"
 #include "stub/WineRunner.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
 namespace tidewell {
@@ -196,6 +198,45 @@ TEST_F(ClientEndToEnd, RefusalsExitTwoWithTheirMessage) {
   EXPECT_FALSE(fs::exists(project / "Tidewatcher.exe"));
 }
 
+// Each build first runs the pages' exchange, as a session collects its pages:
+// values stored by hand or by another tool take the form the pages store.
+TEST_F(ClientEndToEnd, BuildsCollectThePagesFirst) {
+  struct Case {
+    std::string type, frequency, reprompt;
+    std::string storedType, storedSchedule;  // empty type: not written
+  };
+  const Case cases[] = {
+      {"silent", "7", "0", "Silent", "<Frequency>-1</Frequency>\r\n\t<Reprompt>0</Reprompt>"},
+      {"CRITICAL", "4", "1", "Critical", "<Frequency>4</Frequency>\r\n\t<Reprompt>1</Reprompt>"},
+      {"Weekly", "-3", "2", "", "<Frequency>-1</Frequency>\r\n\t<Reprompt>-1</Reprompt>"},
+  };
+  const std::string frequency = "\t<Frequency>2</Frequency>\r\n";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type);
+    std::string stored = kProject;
+    stored.replace(stored.find(frequency), frequency.size(),
+                   "\t<UpdateType>" + c.type + "</UpdateType>\r\n\t<Frequency>" + c.frequency +
+                       "</Frequency>\r\n\t<Reprompt>" + c.reprompt + "</Reprompt>\r\n");
+    for (const char* mode : {"--client", "--xml"}) {
+      WriteBytes(project / "Settings.xml", stored);
+      const auto result = RunCli({"build", File(), mode});
+      ASSERT_EQ(result.exitCode, 0) << result.err;
+      const std::string saved = ReadBytes(project / "Settings.xml");
+      EXPECT_NE(saved.find(c.storedSchedule), std::string::npos) << mode;
+      EXPECT_EQ(saved.find("<UpdateType>" + c.storedType + "<") != std::string::npos,
+                !c.storedType.empty());
+    }
+    const std::string server = ReadBytes(project / "UpdateConfig.xml");
+    EXPECT_EQ(server.find("<UpdateType>" + c.storedType + "<") != std::string::npos,
+              !c.storedType.empty());
+    if (c.storedType != "Silent") continue;
+    WriteBytes(project / "Settings.xml", stored);
+    const auto preview = RunCli({"build", File(), "--preview"});
+    EXPECT_EQ(preview.exitCode, 2);
+    EXPECT_EQ(preview.err, "The settings are for a silent update. There is nothing to see!\n");
+  }
+}
+
 TEST_F(ClientEndToEnd, FailuresExitOne) {
   ASSERT_EQ(RunCli({"build", File(), "--client"}).exitCode, 0);
   const fs::path client = project / "Tidewatcher.exe";
@@ -300,6 +341,58 @@ TEST_F(ClientEndToEnd, PreviewAndViewStartTheirPrograms) {
   result = RunCli({"build", File(), "--preview"});
   EXPECT_EQ(result.exitCode, 2);
   EXPECT_EQ(result.err, "The settings are for a silent update. There is nothing to see!\n");
+}
+
+TEST_F(ClientEndToEnd, FailedBuildsNameTheFileAndTheReason) {
+  const fs::path client = project / "Tidewatcher.exe";
+  const fs::path server = project / "UpdateConfig.xml";
+  struct Case {
+    const char* name;
+    const char* mode;
+    bool clientFirst;     // a client built before the failing build
+    bool serverReadOnly;  // a read-only server update file there before
+    rlim_t limit;         // how far files may grow during the failing build
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {"full disk, update file", "--xml", false, false, 300,
+       "Errors occured while trying to build the current configuration.\n(could not write " +
+           server.string() + ": File too large)\n"},
+      {"read-only update file", "--xml", false, true, RLIM_INFINITY,
+       "Errors occured while trying to build the current configuration.\n(cannot write " +
+           server.string() + ": the file is read-only)\n"},
+      {"full disk, new client", "--client", false, false, 100000,
+       "Error creating client executable. Some files may be missing or corrupt.\n(could not "
+       "write " + client.string() + ": File too large)\n"},
+      {"full disk, client settings", "--client", true, false, 100000,
+       "An error occured when trying to save resources.\n(could not write " + client.string() +
+           ": File too large)\n"},
+  };
+  for (const Case& c : cases) {
+    fs::remove(client);
+    fs::remove(server);
+    if (c.clientFirst) ASSERT_EQ(RunCli({"build", File(), "--client"}).exitCode, 0) << c.name;
+    if (c.serverReadOnly) {
+      WriteBytes(server, "kept");
+      fs::permissions(server, fs::perms::owner_read | fs::perms::group_read);
+    }
+    const std::string clientBefore = fs::exists(client) ? ReadBytes(client) : "";
+    testing::CliResult result;
+    {
+      testing::FileSizeLimit limit(c.limit);
+      result = RunCli({"build", File(), c.mode});
+    }
+    EXPECT_EQ(result.exitCode, 1) << c.name;
+    EXPECT_EQ(result.err, c.expected) << c.name;
+    EXPECT_EQ(fs::exists(client) ? ReadBytes(client) : "", clientBefore) << c.name;
+    EXPECT_EQ(fs::exists(server), c.serverReadOnly) << c.name;
+    if (c.serverReadOnly) EXPECT_EQ(ReadBytes(server), "kept") << c.name;
+    std::error_code ec;
+    fs::permissions(server, fs::perms::owner_write, fs::perm_options::add, ec);
+  }
+  std::set<std::string> left;
+  for (const auto& entry : fs::directory_iterator(project)) left.insert(entry.path().filename());
+  EXPECT_EQ(left, (std::set<std::string>{"Settings.xml", "Tidewatcher.exe"}));
 }
 
 }  // namespace

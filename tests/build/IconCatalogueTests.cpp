@@ -4,9 +4,11 @@
 
 #include "build/BuildTestSupport.h"
 #include "build/ClientBuilder.h"
+#include "build/ClientStringTable.h"
 #include "build/IconCatalogue.h"
 #include "build/IconSelection.h"
 #include "build/ToolFolder.h"
+#include "pe/PeResourceReader.h"
 #include "pe/ResourceUpdate.h"
 #include "project/ProjectDocument.h"
 #include "support/ScriptedPrompt.h"
@@ -233,6 +235,32 @@ TEST_F(SetClientIconsTest, ALargeIconThatFailsKeepsTheSmallOneFromBeingCopied) {
             testing::ListedResource(source, "#3", "#4", 0));
   EXPECT_EQ(testing::ListedResource(listing, "#3", "#2", 3081),
             testing::ListedResource(source, "#3", "#1", 0));
+}
+
+TEST_F(SetClientIconsTest, ImagesCutShortAreNotCopied) {
+  ASSERT_EQ(PrepareClientIcons(document, builder, prompt), CommandOutcome::Done);
+  const fs::path client = project / "Tidewatcher.exe";
+  const fs::path source = project / "Cut.dll";
+  fs::copy_file(testing::BuiltStub(), source);
+  {
+    const auto reader = pe::PeResourceReader::Open(source, nullptr);
+    ASSERT_TRUE(reader);
+    const std::string large = reader->Find(pe::ResourceId::Integer(3), u"#1")->bytes;
+    const std::string small = reader->Find(pe::ResourceId::Integer(3), u"#2")->bytes;
+    auto update = pe::ResourceUpdate::Begin(source, nullptr);
+    ASSERT_TRUE(update);
+    update->Update(3, 1, 0x0C09, large.substr(0, 1040));
+    update->Update(3, 2, 0x0C09, small.substr(0, 104));
+    ASSERT_TRUE(update->Commit(nullptr, nullptr));
+  }
+  const std::string before = testing::ReadBytes(client);
+  const WString cut = text::FromPath(source);
+  EXPECT_FALSE(ReplaceClientIcons(builder, text::FromPath(client), {cut, u"#1", u"#2"}));
+  EXPECT_FALSE(builder.CopyClientIcon(text::FromPath(client), cut, u"#2", kSmallIconId));
+  EXPECT_EQ(testing::ReadBytes(client), before);
+  const IconCatalogue catalogue = ReadIconCatalogue(cut);
+  EXPECT_TRUE(catalogue.large.empty());
+  EXPECT_TRUE(catalogue.small.empty());
 }
 
 }  // namespace

@@ -137,6 +137,190 @@ TEST(HostileResources, ResourceDirectoryOutsideTheFileFailsToOpen) {
   EXPECT_FALSE(ResourceUpdate::Begin(dir / "bad.exe", &error).has_value());
 }
 
+// One icon type whose `count` names all point at one string name of
+// `length` characters ('N'); each name has its own language table, and all
+// their language entries point at one data entry. With `overlapping`, every
+// other name starts one character into that string instead.
+std::string SharedNameDirectory(uint32_t count, uint16_t length, bool overlapping = false) {
+  const uint32_t languages = 24 + 16 + 8 * count;
+  const uint32_t dataEntry = languages + 24 * count;
+  const uint32_t name = dataEntry + 16 + 8;
+  std::string section = Words({0, 0, 0, 1u << 16, kTypeIcon, kDir | 24, 0, 0, 0, count});
+  for (uint32_t i = 0; i < count; ++i)
+    section += Words({kDir | (name + (overlapping && i % 2 ? 2 : 0)), kDir | (languages + 24 * i)});
+  for (uint32_t i = 0; i < count; ++i) section += Words({0, 0, 0, 1u << 16, 0x409, dataEntry});
+  section += Words({kRsrcRva + dataEntry + 16, 4, 0, 0}) + "ICON" + std::string(4, '\0');
+  section += std::string{static_cast<char>(length & 0xFF), static_cast<char>(length >> 8)};
+  for (uint32_t i = 0; i < length; ++i) section += std::string("N\0", 2);
+  return section;
+}
+
+TEST(HostileResources, ANameManyEntriesShareIsHeldAndWrittenOnce) {
+  constexpr uint32_t kEntries = 2000;
+  TempDir dir;
+  const std::string file = ImageWithResources(SharedNameDirectory(kEntries, 0xFFFF));
+  WriteBytes(dir / "shared.dll", file);
+  {
+    const auto reader = PeResourceReader::Open(dir / "shared.dll", nullptr);
+    ASSERT_TRUE(reader.has_value());
+    EXPECT_EQ(reader->Problem(), "");
+    const auto names = reader->Names(ResourceId::Integer(kTypeIcon));
+    ASSERT_EQ(names.size(), kEntries);
+    EXPECT_EQ(names.front().Name(), WString(0xFFFF, u'N'));
+    for (const ResourceId& n : names) ASSERT_EQ(n.NameStorage(), names.front().NameStorage());
+  }
+  // An edit writes the name once: were it written per entry, the section
+  // alone would take kEntries times 128 KiB.
+  auto update = ResourceUpdate::Begin(dir / "shared.dll", nullptr);
+  ASSERT_TRUE(update.has_value());
+  update->Update(kTypeString, 1, 0x409, testing::StringTableBytes({u"", u"kept"}));
+  std::string error;
+  ASSERT_TRUE(update->Commit(nullptr, &error)) << error;
+  EXPECT_LT(fs::file_size(dir / "shared.dll"), file.size() + 0x10000);
+  const auto after = PeResourceReader::Open(dir / "shared.dll", nullptr);
+  ASSERT_TRUE(after.has_value());
+  const auto names = after->Names(ResourceId::Integer(kTypeIcon));
+  ASSERT_EQ(names.size(), kEntries);
+  EXPECT_EQ(names.back().Name(), WString(0xFFFF, u'N'));
+  EXPECT_EQ(after->Read(ResourceId::Integer(kTypeIcon), names.back(), 0x409),
+            std::optional<std::string>("ICON"));
+}
+
+TEST(HostileResources, OverlappingNamesAreRefused) {
+  TempDir dir;
+  const std::string file = ImageWithResources(SharedNameDirectory(4, 0xFFFF, true));
+  WriteBytes(dir / "overlap.dll", file);
+  const auto reader = PeResourceReader::Open(dir / "overlap.dll", nullptr);
+  ASSERT_TRUE(reader.has_value());
+  const std::string problem =
+      "malformed resource directory: the string name of a resource name overlaps another name";
+  EXPECT_EQ(reader->Problem(), problem);
+  EXPECT_EQ(reader->Names(ResourceId::Integer(kTypeIcon)).size(), 2u);
+  std::string error;
+  EXPECT_FALSE(ResourceUpdate::Begin(dir / "overlap.dll", &error).has_value());
+  EXPECT_EQ(error, problem);
+}
+
+// Two icons whose data entries point at 8 bytes each: the first at the
+// start of "OVERLAPPING!", the second `secondAt` bytes further.
+TEST(HostileResources, DataMayBeSharedButNotOverlap) {
+  struct Case {
+    const char* what;
+    uint32_t secondAt;
+    std::string problem;
+  };
+  const std::vector<Case> cases = {
+      {"both share the same data", 0, ""},
+      {"the second starts inside the first", 4,
+       "malformed resource directory: the data of resource #2 overlaps the data of another"},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string section =
+        Words({0, 0, 0, 1u << 16, kTypeIcon, kDir | 24, 0, 0, 0, 2u << 16, 1, kDir | 56, 2,
+               kDir | 80, 0, 0, 0, 1u << 16, 0, 104, 0, 0, 0, 1u << 16, 0, 120}) +
+        Words({kRsrcRva + 136, 8, 0, 0, kRsrcRva + 136 + c.secondAt, 8, 0, 0}) + "OVERLAPPING!";
+    WriteBytes(dir / "data.dll", ImageWithResources(section));
+    const auto reader = PeResourceReader::Open(dir / "data.dll", nullptr);
+    ASSERT_TRUE(reader.has_value());
+    EXPECT_EQ(reader->Problem(), c.problem);
+    EXPECT_EQ(reader->Read(ResourceId::Integer(kTypeIcon), ResourceId::Integer(2), 0),
+              std::string("OVERLAPPING!").substr(c.secondAt, 8));
+    EXPECT_EQ(ResourceUpdate::Begin(dir / "data.dll", nullptr).has_value(), c.problem.empty());
+  }
+}
+
+// The rules against shared-name and overlapping-data abuse refuse nothing a
+// real module holds.
+TEST(HostileResources, EveryWineLibraryReadsWithoutAProblem) {
+  const auto files = testing::WineLibraries();
+  if (files.size() < 100) GTEST_SKIP() << "wine's libraries are not installed";
+  for (const fs::path& f : files) {
+    const auto reader = PeResourceReader::Open(f, nullptr);
+    if (reader) EXPECT_EQ(reader->Problem(), "") << f;
+  }
+}
+
+// Adds a string table to `file`; the error, or "" on success.
+std::string AddStrings(const fs::path& file) {
+  auto update = ResourceUpdate::Begin(file, nullptr);
+  if (!update) return "not opened";
+  update->Update(kTypeString, 1, 0x409, testing::StringTableBytes({u"", u"added"}));
+  std::string error;
+  return update->Commit(nullptr, &error) ? "" : error;
+}
+
+// Headers that would put the new section's raw data gigabytes into the file
+// are refused before anything is allocated or written.
+TEST(HostileLayouts, PaddingBeyondWhatTheFileNeedsIsRefused) {
+  struct Case {
+    const char* what;
+    uint32_t sectionAlignment;
+    std::function<void(std::string&)> bend;
+    bool refused;
+  };
+  CraftedPe base;
+  const std::vector<Case> cases = {
+      {"ordinary layout", 0x1000, [](std::string&) {}, false},
+      {"file alignment of a gibibyte", 0x1000,
+       [&](std::string& f) { testing::SetU32(f, CraftedPe::kOptionalHeader + 36, 0x40000000); },
+       true},
+      {"section at 2 GiB below page alignment", 0x200,
+       [&](std::string& f) { testing::SetU32(f, base.SectionTable() + 12, 0x7FFF0000); }, true},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CraftedPe pe;
+    pe.sectionAlignment = c.sectionAlignment;
+    pe.sections.push_back({".text", 0x400, 0, std::string(16, '\xC3'), 0x60000020});
+    std::string file = pe.Build();
+    c.bend(file);
+    WriteBytes(dir / "tiny.exe", file);
+    const std::string error = AddStrings(dir / "tiny.exe");
+    if (!c.refused) {
+      EXPECT_EQ(error, "");
+      continue;
+    }
+    EXPECT_EQ(error.rfind("the section layout of the file would make it ", 0), 0u) << error;
+    EXPECT_NE(error.find("far more than its " + std::to_string(file.size()) + " bytes"),
+              std::string::npos) << error;
+    EXPECT_EQ(ReadBytes(dir / "tiny.exe"), file);
+  }
+}
+
+// The new resource section goes after the headers and after every section's
+// raw and loaded span, so that its addresses map to its own bytes.
+TEST(HostileLayouts, ANewSectionLiesPastEverythingTheImageHolds) {
+  struct Case {
+    const char* what;
+    std::vector<testing::CraftedSection> sections;
+    uint32_t expectedRva;
+  };
+  const std::vector<Case> cases = {
+      {"every section at address 0", {{".a", 0, 0, ""}, {".b", 0, 0, ""}}, 0x1000},
+      {"last section's raw data longer than its virtual size",
+       {{".text", 0x1000, 0, std::string(16, '\xC3'), 0x60000020},
+        {".data", 0x2000, 0x10, std::string(0x1800, 'd')}},
+       0x4000},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CraftedPe pe;
+    pe.sections = c.sections;
+    WriteBytes(dir / "odd.exe", pe.Build());
+    ASSERT_EQ(AddStrings(dir / "odd.exe"), "");
+    const auto reader = PeResourceReader::Open(dir / "odd.exe", nullptr);
+    ASSERT_TRUE(reader.has_value());
+    EXPECT_EQ(reader->Image().Directory(kResourceDirectory).address, c.expectedRva);
+    EXPECT_EQ(reader->Image().Sections().back().virtualAddress, c.expectedRva);
+    EXPECT_EQ(reader->Read(ResourceId::Integer(kTypeString), ResourceId::Integer(1), 0x409),
+              testing::StringTableBytes({u"", u"added"}));
+  }
+}
+
 TEST(HostileFiles, TruncatedFixtureFailsCleanlyAtEveryLength) {
   if (!testing::HaveFixtures()) GTEST_SKIP() << "MinGW fixture not built";
   const std::string whole = ReadBytes(testing::StrippedFixtureExe());

@@ -64,6 +64,77 @@ TEST(IconImage, SizeComesFromTheImageHeader) {
   }
 }
 
+// A whole bitmap icon image: header (bit count `bits`, biClrUsed `colorsUsed`),
+// colour table, colour rows and mask rows, each row padded to 4 bytes.
+std::string WholeBitmap(int32_t side, uint16_t bits, uint32_t colorsUsed = 0) {
+  std::string image = BitmapHeader(40, side, 2 * side);
+  image[14] = static_cast<char>(bits);
+  testing::SetU32(image, 32, colorsUsed);
+  const size_t colors = bits > 8 ? colorsUsed : colorsUsed ? colorsUsed : size_t{1} << bits;
+  const size_t rowBytes = (static_cast<size_t>(side) * bits + 31) / 32 * 4;
+  const size_t maskBytes = (static_cast<size_t>(side) + 31) / 32 * 4;
+  return image + std::string(4 * colors + (rowBytes + maskBytes) * side, '\x5A');
+}
+
+std::string PngChunk(const std::string& type, const std::string& data) {
+  std::string chunk;
+  for (int i = 3; i >= 0; --i) chunk.push_back(static_cast<char>(data.size() >> (8 * i)));
+  return chunk + type + data + std::string(4, '\0');
+}
+
+// Signature and IHDR, then the chunks named.
+std::string Png(std::vector<std::pair<std::string, std::string>> chunks) {
+  std::string png = PngHeader(16, 16) + std::string(4, '\0');
+  for (const auto& [type, data] : chunks) png += PngChunk(type, data);
+  return png;
+}
+
+TEST(IconImage, OnlyWholeImagesAreComplete) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    bool complete;
+  };
+  const std::string large = WholeBitmap(32, 32), small = WholeBitmap(16, 32);
+  const std::string idat = "IDAT", iend = "IEND";
+  const std::vector<Case> cases = {
+      {"32 x 32, 32 bits", large, true},
+      {"32 x 32 cut to 1040 bytes", large.substr(0, 1040), false},
+      {"32 x 32 missing its last mask byte", large.substr(0, large.size() - 1), false},
+      {"16 x 16, 32 bits", small, true},
+      {"16 x 16 cut to 104 bytes", small.substr(0, 104), false},
+      {"8 bits, full colour table", WholeBitmap(32, 8), true},
+      {"8 bits, header only", WholeBitmap(32, 8).substr(0, 40), false},
+      {"8 bits, 16 colours used", WholeBitmap(32, 8, 16), true},
+      {"8 bits, 16 colours used, one byte short", WholeBitmap(32, 8, 16).substr(0, 40 + 64 + 1024 + 127),
+       false},
+      {"8 bits, more colours used than it can have",
+       [] { auto b = WholeBitmap(32, 8); testing::SetU32(b, 32, 257); return b + std::string(4, 0); }(),
+       false},
+      {"4 bits, 16 x 16 (rows padded to 4 bytes)", WholeBitmap(16, 4), true},
+      {"4 bits, 16 x 16 one byte short", WholeBitmap(16, 4).substr(0, 40 + 64 + 128 + 64 - 1), false},
+      {"1 bit, rows of 3 pixels padded", WholeBitmap(3, 1), true},
+      {"24 bits, odd width unpadded", WholeBitmap(5, 24).substr(0, 40 + 15 * 5 + 4 * 5), false},
+      {"run-length compressed",
+       [] { auto b = WholeBitmap(32, 8); testing::SetU32(b, 16, 1); return b; }(), false},
+      {"height of a billion rows", [] { auto b = WholeBitmap(16, 32); testing::SetU32(b, 8, 0x7FFFFFFE); return b; }(),
+       false},
+      {"PNG", Png({{idat, "pixels"}, {iend, ""}}), true},
+      {"PNG, only the IHDR chunk", Png({}), false},
+      {"PNG without IEND", Png({{idat, "pixels"}}), false},
+      {"PNG, a chunk longer than the image",
+       Png({{idat, "pixels"}, {iend, ""}}).replace(33, 4, std::string("\x7f\xff\xff\xf0", 4)), false},
+      {"PNG, IHDR not first",
+       std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IDAT", "x") + PngChunk("IHDR", std::string(13, 1)) +
+           PngChunk("IEND", ""),
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(IsCompleteIconImage(c.bytes), c.complete);
+  }
+}
+
 TEST(IconImage, FixtureIconsHaveTheirSizes) {
   if (!testing::HaveFixtures()) GTEST_SKIP() << "MinGW fixture not built";
   const auto reader = PeResourceReader::Open(testing::FixtureExe(), nullptr);

@@ -192,6 +192,15 @@ TEST(DocumentStore, WithoutAProjectNameSaveRunsSaveAsAndWritesNothing) {
   EXPECT_TRUE(SaveDocument(document, XmlForm::ServerForm, [&] { ++saveAsRuns; }));
   EXPECT_EQ(saveAsRuns, 2);
   EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+
+  // With no save-as flow to run, nothing is saved and no caller is told it was.
+  for (const XmlForm form : {XmlForm::ProjectForm, XmlForm::ServerForm}) {
+    std::string why;
+    EXPECT_FALSE(SaveDocument(document, form, {}, &why));
+    EXPECT_EQ(why, "the project has no name");
+    EXPECT_EQ(SaveNamedDocument(document, form), SaveOutcome::Unnamed);
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
 TEST(DocumentStore, EscapedValuesAndLineBreaksReadBackUnchanged) {

@@ -392,5 +392,42 @@ TEST_F(Lifecycle, SaveWithoutAProjectNameRunsSaveAs) {
   EXPECT_EQ(shell.titles.back(), u"Tidewell - Fresh");
 }
 
+TEST_F(Lifecycle, StartUpWithAProjectOpensItInsteadOfTheDialog) {
+  CreateProject(u"MyApp");
+  const WString folder = ProjectsFolder() + u"/MyApp";
+  const struct {
+    WString argument;
+    bool opens;
+  } cases[] = {
+      {folder + u"/Settings.xml", true},
+      {folder, true},            // the folder holding the project file
+      {folder + u"/", true},     // with a trailing separator
+      {folder + u"/Missing.xml", false},
+      {ProjectsFolder(), false},  // a folder without a project file
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(text::ToUtf8(c.argument));
+    MemoryPreferences fresh;  // a first start: the dialog would show
+    FakeShell freshShell;
+    ScriptedPrompt freshPrompt;
+    if (!c.opens) freshShell.results.push_back({});
+    ProjectLifecycle started(freshPrompt, fresh, freshShell, {});
+    started.StartUpWithProject(c.argument);
+    EXPECT_EQ(freshShell.loaded, 1);
+    if (c.opens) {
+      EXPECT_TRUE(freshShell.modes.empty());
+      EXPECT_EQ(started.Document().ProjectFilePath(), folder + u"/Settings.xml");
+      EXPECT_EQ(freshShell.titles.back(), u"Tidewell - MyApp");
+      EXPECT_TRUE(freshPrompt.Of(PromptEvent::Kind::Message).empty());
+    } else {
+      EXPECT_EQ(freshShell.modes, std::vector<ProjectDialogMode>{ProjectDialogMode::OpenMode});
+      const auto messages = freshPrompt.Of(PromptEvent::Kind::Message);
+      ASSERT_EQ(messages.size(), 1u);
+      EXPECT_EQ(messages[0].text, kLoadError);
+      EXPECT_EQ(freshShell.titles.back(), u"Tidewell");
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tidewell

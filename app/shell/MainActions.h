@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <map>
+
+#include "shell/PageCommands.h"
+
+class QAction;
+class QMainWindow;
+class QMenu;
+class QToolBar;
+
+namespace tidewell::app {
+
+class RecentMenu;
+
+// The main window's menu bar and toolbar: every command with its text,
+// shortcut, status prompt and icon, and the recent projects in the File menu.
+class MainActions : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit MainActions(QMainWindow& window);
+
+  QAction* Action(Command command) const;
+  RecentMenu& Recent() const { return *recent_; }
+  QMenu* FileMenu() const { return fileMenu_; }
+  QToolBar* ToolBar() const { return toolBar_; }
+
+ signals:
+  void commandTriggered(int command);
+
+ private:
+  QAction* Add(QMenu* menu, const struct CommandText& entry);
+
+  std::map<Command, QAction*> actions_;
+  QMenu* fileMenu_ = nullptr;
+  QToolBar* toolBar_ = nullptr;
+  RecentMenu* recent_ = nullptr;
+};
+
+}  // namespace tidewell::app

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "shell/PageCommands.h"
+
+namespace tidewell::app {
+
+// A command of the main window's menus and toolbar: its menu text, shortcut,
+// the prompt the status bar shows while it is highlighted, and its icon.
+struct CommandText {
+  Command command;
+  const char* text;
+  const char* shortcut;  // empty: none
+  const char* prompt;
+  const char* icon;  // a resource path; empty: none
+};
+
+inline constexpr CommandText kFileCommands[] = {
+    {Command::New, "&New", "Ctrl+N", "Create a new project", ":/icons/new.svg"},
+    {Command::Open, "&Open...", "Ctrl+O", "Load an existing Tidewell project", ":/icons/open.svg"},
+    {Command::Save, "&Save", "Ctrl+S", "Save existing project", ":/icons/save.svg"},
+    {Command::SaveAs, "Save &As...", "", "Save existing project as...", ""},
+    {Command::Exit, "E&xit", "", "Quit the application", ""},
+};
+
+inline constexpr CommandText kHelpCommands[] = {
+    {Command::PreviewClient, "&Preview client", "Ctrl+P",
+     "Preview the Tidewell client as would be seen by your end-users", ":/icons/preview.svg"},
+    {Command::CheckForUpdateNow, "Check for &update now!", "Ctrl+U",
+     "Check the world for any updates of this application", ":/icons/check-update.svg"},
+    {Command::About, "&About Tidewell", "", "Information about Tidewell", ":/icons/about.svg"},
+};
+
+inline constexpr const char* kFileMenuText = "&File";
+inline constexpr const char* kHelpMenuText = "&Help";
+inline constexpr const char* kToolBarTitle = "Standard";
+
+// The toolbar: New, Open, Save, a separator (Command{}), Preview client and
+// Check for update now.
+inline constexpr Command kToolBarCommands[] = {Command::New, Command::Open, Command::Save,
+                                               Command{},     Command::PreviewClient,
+                                               Command::CheckForUpdateNow};
+
+// The navigation bar of the main window: two groups of items with their page
+// commands. "About" shows a dialog and leaves the selection on the page.
+struct NavigationText {
+  int group;
+  const char* text;
+  Command command;
+  const char* icon;
+};
+inline constexpr const char* kNavigationGroups[] = {"Setup", "Release"};
+inline constexpr NavigationText kNavigationItems[] = {
+    {0, "Configure", Command::ClientPage, ":/icons/configure.svg"},
+    {0, "Client", Command::ClientBehavioursPage, ":/icons/client.svg"},
+    {0, "Server Files", Command::ServerFilesPage, ":/icons/server-files.svg"},
+    {0, "Registry", Command::RegistryPage, ":/icons/registry.svg"},
+    {1, "Build", Command::ReleasePage, ":/icons/build.svg"},
+    {1, "About", Command::About, ":/icons/about.svg"},
+};
+inline constexpr int kNavigationIconSize = 36;
+
+}  // namespace tidewell::app

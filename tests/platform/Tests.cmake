@@ -1,0 +1,1 @@
+tidewell_add_tests(platform-tests platform/AtomicFileTests.cpp)

@@ -1,0 +1,74 @@
+// Saving the project file and the server update file over what is there:
+// modes kept, links written through, read-only files refused untouched.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "project/DocumentWriter.h"
+#include "project/ProjectDocument.h"
+#include "support/TempDir.h"
+#include "text/Text.h"
+
+namespace tidewell {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+enum class Before { PrivateFile, ReadOnlyFile, LinkToFileElsewhere };
+
+TEST(DocumentSave, BothDocumentsReplaceWhatIsThereSafely) {
+  struct Case {
+    XmlForm form;
+    Before before;
+  };
+  const std::vector<Case> cases = {
+      {XmlForm::ProjectForm, Before::PrivateFile},
+      {XmlForm::ProjectForm, Before::ReadOnlyFile},
+      {XmlForm::ProjectForm, Before::LinkToFileElsewhere},
+      {XmlForm::ServerForm, Before::PrivateFile},
+      {XmlForm::ServerForm, Before::ReadOnlyFile},
+      {XmlForm::ServerForm, Before::LinkToFileElsewhere},
+  };
+  for (const Case& c : cases) {
+    const std::string name = std::string(c.form == XmlForm::ProjectForm ? "project" : "server") +
+                             " file, case " + std::to_string(static_cast<int>(c.before));
+    TempDir dir;
+    ProjectDocument document;
+    document.projectFolder = text::FromPath(dir / "project");
+    document.projectFileName = u"Settings.xml";
+    document.settings.SetSetting(SettingKey::ProjName, u"Demo");
+    fs::create_directories(dir / "project");
+    fs::create_directories(dir / "shared");
+    const fs::path target = text::ToPath(
+        c.form == XmlForm::ProjectForm ? document.ProjectFilePath() : document.ServerFilePath());
+    fs::path file = target;  // where the content lives
+    if (c.before == Before::LinkToFileElsewhere) {
+      file = dir / "shared" / "real.xml";
+      fs::create_symlink(file, target);
+    }
+    WriteBytes(file, "old");
+    ASSERT_EQ(::chmod(file.c_str(), c.before == Before::ReadOnlyFile ? 0444 : 0600), 0);
+
+    std::string error;
+    const bool saved = SaveDocument(document, c.form, {}, &error);
+    if (c.before == Before::ReadOnlyFile) {
+      EXPECT_FALSE(saved) << name;
+      EXPECT_EQ(error, "cannot write " + file.string() + ": the file is read-only") << name;
+      EXPECT_EQ(ReadBytes(file), "old") << name;
+      continue;
+    }
+    ASSERT_TRUE(saved) << name << ": " << error;
+    EXPECT_EQ(ReadBytes(file).rfind("<Tidemark>", 0), 0u) << name;
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u) << name;
+    EXPECT_EQ(fs::is_symlink(fs::symlink_status(target)),
+              c.before == Before::LinkToFileElsewhere) << name;
+  }
+}
+
+}  // namespace
+}  // namespace tidewell
