@@ -6,11 +6,11 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "dialogs/DialogHeader.h"
 #include "dialogs/TextFields.h"
 #include "shell/QtText.h"
 #include "toolkit/FieldRegistry.h"
 #include "toolkit/HelpKey.h"
+#include "toolkit/PageHeader.h"
 
 namespace tidewell::app {
 
@@ -54,7 +54,7 @@ RegistryReadDialog::RegistryReadDialog(const RegistryReadFields& initial, Prompt
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(MakeDialogHeader(QStringLiteral("Registry"),
+  layout->addWidget(new PageHeader(QStringLiteral("Registry"),
                                      QStringLiteral("Select registry values to read"), this));
   layout->addLayout(form);
   layout->addStretch();

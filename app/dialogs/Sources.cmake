@@ -1,8 +1,6 @@
 target_sources(tidewell-app PRIVATE
   dialogs/ClientIconsRequest.cpp
   dialogs/ClientIconsRequest.h
-  dialogs/DialogHeader.cpp
-  dialogs/DialogHeader.h
   dialogs/FileFilters.cpp
   dialogs/FileFilters.h
   dialogs/IconImages.cpp

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -14,33 +13,23 @@ namespace tidewell::app {
 
 VariablesButton::VariablesButton(QWidget* editor, Names names,
                                  std::function<void()> showVariables, QWidget* parent)
-    : QToolButton(parent), editor_(editor), names_(std::move(names)), menu_(new QMenu(this)) {
-  setText(QStringLiteral("Variables"));
-  setPopupMode(QToolButton::MenuButtonPopup);
-  setToolButtonStyle(Qt::ToolButtonTextOnly);
-  setFocusPolicy(Qt::StrongFocus);
-  setMenu(menu_);
-  connect(menu_, &QMenu::aboutToShow, this, &VariablesButton::FillMenu);
-  connect(this, &QToolButton::clicked, this, [show = std::move(showVariables)] {
+    : SplitButton(QStringLiteral("Variables"), parent), editor_(editor), names_(std::move(names)) {
+  setAutoDefault(false);
+  SetMenu(new QMenu(this));
+  connect(Menu(), &QMenu::aboutToShow, this, &VariablesButton::FillMenu);
+  connect(this, &QPushButton::clicked, this, [show = std::move(showVariables)] {
     if (show) show();
   });
 }
 
-void VariablesButton::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Down || event->key() == Qt::Key_Up) {
-    showMenu();
-    return;
-  }
-  QToolButton::keyPressEvent(event);
-}
-
 void VariablesButton::FillMenu() {
-  menu_->clear();
+  QMenu* menu = Menu();
+  menu->clear();
   if (!names_) return;
   for (const WString& name : names_()) {
     // An "&" in a name is doubled so the menu shows it instead of a shortcut.
     QAction* action =
-        menu_->addAction(ToQString(name).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        menu->addAction(ToQString(name).replace(QLatin1Char('&'), QStringLiteral("&&")));
     connect(action, &QAction::triggered, this, [this, name] {
       InsertVariableReference(editor_, name);
     });

@@ -1,17 +1,17 @@
 #pragma once
 
-#include <QToolButton>
 #include <functional>
 #include <vector>
 
 #include "text/WString.h"
+#include "toolkit/SplitButton.h"
 
 namespace tidewell::app {
 
 // "Variables" beside a text box: the main part shows the variables dialog;
 // the arrow part, or the Up or Down key, opens the menu of variable names
 // just below the button, and a chosen name is inserted into the text box.
-class VariablesButton : public QToolButton {
+class VariablesButton : public SplitButton {
   Q_OBJECT
 
  public:
@@ -20,18 +20,11 @@ class VariablesButton : public QToolButton {
   VariablesButton(QWidget* editor, Names names, std::function<void()> showVariables,
                   QWidget* parent);
 
-  // The menu as it would open now.
-  QMenu* Menu() const { return menu_; }
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-
  private:
   void FillMenu();
 
   QWidget* editor_;
   Names names_;
-  QMenu* menu_;
 };
 
 // "%" + name + "%" into a QLineEdit or QPlainTextEdit at its caret, replacing

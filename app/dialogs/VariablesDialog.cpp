@@ -10,11 +10,11 @@
 
 #include "content/VariableList.h"
 #include "content/VariablesDialogRules.h"
-#include "dialogs/DialogHeader.h"
 #include "dialogs/RegistryReadDialog.h"
 #include "dialogs/VariableListModel.h"
 #include "toolkit/FieldRegistry.h"
 #include "toolkit/HelpKey.h"
+#include "toolkit/PageHeader.h"
 
 namespace tidewell::app {
 
@@ -72,7 +72,7 @@ VariablesDialog::VariablesDialog(Prompt& prompt, FieldRegistry& fields, QWidget*
   buttons->addWidget(ok);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(MakeDialogHeader(
+  layout->addWidget(new PageHeader(
       QStringLiteral("Variables"),
       QStringLiteral("Create new variables for use with your Tidewell client"), this));
   layout->addWidget(view_, 1);

@@ -14,13 +14,13 @@
 #include "build/ClientBuilder.h"
 #include "build/ToolFolder.h"
 #include "dialogs/ClientIconsRequest.h"
-#include "dialogs/DialogHeader.h"
 #include "dialogs/PicturePreview.h"
 #include "dialogs/UserTextDialog.h"
 #include "project/ProjectDocument.h"
 #include "shell/QtText.h"
 #include "toolkit/FieldRegistry.h"
 #include "toolkit/HelpKey.h"
+#include "toolkit/PageHeader.h"
 
 namespace tidewell::app {
 
@@ -119,7 +119,7 @@ ClientBehavioursPageWidget::ClientBehavioursPageWidget(PageServices& services, Q
   switches->addStretch();
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(MakeDialogHeader(ToQString(kClientBehavioursHeader),
+  layout->addWidget(new PageHeader(ToQString(kClientBehavioursHeader),
                                      ToQString(kClientBehavioursSubHeader), this));
   layout->addSpacing(6);
   layout->addLayout(listRow);

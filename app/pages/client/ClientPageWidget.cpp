@@ -8,12 +8,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "dialogs/DialogHeader.h"
 #include "dialogs/FileFilters.h"
 #include "dialogs/VariablesButton.h"
 #include "project/ProjectDocument.h"
 #include "shell/QtText.h"
 #include "toolkit/HelpKey.h"
+#include "toolkit/PageHeader.h"
 
 namespace tidewell::app {
 
@@ -88,7 +88,7 @@ ClientPageWidget::ClientPageWidget(PageServices& services, QWidget* parent)
   generalGrid->setColumnMinimumWidth(0, labelWidth);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(MakeDialogHeader(ToQString(kClientPageHeader),
+  layout->addWidget(new PageHeader(ToQString(kClientPageHeader),
                                      ToQString(kClientPageSubHeader), this));
   layout->addSpacing(6);
   layout->addWidget(server);

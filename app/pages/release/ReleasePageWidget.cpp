@@ -5,12 +5,12 @@
 #include <QStyle>
 
 #include "build/ToolFolder.h"
-#include "pages/release/ReleaseNavigation.h"
 #include "pages/release/ReleasePanesView.h"
 #include "project/ProjectDocument.h"
 #include "shell/PageCommands.h"
 #include "toolkit/FieldRegistry.h"
 #include "toolkit/HelpKey.h"
+#include "toolkit/NavigationBar.h"
 
 namespace tidewell::app {
 
@@ -80,17 +80,24 @@ ReleasePageWidget::ReleasePageWidget(PageServices& services, QWidget* parent,
       ownStarter_(starter ? nullptr : std::make_unique<HostProcessStarter>()),
       starter_(starter ? *starter : *ownStarter_),
       builder_(*prompt_, toolFolder.empty() ? RunningToolFolder() : toolFolder) {
-  navigation_ = new ReleaseNavigation(this);
-  navigation_->AddGroup(QStringLiteral("Configure"));
+  navigation_ = new NavigationBar(this);
+  navigation_->SetIconSize(24);
+  const int configure = navigation_->AddGroup(QStringLiteral("Configure"));
   for (const ItemText& item : kPaneItems)
-    navigation_->AddItem(item.item, QString::fromUtf8(item.text), style()->standardIcon(item.icon));
-  navigation_->AddGroup(QStringLiteral("Release"));
+    navigation_->AddItem(configure, QString::fromUtf8(item.text), style()->standardIcon(item.icon),
+                         item.item);
+  const int release = navigation_->AddGroup(QStringLiteral("Release"));
   for (const ItemText& item : kCommandItems) {
-    navigation_->AddItem(item.item, QString::fromUtf8(item.text), style()->standardIcon(item.icon));
+    const NavigationPosition position = navigation_->AddItem(
+        release, QString::fromUtf8(item.text), style()->standardIcon(item.icon), item.item,
+        false);
     services_.fields.Register(*item.field, navigation_,
-                              [this, id = item.item] { return navigation_->ItemRect(id); });
+                              [this, position] { return navigation_->ItemRect(position); });
   }
-  navigation_->setFixedWidth(navigation_->sizeHint().width());
+  // The pane being left must hold valid values; otherwise the user stays on
+  // it, with its balloon.
+  navigation_->SetGuard(
+      [this](NavigationPosition, NavigationPosition) { return !ValidatePane(shownPane_); });
   SetHelpKey(navigation_, "release.navigation");
 
   summary_ = new BuildSummaryView(this);
@@ -106,8 +113,8 @@ ReleasePageWidget::ReleasePageWidget(PageServices& services, QWidget* parent,
   layout->addSpacing(8);
   layout->addWidget(stack_, 1);
 
-  connect(navigation_, &ReleaseNavigation::Chosen, this, &ReleasePageWidget::Choose);
-  navigation_->Select(SummaryPane);
+  connect(navigation_, &NavigationBar::itemChosen, this, &ReleasePageWidget::ItemChosen);
+  navigation_->Select(navigation_->Find(SummaryPane));
 }
 
 ReleasePageWidget::~ReleasePageWidget() = default;
@@ -169,22 +176,16 @@ void ReleasePageWidget::ShowPane(int pane) {
   }
   shownPane_ = pane;
   stack_->setCurrentIndex(pane);
-  navigation_->Select(pane);
+  navigation_->Select(navigation_->Find(pane));
 }
 
-void ReleasePageWidget::Choose(int item) {
-  if (item > FilePane) {
-    RunCommand(item);
-    return;
-  }
-  if (item == shownPane_) return;
-  // The pane being left must hold valid values; otherwise the user stays on
-  // it, with its balloon.
-  if (ValidatePane(shownPane_)) {
-    navigation_->Select(shownPane_);
-    return;
-  }
-  ShowPane(item);
+void ReleasePageWidget::Choose(int item) { navigation_->Choose(navigation_->Find(item)); }
+
+int ReleasePageWidget::SelectedItem() const { return navigation_->SelectedData(); }
+
+void ReleasePageWidget::ItemChosen(int item) {
+  if (item > FilePane) RunCommand(item);
+  else ShowPane(item);
 }
 
 void ReleasePageWidget::RunCommand(int item) {
@@ -198,7 +199,6 @@ void ReleasePageWidget::RunCommand(int item) {
     default: break;
   }
   file_->Show(panes_->file.fields);
-  navigation_->Select(shownPane_);
 }
 
 bool ReleasePageWidget::HandleCommand(int command) {

@@ -15,7 +15,7 @@ namespace tidewell::app {
 
 class BuildSummaryView;
 class FileConfigurationView;
-class ReleaseNavigation;
+class NavigationBar;
 class VersionConfigurationView;
 
 // "Build": the three release panes and the four build commands, chosen in
@@ -45,12 +45,14 @@ class ReleasePageWidget : public Page {
   bool ValidateAndStore(bool showBalloon) override;
   bool HandleCommand(int command) override;
 
-  // An item of the navigation bar chosen: a pane is shown unless the pane
-  // being left refuses its values; a command runs.
+  // Chooses an item of the navigation bar as a click does: a pane is shown
+  // unless the pane being left refuses its values; a command runs.
   void Choose(int item);
   int ShownPane() const { return shownPane_; }
+  // The item selected in the navigation bar: the pane shown.
+  int SelectedItem() const;
 
-  ReleaseNavigation* Navigation() const { return navigation_; }
+  NavigationBar* Navigation() const { return navigation_; }
   BuildSummaryView* Summary() const { return summary_; }
   FileConfigurationView* FilePaneView() const { return file_; }
   VersionConfigurationView* VersionPaneView() const { return version_; }
@@ -58,6 +60,7 @@ class ReleasePageWidget : public Page {
  private:
   class PaneFieldPrompt;
 
+  void ItemChosen(int item);
   void ShowPane(int pane);
   bool ValidatePane(int pane);
   // Widgets into the panes' fields, and back.
@@ -73,7 +76,7 @@ class ReleasePageWidget : public Page {
   ProjectDocument* document_ = nullptr;
   std::unique_ptr<ReleasePanes> panes_;
   std::unique_ptr<BuildCommands> commands_;
-  ReleaseNavigation* navigation_;
+  NavigationBar* navigation_;
   QStackedWidget* stack_;
   BuildSummaryView* summary_;
   FileConfigurationView* file_;

@@ -6,27 +6,31 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-#include "dialogs/DialogHeader.h"
 #include "project/ProjectSettings.h"
 #include "shell/QtText.h"
 #include "toolkit/FieldRegistry.h"
 #include "toolkit/HelpKey.h"
+#include "toolkit/PageHeader.h"
 
 namespace tidewell::app {
 
 namespace {
 
+// The edited fields stand under their labels, so they keep their width
+// beside the navigation bar in the smallest window.
+constexpr QFormLayout::RowWrapPolicy kEditedFieldsWrap = QFormLayout::WrapAllRows;
+
 // A pane: its heading with a line under it, then its fields.
-QFormLayout* PaneLayout(QWidget* pane, const QString& heading, const QString& line) {
+QFormLayout* PaneLayout(QWidget* pane, const QString& heading, const QString& line,
+                        QFormLayout::RowWrapPolicy wrap) {
   auto* layout = new QVBoxLayout(pane);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(MakeDialogHeader(heading, line, pane));
+  layout->addWidget(new PageHeader(heading, line, pane));
   layout->addSpacing(6);
   auto* form = new QFormLayout;
   form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
   form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  // In a narrow window a field goes under its label rather than shrinking.
-  form->setRowWrapPolicy(QFormLayout::WrapLongRows);
+  form->setRowWrapPolicy(wrap);
   layout->addLayout(form);
   // The fields stay under the heading however tall the page is; the
   // summary's notes box takes the room instead.
@@ -36,8 +40,6 @@ QFormLayout* PaneLayout(QWidget* pane, const QString& heading, const QString& li
 
 QLineEdit* PaneField(const char* helpKey, QWidget* parent) {
   QLineEdit* field = MakeLineEdit(parent);
-  // Narrower than this, the field goes under its label.
-  field->setMinimumWidth(field->fontMetrics().averageCharWidth() * 24);
   SetHelpKey(field, helpKey);
   return field;
 }
@@ -52,7 +54,8 @@ void ShowText(QLineEdit* field, const WString& value) {
 
 BuildSummaryView::BuildSummaryView(QWidget* parent) : QWidget(parent) {
   QFormLayout* form = PaneLayout(this, QStringLiteral("Build"),
-                                 QStringLiteral("Test and release your application..."));
+                                 QStringLiteral("Test and release your application..."),
+                                 QFormLayout::DontWrapRows);
   appVersion_ = PaneField("release.summaryAppVersion", this);
   updateVersion_ = PaneField("release.summaryUpdateVersion", this);
   for (QLineEdit* line : {appVersion_, updateVersion_}) {
@@ -93,7 +96,8 @@ FileConfigurationView::FileConfigurationView(FieldRegistry& registry, QWidget* p
     : QWidget(parent) {
   QFormLayout* form =
       PaneLayout(this, QStringLiteral("File configuration"),
-                 QStringLiteral("Choose appropriate file names for the client and update files"));
+                 QStringLiteral("Choose appropriate file names for the client and update files"),
+                 kEditedFieldsWrap);
   clientExe_ = PaneField("release.clientExe", this);
   checkNow_ = PaneField("release.checkNow", this);
   clientXml_ = PaneField("release.clientXml", this);
@@ -120,7 +124,8 @@ VersionConfigurationView::VersionConfigurationView(FieldRegistry& registry, QWid
     : QWidget(parent) {
   QFormLayout* form = PaneLayout(
       this, QStringLiteral("Version configuration"),
-      QStringLiteral("To release the client state the appropriate version information"));
+      QStringLiteral("To release the client state the appropriate version information"),
+      kEditedFieldsWrap);
   appVersion_ = PaneField("release.appVersion", this);
   updateVersion_ = PaneField("release.updateVersion", this);
   form->addRow(QStringLiteral("Application version:"), appVersion_);

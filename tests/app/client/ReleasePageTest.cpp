@@ -8,7 +8,6 @@
 #include "build/FileConfigurationPane.h"
 #include "build/ProcessStarter.h"
 #include "build/VersionConfigurationPane.h"
-#include "pages/release/ReleaseNavigation.h"
 #include "pages/release/ReleasePageWidget.h"
 #include "pages/release/ReleasePanesView.h"
 #include "shell/PageCommands.h"
@@ -104,11 +103,11 @@ class ReleasePageTest : public QObject {
       f.page->VersionPaneView()->AppVersion()->setText(Q(c.appVersion));
       f.page->VersionPaneView()->UpdateVersion()->setText(Q(c.updateVersion));
       const WString before = testing::ProjectText(f.document);
-      f.page->Navigation()->Choose(Item::SummaryPane);
+      f.page->Choose(Item::SummaryPane);
       QCOMPARE(f.t.Balloons(), c.balloons);
       const int expected = c.balloons.empty() ? int{ReleasePageWidget::SummaryPane} : c.pane;
       QCOMPARE(f.page->ShownPane(), expected);
-      QCOMPARE(f.page->Navigation()->Selected(), expected);
+      QCOMPARE(f.page->SelectedItem(), expected);
       if (!c.balloons.empty()) QCOMPARE(Q(testing::ProjectText(f.document)), Q(before));
     }
   }
@@ -169,11 +168,11 @@ class ReleasePageTest : public QObject {
       f.document.settings.SetSetting(c.emptied, u"");
       f.page->LoadFromSettings();
       f.page->Choose(Item::FilePane);
-      f.page->Navigation()->Choose(c.item);
+      f.page->Choose(c.item);
       QVERIFY2(f.t.Balloons() == (Balloons{{c.field, c.message}}), c.what);
       QVERIFY2(f.starter.started.empty(), c.what);
       // A command does not move the selection off the pane shown.
-      QCOMPARE(f.page->Navigation()->Selected(), int{ReleasePageWidget::FilePane});
+      QCOMPARE(f.page->SelectedItem(), int{ReleasePageWidget::FilePane});
     }
   }
 
@@ -182,7 +181,7 @@ class ReleasePageTest : public QObject {
     f.document.settings.SetSetting(SettingKey::AppVersion, u"abc");  // as read from a file
     f.page->LoadFromSettings();
     QCOMPARE(f.page->ShownPane(), int{ReleasePageWidget::SummaryPane});
-    f.page->Navigation()->Choose(Item::BuildClient);
+    f.page->Choose(Item::BuildClient);
     QCOMPARE(f.t.Balloons(), (Balloons{{kAppVersionField, kVersionFormatMessage}}));
     QCOMPARE(f.page->ShownPane(), int{ReleasePageWidget::VersionPane});
     QVERIFY(!f.t.fields.Find(kAppVersionField).widget->isHidden());
@@ -192,7 +191,7 @@ class ReleasePageTest : public QObject {
     Fixture f;
     f.page->Choose(Item::VersionPane);
     f.page->VersionPaneView()->UpdateVersion()->setText(QStringLiteral("1.5"));
-    f.page->Navigation()->Choose(Item::BuildUpdateXml);
+    f.page->Choose(Item::BuildUpdateXml);
     auto balloons = f.t.prompt.Of(testing::PromptEvent::Kind::Balloon);
     QCOMPARE(balloons.size(), size_t{1});
     QCOMPARE(balloons[0].field, kBuildUpdateXmlItem);
@@ -207,7 +206,7 @@ class ReleasePageTest : public QObject {
     QCOMPARE(Q(statuses.back().text), QString());
     if (!f.haveStub) QSKIP("the stub Tidewatch.exe was not built");
     f.t.prompt.Clear();
-    f.page->Navigation()->Choose(Item::BuildClient);
+    f.page->Choose(Item::BuildClient);
     balloons = f.t.prompt.Of(testing::PromptEvent::Kind::Balloon);
     QCOMPARE(balloons.size(), size_t{1});
     QCOMPARE(balloons[0].field, kBuildClientItem);
@@ -242,13 +241,13 @@ class ReleasePageTest : public QObject {
   void ViewFiles() {
     {
       Fixture f(false);
-      f.page->Navigation()->Choose(Item::ViewFiles);
+      f.page->Choose(Item::ViewFiles);
       QCOMPARE(f.t.Messages().size(), size_t{1});
       QCOMPARE(Q(f.t.Messages()[0].caption), QStringLiteral("View files"));
       QCOMPARE(Q(f.t.Messages()[0].text), Q(kNoProjectForViewMessage));
     }
     Fixture f;
-    f.page->Navigation()->Choose(Item::ViewFiles);
+    f.page->Choose(Item::ViewFiles);
     QCOMPARE(f.starter.started.size(), size_t{1});
     QVERIFY(fs::exists(f.dir / "project" / "UpdateConfig.xml"));
   }
