@@ -8,6 +8,8 @@
 #include <pugixml.hpp>
 #include <zlib.h>
 
+#include "shell/ProductIcons.h"
+
 namespace tidewell::app {
 
 namespace {
@@ -29,7 +31,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("About Tidewell"));
 
   auto* icon = new QLabel(this);
-  icon->setPixmap(QIcon(QStringLiteral(":/icons/tidewell.svg")).pixmap(64, 64));
+  icon->setPixmap(ProductIcon("tidewell").pixmap(64, 64));
   icon->setAlignment(Qt::AlignTop);
   auto* title = new QLabel(QStringLiteral("Tidewell"), this);
   QFont large = title->font();

@@ -11,6 +11,7 @@
 
 #include "build/ToolFolder.h"
 #include "shell/MainWindow.h"
+#include "shell/ProductIcons.h"
 #include "shell/QtPreferences.h"
 #include "shell/QtPrompt.h"
 #include "text/Text.h"
@@ -72,7 +73,7 @@ int RunDesktopTool(int argc, char* argv[], bool quitWhenIdle) {
   } catch (const std::exception&) {
     return kExitWithoutWindow;
   }
-  QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tidewell.svg")));
+  QApplication::setWindowIcon(ProductIcon("tidewell"));
   prompt.SetMainWindow(window.get());
   prompt.SetStatusLabel(window->StatusLabel());
   if (quitWhenIdle) {

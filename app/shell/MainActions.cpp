@@ -7,6 +7,7 @@
 #include <QToolBar>
 
 #include "shell/MenuTexts.h"
+#include "shell/ProductIcons.h"
 #include "shell/RecentMenu.h"
 
 namespace tidewell::app {
@@ -47,7 +48,7 @@ QAction* MainActions::Add(QMenu* menu, const CommandText& entry) {
   auto* action = menu->addAction(QString::fromLatin1(entry.text));
   if (*entry.shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(entry.shortcut)));
   action->setStatusTip(QString::fromLatin1(entry.prompt));
-  if (*entry.icon) action->setIcon(QIcon(QString::fromLatin1(entry.icon)));
+  if (*entry.icon) action->setIcon(ProductIcon(entry.icon));
   // The toolbar shows the menu text without its mnemonic and its shortcut.
   QString tip = QString::fromLatin1(entry.text).remove(QLatin1Char('&'));
   if (tip.endsWith(QStringLiteral("..."))) tip.chop(3);

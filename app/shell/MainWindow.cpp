@@ -14,16 +14,13 @@
 #include "shell/MainActions.h"
 #include "shell/MenuTexts.h"
 #include "shell/PageHost.h"
+#include "shell/ProductIcons.h"
 #include "shell/ProjectDialog.h"
 #include "shell/QtPreferences.h"
 #include "shell/QtText.h"
 #include "shell/RecentMenu.h"
 #include "shell/WindowState.h"
 #include "toolkit/NavigationBar.h"
-
-// The icons are compiled into the library; the linker keeps them only when
-// something calls their initialiser, which cannot be named inside a namespace.
-static void LoadIconResources() { Q_INIT_RESOURCE(resources); }
 
 namespace tidewell::app {
 
@@ -52,7 +49,6 @@ MainWindow::MainWindow(Prompt& prompt, QtPreferences& preferences, FieldRegistry
     : prompt_(prompt),
       preferences_(preferences),
       services_{prompt, fields, preferences, this, {}, {}, {}, {}} {
-  LoadIconResources();
   setWindowTitle(QStringLiteral("Tidewell"));
   setMinimumSize(kMinimumSize);
 
@@ -106,7 +102,7 @@ void MainWindow::BuildNavigation() {
   for (const char* group : kNavigationGroups) navigation_->AddGroup(QString::fromLatin1(group));
   for (const NavigationText& item : kNavigationItems) {
     navigation_->AddItem(item.group, QString::fromLatin1(item.text),
-                         QIcon(QString::fromLatin1(item.icon)), static_cast<int>(item.command),
+                         ProductIcon(item.icon), static_cast<int>(item.command),
                          item.command != Command::About);
   }
 }

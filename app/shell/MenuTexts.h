@@ -11,23 +11,23 @@ struct CommandText {
   const char* text;
   const char* shortcut;  // empty: none
   const char* prompt;
-  const char* icon;  // a resource path; empty: none
+  const char* icon;  // a product icon (ProductIcons.h); empty: none
 };
 
 inline constexpr CommandText kFileCommands[] = {
-    {Command::New, "&New", "Ctrl+N", "Create a new project", ":/icons/new.svg"},
-    {Command::Open, "&Open...", "Ctrl+O", "Load an existing Tidewell project", ":/icons/open.svg"},
-    {Command::Save, "&Save", "Ctrl+S", "Save existing project", ":/icons/save.svg"},
+    {Command::New, "&New", "Ctrl+N", "Create a new project", "new"},
+    {Command::Open, "&Open...", "Ctrl+O", "Load an existing Tidewell project", "open"},
+    {Command::Save, "&Save", "Ctrl+S", "Save existing project", "save"},
     {Command::SaveAs, "Save &As...", "", "Save existing project as...", ""},
     {Command::Exit, "E&xit", "", "Quit the application", ""},
 };
 
 inline constexpr CommandText kHelpCommands[] = {
     {Command::PreviewClient, "&Preview client", "Ctrl+P",
-     "Preview the Tidewell client as would be seen by your end-users", ":/icons/preview.svg"},
+     "Preview the Tidewell client as would be seen by your end-users", "preview"},
     {Command::CheckForUpdateNow, "Check for &update now!", "Ctrl+U",
-     "Check the world for any updates of this application", ":/icons/check-update.svg"},
-    {Command::About, "&About Tidewell", "", "Information about Tidewell", ":/icons/about.svg"},
+     "Check the world for any updates of this application", "check-update"},
+    {Command::About, "&About Tidewell", "", "Information about Tidewell", "about"},
 };
 
 inline constexpr const char* kFileMenuText = "&File";
@@ -50,12 +50,12 @@ struct NavigationText {
 };
 inline constexpr const char* kNavigationGroups[] = {"Setup", "Release"};
 inline constexpr NavigationText kNavigationItems[] = {
-    {0, "Configure", Command::ClientPage, ":/icons/configure.svg"},
-    {0, "Client", Command::ClientBehavioursPage, ":/icons/client.svg"},
-    {0, "Server Files", Command::ServerFilesPage, ":/icons/server-files.svg"},
-    {0, "Registry", Command::RegistryPage, ":/icons/registry.svg"},
-    {1, "Build", Command::ReleasePage, ":/icons/build.svg"},
-    {1, "About", Command::About, ":/icons/about.svg"},
+    {0, "Configure", Command::ClientPage, "configure"},
+    {0, "Client", Command::ClientBehavioursPage, "client"},
+    {0, "Server Files", Command::ServerFilesPage, "server-files"},
+    {0, "Registry", Command::RegistryPage, "registry"},
+    {1, "Build", Command::ReleasePage, "build"},
+    {1, "About", Command::About, "about"},
 };
 inline constexpr int kNavigationIconSize = 36;
 

@@ -15,6 +15,8 @@ target_sources(tidewell-app PRIVATE
   shell/PageHost.cpp
   shell/PageHost.h
   shell/PageServices.h
+  shell/ProductIcons.cpp
+  shell/ProductIcons.h
   shell/ProjectDialog.cpp
   shell/ProjectDialog.h
   shell/QtPreferences.cpp

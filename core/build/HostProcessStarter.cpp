@@ -7,8 +7,12 @@
 #include "text/Text.h"
 
 #ifdef _WIN32
+#include <vector>
+
 #include <windows.h>
 #include <shellapi.h>
+
+#include "platform/WindowsCommandLine.h"
 #else
 #include <cerrno>
 #include <cstdlib>
@@ -23,36 +27,11 @@ namespace fs = std::filesystem;
 
 #ifdef _WIN32
 
-namespace {
-
-// One argument quoted so that the program's command-line parser gives it back
-// unchanged.
-std::wstring QuoteArgument(const std::wstring& argument) {
-  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
-  std::wstring quoted = L"\"";
-  size_t backslashes = 0;
-  for (wchar_t c : argument) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-    backslashes = 0;
-    quoted.push_back(c);
-  }
-  quoted.append(backslashes * 2, L'\\');
-  return quoted + L"\"";
-}
-
-}  // namespace
-
 bool HostProcessStarter::Start(const ProcessRequest& request) {
   const std::wstring file = text::ToPath(request.program).wstring();
-  std::wstring parameters;
-  for (const WString& argument : request.arguments) {
-    if (!parameters.empty()) parameters.push_back(L' ');
-    parameters += QuoteArgument(text::ToPath(argument).wstring());
-  }
+  std::vector<std::wstring> arguments;
+  for (const WString& argument : request.arguments) arguments.push_back(text::ToPath(argument).wstring());
+  const std::wstring parameters = JoinWindowsArguments(arguments);
   const std::wstring directory = text::ToPath(request.workingDirectory).wstring();
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
@@ -68,10 +47,15 @@ bool HostProcessStarter::Start(const ProcessRequest& request) {
 
 std::optional<WString> HostProcessStarter::FindProgram(std::u16string_view name) const {
   const std::wstring wide = text::ToPath(name).wstring();
-  wchar_t found[MAX_PATH + 1] = {};
-  const DWORD n = SearchPathW(nullptr, wide.c_str(), L".exe", MAX_PATH, found, nullptr);
-  if (n == 0 || n > MAX_PATH) return std::nullopt;
-  return text::FromPath(fs::path(std::wstring(found, n)));
+  // The answer may be longer than MAX_PATH: SearchPathW then asks for more room.
+  std::vector<wchar_t> found(MAX_PATH + 1);
+  while (true) {
+    const DWORD n = SearchPathW(nullptr, wide.c_str(), L".exe", static_cast<DWORD>(found.size()),
+                                found.data(), nullptr);
+    if (n == 0) return std::nullopt;
+    if (n < found.size()) return text::FromPath(fs::path(std::wstring(found.data(), n)));
+    found.resize(n + 1);
+  }
 }
 
 #else

@@ -85,6 +85,7 @@ bool VariableList::IsBuiltIn(std::u16string_view name) {
 
 WString VariableList::Expand(std::u16string_view text, bool escaped) const {
   WString result(text);
+  const size_t limit = text.size() + kExpansionLimit;
   for (const Variable& row : rows_) {
     // A row renamed to empty text would make "%%" a reference; it names nothing.
     if (row.name.empty() || IsBuiltIn(row.name)) continue;
@@ -94,7 +95,16 @@ WString VariableList::Expand(std::u16string_view text, bool escaped) const {
       pattern = EscapeXmlText(pattern);
       expansion = EscapeXmlText(expansion);
     }
-    if (result.find(pattern) == WString::npos) continue;
+    size_t occurrences = 0;
+    for (size_t at = result.find(pattern); at != WString::npos;
+         at = result.find(pattern, at + pattern.size()))
+      ++occurrences;
+    if (occurrences == 0) continue;
+    // Descriptions that refer to later rows can double the text with every
+    // row; a replacement that would take the text past the limit is left out.
+    const size_t room = result.size() < limit ? limit - result.size() : 0;
+    if (expansion.size() > pattern.size() && (expansion.size() - pattern.size()) * occurrences > room)
+      continue;
     result = text::ReplaceAll(result, pattern, expansion);
   }
   return result;

@@ -61,7 +61,10 @@ class VariableList {
 
   // Rewrites every "%name%" of a user variable (exact case) into
   // "%REG " + description + "|" + additional + "%", row by row in list
-  // order. References to built-in variables and unknown names stay.
+  // order. References to built-in variables and unknown names stay. A row
+  // whose replacement would make the text more than kExpansionLimit code
+  // units longer than it was is skipped, its references kept as they are.
+  static constexpr size_t kExpansionLimit = size_t{1} << 18;
   WString ExpandVariables(std::u16string_view text) const;
   // The same inside XML-escaped text: each reference is looked for in its
   // escaped form and replaced by the escaped expansion, so that a registry

@@ -6,6 +6,10 @@
 
 #if TIDEWELL_POSIX_FILE_STATUS
 #include <sys/stat.h>
+#elif defined(_WIN32)
+#include <windows.h>
+
+#include "platform/WindowsPath.h"
 #endif
 
 namespace tidewell {
@@ -50,6 +54,23 @@ std::optional<FileStatus> ReadFileStatus(const WString& path) {
   if (::stat(native.c_str(), &st) != 0) return std::nullopt;
   return StatusOf(st);
 #else
+#ifdef _WIN32
+  // The file system's own 100-ns write time and 64-bit size, as a directory
+  // listing shows them (the C library's stat keeps whole seconds only).
+  // Symbolic links and other reparse points are followed below instead.
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  const std::wstring wide = ExtendedLengthPath(text::ToPath(path).wstring());
+  if (!GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return std::nullopt;
+    FileStatus status;
+    status.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    const FileTime written = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                             data.ftLastWriteTime.dwLowDateTime;
+    if (written <= kMaxFileTime) status.lastWrite = written;
+    return status;
+  }
+#endif
   const std::filesystem::path native = text::ToPath(path);
   std::error_code ec;
   const std::filesystem::directory_entry entry(native, ec);

@@ -5,6 +5,9 @@
 #include <system_error>
 
 #include <unzip.h>
+#ifdef _WIN32
+#include <iowin32.h>
+#endif
 
 #include "text/Text.h"
 
@@ -46,14 +49,11 @@ bool ZipArchive::Open(const WString& path) {
   std::error_code ec;
   if (path.empty() || !std::filesystem::is_regular_file(native, ec) || ec) return false;
 #ifdef _WIN32
-  // minizip's default file functions take a narrow path in the ANSI code page.
-  std::string narrow;
-  try {
-    narrow = native.string();
-  } catch (...) {
-    return false;  // a name the code page cannot hold
-  }
-  handle_ = unzOpen64(narrow.c_str());
+  // minizip's Windows file functions open the file by its wide-character
+  // name, so names outside the ANSI code page open too.
+  zlib_filefunc64_def wideFiles{};
+  fill_win32_filefunc64W(&wideFiles);
+  handle_ = unzOpen2_64(native.c_str(), &wideFiles);
 #else
   handle_ = unzOpen64(native.c_str());
 #endif

@@ -1,3 +1,9 @@
 target_sources(tidewell-core PRIVATE
   platform/AtomicFile.cpp
 )
+target_sources(tidewell-core PRIVATE
+  platform/WindowsCommandLine.cpp
+)
+target_sources(tidewell-core PRIVATE
+  platform/WindowsPath.cpp
+)

@@ -47,6 +47,14 @@ std::string U32(uint32_t value);
 std::string Hex(std::string_view bytes);
 
 // python3-pefile's view (tests/build/ClientResources.py).
+// Whether python3-pefile can be run: on the Linux build host only, not from
+// the Windows build's tests.
+#ifdef _WIN32
+inline bool HaveHostPefile() { return false; }
+#else
+inline bool HaveHostPefile() { return true; }
+#endif
+inline constexpr const char* kHostPefileOnly = "python3-pefile runs on the Linux build host only";
 std::string PefileResources(const std::filesystem::path& file);
 std::string PefileIcons(const std::filesystem::path& file);
 // The data of one resource from a "resources" listing as hex ("-" when

@@ -92,6 +92,7 @@ TEST_F(ClientBuilderTest, AFailedStubCopyLeavesNoClient) {
 }
 
 TEST_F(ClientBuilderTest, WritesTheStringTableAndKeepsEverythingElse) {
+  if (!testing::HaveHostPefile()) GTEST_SKIP() << testing::kHostPefileOnly;
   ASSERT_TRUE(builder.EnsureClientExecutable(document));
   // Another language of the same string block must stay beside ours.
   {
@@ -136,6 +137,7 @@ TEST_F(ClientBuilderTest, ASettingsWriteThatFailsLeavesTheFileAndShowsNothing) {
 }
 
 TEST_F(ClientBuilderTest, PicturesAreTheFileWithoutItsFileHeader) {
+  if (!testing::HaveHostPefile()) GTEST_SKIP() << testing::kHostPefileOnly;
   ASSERT_TRUE(builder.EnsureClientExecutable(Client()));
   const std::string main = testing::MakeBitmapFile(33, 17, 8);
   const std::string top = testing::MakeBitmapFile(50, 6, 24);
@@ -150,6 +152,7 @@ TEST_F(ClientBuilderTest, PicturesAreTheFileWithoutItsFileHeader) {
 }
 
 TEST_F(ClientBuilderTest, TheFourteenByteRule) {
+  if (!testing::HaveHostPefile()) GTEST_SKIP() << testing::kHostPefileOnly;
   ASSERT_TRUE(builder.EnsureClientExecutable(Client()));
   const std::string header = testing::MakeBitmapFile(4, 4, 24).substr(0, 14);
   WriteBytes(dir / "14.bmp", header);
@@ -194,6 +197,7 @@ TEST_F(ClientBuilderTest, PictureFailuresAreShownAndChangeNothing) {
 }
 
 TEST_F(ClientBuilderTest, CopiesAnIconByIdUnchanged) {
+  if (!testing::HaveHostPefile()) GTEST_SKIP() << testing::kHostPefileOnly;
   const fs::path shell32 = testing::WineLibrary("shell32.dll");
   if (!fs::exists(shell32)) GTEST_SKIP() << "wine's shell32.dll is not installed";
   ASSERT_TRUE(builder.EnsureClientExecutable(Client()));
@@ -210,6 +214,7 @@ TEST_F(ClientBuilderTest, CopiesAnIconByIdUnchanged) {
 }
 
 TEST_F(ClientBuilderTest, CopiesAnIconByStringName) {
+  if (!testing::HaveHostPefile()) GTEST_SKIP() << testing::kHostPefileOnly;
   // A module whose icon images carry string names.
   const fs::path module = dir / "Named.dll";
   fs::copy_file(testing::BuiltStub(), module);

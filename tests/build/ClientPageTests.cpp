@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "support/HostOnly.h"
 #include "build/ClientBehaviours.h"
 #include "build/ClientBuilder.h"
 #include "build/ClientPage.h"
@@ -144,6 +145,9 @@ TEST(ClientPage, FieldsAreCopiedBothWays) {
 }
 
 TEST(ClientPage, ChoosingTheMainExecutableStoresItsNameAndOffersItsIcons) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;
+#endif
   ProjectSettings settings;
   ClientPage page(settings);
   ScriptedPrompt prompt;
@@ -171,6 +175,9 @@ TEST(ClientPage, ChoosingTheMainExecutableStoresItsNameAndOffersItsIcons) {
 }
 
 TEST(ClientPage, AnsweringYesWithoutAProjectLeadsToTheIconRequestsMessage) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;
+#endif
   ProjectDocument document;
   ScriptedPrompt prompt;
   ClientBuilder builder(prompt, u"/no/tool/folder");

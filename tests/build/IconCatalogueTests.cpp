@@ -44,6 +44,7 @@ std::vector<std::pair<FieldId, WString>> Balloons(const testing::ScriptedPrompt&
 }
 
 TEST(IconCatalogue, ListsTheShellLibraryAsAnIndependentReaderSeesIt) {
+  if (!testing::HaveHostPefile()) GTEST_SKIP() << testing::kHostPefileOnly;
   const fs::path shell32 = testing::WineLibrary("shell32.dll");
   if (!fs::exists(shell32)) GTEST_SKIP() << "wine's shell32.dll is not installed";
   const IconCatalogue catalogue = ReadIconCatalogue(text::FromPath(shell32));
@@ -81,6 +82,7 @@ struct IconModuleTest : ::testing::Test {
 };
 
 TEST_F(IconModuleTest, ListsSquare32And16ImagesByNameInDirectoryOrder) {
+  if (!testing::HaveHostPefile()) GTEST_SKIP() << testing::kHostPefileOnly;
   using pe::ResourceId;
   SetImages({
       {ResourceId::Integer(30), testing::MakeIconImage(32, 32)},
@@ -215,6 +217,7 @@ TEST_F(SetClientIconsTest, NeedsAProjectAndAClient) {
 }
 
 TEST_F(SetClientIconsTest, ALargeIconThatFailsKeepsTheSmallOneFromBeingCopied) {
+  if (!testing::HaveHostPefile()) GTEST_SKIP() << testing::kHostPefileOnly;
   ASSERT_EQ(PrepareClientIcons(document, builder, prompt), CommandOutcome::Done);
   const fs::path client = project / "Tidewatcher.exe";
   const std::string before = testing::ReadBytes(client);

@@ -1,13 +1,19 @@
 #include "cli/CliRunner.h"
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <filesystem>
+
+#ifdef _WIN32
+#include "support/WindowsProcess.h"
+#else
+#include <sys/wait.h>
+#endif
 
 #include "support/TempDir.h"
 
 namespace tidewell::testing {
+
+#ifndef _WIN32
 
 namespace {
 
@@ -24,6 +30,22 @@ std::string Quote(const std::string& argument) {
 
 }  // namespace
 
+#endif
+
+#ifdef _WIN32
+
+CliResult RunCli(const std::vector<std::string>& arguments) {
+  TempDir scratch;
+  CliResult result;
+  result.exitCode = RunWindowsProcess(std::filesystem::path(TIDEWELL_BIN_DIR) / "tidewell-cli.exe", arguments,
+                                      {}, scratch / "out", scratch / "err", 300);
+  result.out = ReadBytes(scratch / "out");
+  result.err = ReadBytes(scratch / "err");
+  return result;
+}
+
+#else
+
 CliResult RunCli(const std::vector<std::string>& arguments) {
   TempDir scratch;
   std::string command = Quote(std::string(TIDEWELL_BIN_DIR) + "/tidewell-cli");
@@ -38,5 +60,7 @@ CliResult RunCli(const std::vector<std::string>& arguments) {
   result.err = ReadBytes(err);
   return result;
 }
+
+#endif
 
 }  // namespace tidewell::testing

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/HostOnly.h"
 #include "cli/CliRunner.h"
 #include "support/TempDir.h"
 
@@ -63,6 +64,9 @@ TEST(FlowCommands, NewCreatesTheProjectFolderOnce) {
 }
 
 TEST(FlowCommands, AddFilesAsksForTheBaseDirectory) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;
+#endif
   Workspace w;
   WriteBytes(w.stage / "App.exe", "app");
   WriteBytes(w.stage / "bin" / "Helper.dll", "dll");

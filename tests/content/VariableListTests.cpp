@@ -213,6 +213,31 @@ TEST(VariableList, RowRenamedToEmptyExpandsNothing) {
   EXPECT_EQ(list.ExpandVariables(u"50%% off %Edition%"), u"50%% off %Edition%");
 }
 
+// Each description names the next row twice, so every row would double the
+// text: 40 rows would make it a million million times longer.
+TEST(VariableList, ChainedDescriptionsStopGrowingAtTheLimit) {
+  VariableList list;
+  const auto name = [](int i) { return u"V" + text::FormatDecimal(100 + i); };
+  for (int i = 0; i < 40; ++i) {
+    const WString next = u"%" + name(i + 1) + u"%";
+    list.AddVariable(name(i), next + next, u"x");
+  }
+  const WString start = u"%" + name(0) + u"%";
+  for (const WString& expanded :
+       {list.ExpandVariables(start), list.ExpandVariablesInEscapedText(start)}) {
+    EXPECT_LE(expanded.size(), start.size() + VariableList::kExpansionLimit);
+    // The rows that fitted were expanded: the text starts with several
+    // levels of "%REG " and still names a row the limit stopped.
+    EXPECT_EQ(expanded.rfind(u"%REG %REG %REG %REG ", 0), 0u);
+    EXPECT_NE(expanded.find(u"%V1"), WString::npos);
+  }
+  // A short chain is expanded in full.
+  VariableList shortList;
+  shortList.AddVariable(u"A", u"%B%|%B%", u"1");
+  shortList.AddVariable(u"B", u"k", u"2");
+  EXPECT_EQ(shortList.ExpandVariables(u"%A%"), u"%REG %REG k|2%|%REG k|2%|1%");
+}
+
 TEST(VariablesDialogRules, BuiltInRowsCannotBeEdited) {
   VariableList list;
   list.AddVariable(u"login", u"user row", u"REG_SZ");  // goes after the equal "Login"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "support/HostOnly.h"
 #include "files/ClientFileNames.h"
 #include "files/FileRecord.h"
 #include "files/FileSelection.h"
@@ -72,6 +73,9 @@ TEST(CheckBaseDirectory, TheFolderChooserSetsAMissingBaseWithoutAsking) {
 }
 
 TEST(CheckBaseDirectory, DirectoriesInsideTheBaseGetTheirRelativeForm) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;
+#endif
   struct Case {
     std::u16string_view base;
     std::u16string_view directory;
@@ -112,6 +116,9 @@ TEST(CheckBaseDirectory, ASiblingWithTheSamePrefixIsNotInside) {
 }
 
 TEST(CheckBaseDirectory, LetterCaseFollowsTheHost) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;
+#endif
   Files files{u"/Stage"};
   files.prompt.QueueAnswer(Answer::No);
   WString directory = u"/STAGE/bin";
@@ -158,6 +165,9 @@ TEST(BuildDestination, RootAndSubDirectoriesAreJoinedAndCleaned) {
 }
 
 TEST(AddFiles, TheFirstFileSetsTheBaseAndLandsAtItsDestination) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;
+#endif
   Files files;
   files.prompt.QueueAnswer(Answer::Yes);
   const auto groups = GroupFilesByDirectory({u"/stage/a.exe"});
@@ -187,6 +197,9 @@ TEST(AddFiles, ARefusedBaseAddsNothing) {
 }
 
 TEST(AddFiles, NamesThatDifferOnlyInCaseAreSkipped) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;
+#endif
   Files files{u"/stage"};
   const AddFilesResult result =
       AddFiles(files.settings, files.tree, {u"/stage/bin/", {u"Readme.TXT", u"README.txt", u"b.dll"}},
@@ -201,6 +214,9 @@ TEST(AddFiles, NamesThatDifferOnlyInCaseAreSkipped) {
 }
 
 TEST(AddFiles, AcceptingANewBaseEmptiesTheTreeBeforeAdding) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;
+#endif
   Files files{u"/stage"};
   AddFiles(files.settings, files.tree, {u"/stage/", {u"old.exe"}}, u"<WinDir>", files.prompt);
   files.prompt.QueueAnswer(Answer::Yes);
@@ -212,6 +228,9 @@ TEST(AddFiles, AcceptingANewBaseEmptiesTheTreeBeforeAdding) {
 }
 
 TEST(AddFiles, NamesWindowsCannotHoldAreLeftOutWithAWarning) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;
+#endif
   EXPECT_TRUE(IsWindowsFileName(u"Read me (v2).txt"));
   EXPECT_TRUE(IsWindowsFileName(u"caf\u00E9.dll"));
   for (const WString name : {u"", u"a\\b.txt", u"a:b", u"a*", u"a?", u"a\"b", u"<z>.txt",
@@ -252,6 +271,9 @@ TEST(AddFiles, NamesWindowsCannotHoldAreLeftOutWithAWarning) {
 }
 
 TEST(AddFiles, ADestinationThroughAFileIsRefused) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;
+#endif
   Files files{u"/stage"};
   AddFiles(files.settings, files.tree, {u"/stage/", {u"App.exe"}}, u"<ApplicationDir>", files.prompt);
   for (const std::u16string_view destination :
@@ -272,6 +294,9 @@ TEST(AddFiles, ADestinationThroughAFileIsRefused) {
 }
 
 TEST(AddFiles, PathsAreGroupedByTheirDirectory) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;
+#endif
   const auto groups = GroupFilesByDirectory({u"/a/x.exe", u"/b/y.dll", u"/a/z.txt", u"bare"});
   ASSERT_EQ(groups.size(), 3u);
   EXPECT_EQ(groups[0].directory, u"/a/");
@@ -282,6 +307,9 @@ TEST(AddFiles, PathsAreGroupedByTheirDirectory) {
 }
 
 TEST(ChooseBaseDirectory, InsideChangesNothingOutsideAsks) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;
+#endif
   Files files{u"/stage"};
   ChooseBaseDirectory(files.settings, files.tree, u"/stage/sub", files.prompt);
   EXPECT_EQ(files.Base(), u"/stage");

@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 
+#include "support/HostOnly.h"
 #include "files/FileTime.h"
 #include "files/TimeZoneScope.h"
 #include "text/Text.h"
@@ -182,6 +183,9 @@ TEST(FileTime, UnixAndFilesystemTimes) {
 }
 
 TEST(FileTime, LocalTimesTakeTheZoneRulesOfTheirOwnDate) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kPosixZoneRulesOnly;
+#endif
   struct Case {
     const char* zone;
     FileTime local;

@@ -2,6 +2,7 @@
 
 #include <pugixml.hpp>
 
+#include "support/HostOnly.h"
 #include "files/FileTree.h"
 #include "project/ProjectSettings.h"
 #include "support/ScriptedPrompt.h"
@@ -115,6 +116,9 @@ TEST(FileTree, ServerFormMeasuresFilesAndFailsOnAMissingOne) {
 }
 
 TEST(FileTree, DiskPathOfAZipEntryNamesItsArchiveInTheArchivesFolder) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;
+#endif
   ProjectSettings settings;
   settings.SetSetting(SettingKey::UpdateFilesDir, text::FromUtf8("/stage/"));
   FileTree tree;

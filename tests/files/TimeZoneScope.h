@@ -9,6 +9,8 @@ namespace tidewell::testing {
 
 // Sets the process's time zone (a POSIX TZ string, so no zone database is
 // needed) for the life of the object, then puts the previous one back.
+// The Windows C runtime reads the zone's name, offset and summer-time name
+// from TZ and applies its own summer-time dates.
 class TimeZoneScope {
  public:
   explicit TimeZoneScope(const char* zone) {
@@ -28,6 +30,12 @@ class TimeZoneScope {
 
  private:
   std::optional<std::string> previous_;
+
+#ifdef _WIN32
+  static void setenv(const char* name, const char* value, int) { _putenv_s(name, value); }
+  static void unsetenv(const char* name) { _putenv_s(name, ""); }
+  static void tzset() { _tzset(); }
+#endif
 };
 
 }  // namespace tidewell::testing

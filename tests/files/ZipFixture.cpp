@@ -3,6 +3,9 @@
 #include <climits>
 
 #include <zip.h>
+#ifdef _WIN32
+#include <iowin32.h>
+#endif
 
 namespace tidewell::testing {
 
@@ -13,7 +16,14 @@ uint32_t PackDosDateTime(int year, int month, int day, int hour, int minute, int
 }
 
 bool WriteZip(const std::filesystem::path& file, const std::vector<ZipFixtureEntry>& entries) {
+#ifdef _WIN32
+  // The path is wide here: minizip's Windows file functions take it as such.
+  zlib_filefunc64_def wideFiles{};
+  fill_win32_filefunc64W(&wideFiles);
+  zipFile zip = zipOpen2_64(file.c_str(), APPEND_STATUS_CREATE, nullptr, &wideFiles);
+#else
   zipFile zip = zipOpen64(file.c_str(), APPEND_STATUS_CREATE);
+#endif
   if (!zip) return false;
   bool ok = true;
   for (const auto& entry : entries) {

@@ -217,6 +217,7 @@ TEST(PeVersion, MalformedVersionResourcesGiveNothing) {
 
 // The version of every wine library that has one, as pefile reads it.
 TEST(PeVersion, AgreesWithPefileOnTheWineLibraries) {
+  if (!testing::HaveHostTools()) GTEST_SKIP() << testing::kHostToolsOnly;
   const auto files = testing::WineLibraries();
   if (files.size() < 100) GTEST_SKIP() << "wine's libraries are not installed";
   std::ostringstream ours;

@@ -31,6 +31,10 @@ struct CommandResult {
   std::string output;
 };
 CommandResult RunCommand(const std::string& command);
+// Whether the build host's tools (python3-pefile, wine) can be run; the
+// Windows build's tests cannot reach them.
+bool HaveHostTools();
+inline constexpr const char* kHostToolsOnly = "python3-pefile and wine run on the Linux build host only";
 std::string Quote(const std::filesystem::path& path);
 
 // Runs tests/pe/PeListing.py (python3-pefile) with a command and files.

@@ -108,6 +108,7 @@ TEST(PeResourceReader, OpenFailsClearlyForWhatIsNotAPeFile) {
 
 // Every resource of every wine library, as pefile sees it.
 TEST(PeResourceReader, AgreesWithPefileOnTheWineLibraries) {
+  if (!testing::HaveHostTools()) GTEST_SKIP() << testing::kHostToolsOnly;
   const auto files = testing::WineLibraries();
   if (files.size() < 100) GTEST_SKIP() << "wine's libraries are not installed";
   std::string ours;

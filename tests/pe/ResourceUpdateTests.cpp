@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "support/HostOnly.h"
 #include "CraftedPe.h"
 #include "PeTestSupport.h"
 #include "pe/PeResourceReader.h"
@@ -62,6 +63,7 @@ TEST_F(ResourceUpdateTest, ReplacesOneResourceAndKeepsEveryOtherByteForByte) {
 }
 
 TEST_F(ResourceUpdateTest, BatchedChangesApplyInOrderAndSortAsTheLoaderExpects) {
+  if (!testing::HaveHostTools()) GTEST_SKIP() << testing::kHostToolsOnly;
   auto update = ResourceUpdate::Begin(exe_, nullptr);
   ASSERT_TRUE(update.has_value());
   update->Update(ResourceId::Named(u"ZEBRA"), ResourceId::Named(u"Stripes"), 0, "zebra");
@@ -121,6 +123,9 @@ TEST_F(ResourceUpdateTest, CommitsOnlyOnce) {
 }
 
 TEST_F(ResourceUpdateTest, KeepsPermissionsAndEditsTheTargetOfALink) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kNoSymbolicLinks;
+#endif
   fs::permissions(exe_, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
   fs::create_symlink(exe_, dir_ / "link.exe");
   auto update = ResourceUpdate::Begin(dir_ / "link.exe", nullptr);

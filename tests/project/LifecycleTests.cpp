@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/HostOnly.h"
 #include "content/RegistryItemRules.h"
 #include "files/FileRecord.h"
 #include "files/FileTree.h"
@@ -117,6 +118,9 @@ class Lifecycle : public ::testing::Test {
 };
 
 TEST_F(Lifecycle, ANewProjectGetsItsFolderProjectFileServiceRecentEntryAndTitle) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;
+#endif
   CreateProject(u"MyApp");
 
   const WString folder = ProjectsFolder() + u"/MyApp";
@@ -222,6 +226,9 @@ TEST_F(Lifecycle, ANewProjectStartsFromTheDefaults) {
 }
 
 TEST_F(Lifecycle, SaveAsKeepsEverythingAndCopiesOnlyTheProjectFileAndTheService) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;
+#endif
   CreateProject(u"First");
   FillDocument();
   WriteBytes(dir / "Projects" / "First" / "Tidewatcher.exe", "client");
@@ -295,6 +302,9 @@ TEST_F(Lifecycle, AFailedOpenLeavesTheOpenProjectIntact) {
 }
 
 TEST_F(Lifecycle, OpeningFromTheDialogReplacesTheProject) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;
+#endif
   CreateProject(u"First");
   FillDocument();
   lifecycle->SaveCommand();
@@ -336,6 +346,9 @@ TEST_F(Lifecycle, OpeningARecentProjectRecordsTheOneBeingLeft) {
 }
 
 TEST_F(Lifecycle, SixNewProjectsLeaveTheFiveMostRecentInThePreferences) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;
+#endif
   for (const char16_t* name : {u"P1", u"P2", u"P3", u"P4", u"P5", u"P6"}) CreateProject(name);
   lifecycle->Shutdown();
   EXPECT_EQ(preferences.ReadNumber(kRecentDocumentGroup, u"DocumentCount"), 5);

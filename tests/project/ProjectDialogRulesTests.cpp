@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "support/HostOnly.h"
 #include "project/Preferences.h"
 #include "project/ProjectDialogRules.h"
 #include "project/RecentList.h"
@@ -33,6 +34,9 @@ TEST(ProjectDialogRules, TabsFollowTheMode) {
 }
 
 TEST(ProjectDialogRules, TheLocationFollowsTheNameAndTheChosenFolder) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;
+#endif
   EXPECT_EQ(InitialProjectLocation(u"/opt/tidewell"), u"/opt/tidewell/");
   EXPECT_EQ(InitialProjectLocation(u"/opt/tidewell/"), u"/opt/tidewell/");
   // Each key typed in the name replaces what follows the last separator.
@@ -46,6 +50,9 @@ TEST(ProjectDialogRules, TheLocationFollowsTheNameAndTheChosenFolder) {
 }
 
 TEST(ProjectDialogRules, NewProjectChecksLocationThenNameThenCreatesTheFolder) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;
+#endif
   TempDir dir;
   const WString projects = text::FromPath(dir.Path());
   {
@@ -97,6 +104,9 @@ TEST(ProjectDialogRules, AnExistingOrUncreatableFolderIsRefused) {
 }
 
 TEST(ProjectDialogRules, OpenSplitsThePathAtItsLastSeparator) {
+#ifdef _WIN32
+  GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;
+#endif
   ScriptedPrompt prompt;
   EXPECT_FALSE(ConfirmOpenProject(u"", prompt));
   ExpectBalloon(prompt, kProjectOpenBrowseField,

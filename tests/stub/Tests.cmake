@@ -10,7 +10,11 @@ target_link_libraries(stub-tests PRIVATE tidewatch-common)
 
 # Runs Windows programs under wine (no display, private prefix, time limit);
 # any test executable may link it.
-add_library(tidewell-wine-runner STATIC ${CMAKE_CURRENT_LIST_DIR}/WineRunner.cpp)
+if(WIN32)
+  add_library(tidewell-wine-runner STATIC ${CMAKE_CURRENT_LIST_DIR}/WineRunnerWindows.cpp)
+else()
+  add_library(tidewell-wine-runner STATIC ${CMAKE_CURRENT_LIST_DIR}/WineRunner.cpp)
+endif()
 target_link_libraries(tidewell-wine-runner PUBLIC tidewell-test-support)
 tidewell_warnings(tidewell-wine-runner)
 

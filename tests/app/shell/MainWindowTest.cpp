@@ -12,6 +12,8 @@
 #include "project/ProjectDocument.h"
 #include "project/ProjectMessages.h"
 #include "shell/MainWindow.h"
+#include "shell/MenuTexts.h"
+#include "shell/ProductIcons.h"
 #include "shell/PageCommands.h"
 #include "shell/PageHost.h"
 #include "shell/QtPreferences.h"
@@ -325,6 +327,26 @@ class MainWindowTest : public QObject {
     QCOMPARE(session.window->windowTitle(), QStringLiteral("Tidewell - P3"));
     QCOMPARE(session.RecentLabels().first(), QStringLiteral("&1 P3"));
     QCOMPARE(session.prompt.UnexpectedQuestions(), 0);
+  }
+
+  void EveryIconHasAnImageAtTheSizesDrawn() {
+    std::vector<const char*> names{"tidewell"};
+    for (const auto& item : kNavigationItems) names.push_back(item.icon);
+    for (const auto& entry : kFileCommands)
+      if (*entry.icon) names.push_back(entry.icon);
+    for (const auto& entry : kHelpCommands)
+      if (*entry.icon) names.push_back(entry.icon);
+    for (const char* name : names) {
+      for (int size : {16, 24, 36, 40}) {
+        const QImage image = ProductIcon(name).pixmap(size, size).toImage();
+        QVERIFY2(image.size() == QSize(size, size), name);
+        // Drawn, not blank: the centre third holds opaque pixels.
+        int opaque = 0;
+        for (int y = size / 3; y < 2 * size / 3; ++y)
+          for (int x = size / 3; x < 2 * size / 3; ++x) opaque += qAlpha(image.pixel(x, y)) > 128;
+        QVERIFY2(opaque > 0, name);
+      }
+    }
   }
 
   void MenuPromptsGiveWayToTheStatusTextWhenTheMenuCloses() {

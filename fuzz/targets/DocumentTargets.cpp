@@ -1,0 +1,71 @@
+// The project file: the well-formedness scan, and the reader followed by the
+// writer, whose text must read back to itself.
+#include <algorithm>
+#include <string>
+
+#include "FuzzTarget.h"
+#include "files/XmlForm.h"
+#include "project/DocumentReader.h"
+#include "project/DocumentWriter.h"
+#include "project/ProjectDocument.h"
+#include "project/XmlWellFormedness.h"
+#include "targets/Targets.h"
+#include "text/Text.h"
+
+namespace tidewell::fuzz {
+
+void RunMarkupScan(std::string_view input) {
+  const std::optional<XmlFault> fault = FindMarkupFault(input);
+  if (fault) Expect(fault->offset <= input.size(), "a markup fault lies past the document's end");
+}
+
+namespace {
+
+// The parser reports every line break inside a value as LF, and values are
+// written raw: a value written with CR LF reads back with LF. The lines of
+// the file and registry trees have each pair of blanks reduced to one, values
+// included, so a run of blanks shortens with every save. Texts are compared
+// with line breaks made alike and every run of blanks made one blank.
+WString Comparable(std::u16string_view text) {
+  WString out = text::ReplaceAll(text::ReplaceAll(text, u"\r\n", u"\n"), u"\r", u"\n");
+  out.erase(std::unique(out.begin(), out.end(),
+                        [](char16_t a, char16_t b) { return a == u' ' && b == u' '; }),
+            out.end());
+  return out;
+}
+
+}  // namespace
+
+void RunProjectDocument(std::string_view input) {
+  ProjectDocument first;
+  const WString firstPath = text::FromPath(WriteScratchFile("first.xml", input));
+  if (!LoadDocument(first, firstPath)) return;
+  WString firstText;
+  if (!WriteDocumentText(first, firstText, XmlForm::ProjectForm)) return;
+  WString serverText;
+  WriteDocumentText(first, serverText, XmlForm::ServerForm);
+
+  ProjectDocument second;
+  const WString secondPath =
+      text::FromPath(WriteScratchFile("second.xml", EncodeDocumentText(firstText)));
+  std::string error;
+  if (!LoadDocument(second, secondPath, nullptr, &error)) {
+    ReportFinding("a saved document does not load again: " + error);
+    return;
+  }
+  WString secondText;
+  Expect(WriteDocumentText(second, secondText, XmlForm::ProjectForm),
+         "a reloaded document cannot be written");
+  firstText = Comparable(firstText);
+  secondText = Comparable(secondText);
+  if (secondText != firstText) {
+    const auto [at, ignored] = std::mismatch(firstText.begin(), firstText.end(),
+                                             secondText.begin(), secondText.end());
+    const size_t from = static_cast<size_t>(at - firstText.begin());
+    ReportFinding("a saved document reads back with a different text from character " +
+                  std::to_string(from) + ": \"" + text::ToUtf8(firstText.substr(from, 60)) +
+                  "\" became \"" + text::ToUtf8(secondText.substr(from, 60)) + "\"");
+  }
+}
+
+}  // namespace tidewell::fuzz

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string_view>
+
+namespace tidewell::fuzz {
+
+void RunProjectDocument(std::string_view input);
+void RunMarkupScan(std::string_view input);
+void RunPeReader(std::string_view input);
+void RunVersionReader(std::string_view input);
+void RunIconImage(std::string_view input);
+void RunResourceEditor(std::string_view input);
+void RunZipEntries(std::string_view input);
+void RunBitmap(std::string_view input);
+void RunVariables(std::string_view input);
+
+}  // namespace tidewell::fuzz
