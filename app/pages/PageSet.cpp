@@ -1,6 +1,8 @@
 #include "pages/PageSet.h"
 
-#include "pages/PlaceholderPage.h"
+#include "pages/behaviours/ClientBehavioursPageWidget.h"
+#include "pages/client/ClientPageWidget.h"
+#include "pages/release/ReleasePageWidget.h"
 #include "pages/files/ServerFilesPage.h"
 #include "pages/registry/RegistryPage.h"
 #include "shell/PageCommands.h"
@@ -26,9 +28,9 @@ PageSet CreatePages(PageServices& services, QWidget* parent) {
   PageSet pages;
   pages.serverFiles = new ServerFilesPage(services, parent);
   pages.registry = new RegistryPage(services, parent);
-  pages.client = new PlaceholderPage(QStringLiteral("Configure"), parent);
-  pages.clientBehaviours = new PlaceholderPage(QStringLiteral("Client"), parent);
-  pages.release = new PlaceholderPage(QStringLiteral("Build"), parent);
+  pages.client = new ClientPageWidget(services, parent);
+  pages.clientBehaviours = new ClientBehavioursPageWidget(services, parent);
+  pages.release = new ReleasePageWidget(services, parent);
   return pages;
 }
 

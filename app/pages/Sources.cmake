@@ -1,6 +1,4 @@
 target_sources(tidewell-app PRIVATE
   pages/PageSet.cpp
   pages/PageSet.h
-  pages/PlaceholderPage.cpp
-  pages/PlaceholderPage.h
 )

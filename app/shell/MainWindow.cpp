@@ -8,7 +8,10 @@
 #include <QTimer>
 
 #include "build/ToolFolder.h"
+#include "dialogs/ClientIconsRequest.h"
+#include "dialogs/VariablesDialog.h"
 #include "project/AutoShowLoad.h"
+#include "project/ProjectDocument.h"
 #include "project/ProjectMessages.h"
 #include "shell/AboutDialog.h"
 #include "shell/MainActions.h"
@@ -69,7 +72,16 @@ MainWindow::MainWindow(Prompt& prompt, QtPreferences& preferences, FieldRegistry
   divider->setForegroundRole(QPalette::Mid);
   services_.collectPages = [this] { pages_->CollectPages(); };
   services_.showPage = [this](int command) { ShowPage(command); };
+  services_.setClientIcons = [this](const WString& source) {
+    SetClientIcons(services_, lifecycle_->Document(), source);
+  };
   pages_ = new PageHost(services_, options.createPages, area);
+  // The one variables dialog of the process, created hidden after the pages;
+  // it follows the document the pages are bound to.
+  variables_ = new VariablesDialog(prompt, fields, this);
+  services_.showVariables = [this] { variables_->ShowVariables(); };
+  connect(pages_, &PageHost::documentBound, this,
+          [this](ProjectDocument& document) { variables_->SetList(&document.variables); });
   pages_->setContentsMargins(14, 12, 14, 10);
   row->addWidget(navigation_);
   row->addWidget(divider);

@@ -20,6 +20,7 @@ class FieldRegistry;
 class MainActions;
 class NavigationBar;
 class PageHost;
+class VariablesDialog;
 class QtPreferences;
 
 struct MainWindowOptions {
@@ -77,6 +78,7 @@ class MainWindow : public QMainWindow {
   QLabel* statusLabel_ = nullptr;
   NavigationBar* navigation_ = nullptr;
   PageHost* pages_ = nullptr;
+  VariablesDialog* variables_ = nullptr;
   std::unique_ptr<DesktopProjectShell> shell_;
   std::unique_ptr<ProjectLifecycle> lifecycle_;
   bool closed_ = false;

@@ -61,6 +61,7 @@ void PageHost::BindPages(ProjectDocument& document) {
   if (bound_ == &document) return;
   for (Page* page : pages_.CollectionOrder()) page->BindDocument(document);
   bound_ = &document;
+  emit documentBound(document);
 }
 
 void PageHost::LoadPages(ProjectDocument& document) {

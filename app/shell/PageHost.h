@@ -47,6 +47,8 @@ class PageHost : public QStackedWidget {
 
  signals:
   void pageShown(int command);
+  // The pages were bound to another document (at start, after New and Open).
+  void documentBound(ProjectDocument& document);
 
  private:
   PageSet pages_;

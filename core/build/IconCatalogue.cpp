@@ -18,6 +18,10 @@ std::optional<pe::IconImageSize> IconImageSizeOf(std::string_view image) {
 }
 
 IconCatalogue ReadIconCatalogue(const WString& modulePath) {
+  return ReadIconCatalogue(modulePath, {});
+}
+
+IconCatalogue ReadIconCatalogue(const WString& modulePath, const ListedIconImage& listed) {
   IconCatalogue catalogue;
   const auto reader = pe::PeResourceReader::Open(text::ToPath(modulePath), nullptr);
   if (!reader) return catalogue;
@@ -35,10 +39,12 @@ IconCatalogue ReadIconCatalogue(const WString& modulePath) {
     if (!image) continue;
     const auto size = IconImageSizeOf(image->bytes);
     if (!size || size->width != size->height) continue;
-    if (size->width == 32 && catalogue.large.size() < kIconListLimit)
-      catalogue.large.push_back(text);
-    else if (size->width == 16 && catalogue.small.size() < kIconListLimit)
-      catalogue.small.push_back(text);
+    std::vector<WString>* list = nullptr;
+    if (size->width == 32 && catalogue.large.size() < kIconListLimit) list = &catalogue.large;
+    else if (size->width == 16 && catalogue.small.size() < kIconListLimit) list = &catalogue.small;
+    if (!list) continue;
+    list->push_back(text);
+    if (listed) listed(list == &catalogue.large, text, image->bytes);
   }
   return catalogue;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,13 @@ std::optional<pe::IconImageSize> IconImageSizeOf(std::string_view image);
 // Reads the catalogue of `modulePath`; a file that cannot be read as a
 // module gives two empty lists.
 IconCatalogue ReadIconCatalogue(const WString& modulePath);
+
+// The same, handing each listed image to `listed` as it is added: whether it
+// went to the large list, its name and its bytes (valid during the call), so
+// a front end can show the images without reading the module again.
+using ListedIconImage =
+    std::function<void(bool large, const WString& name, std::string_view image)>;
+IconCatalogue ReadIconCatalogue(const WString& modulePath, const ListedIconImage& listed);
 
 // The validation balloons for empty lists: one at the large list when it is
 // empty, one at the small list when that is empty (both can show).

@@ -1,4 +1,5 @@
 target_sources(tidewell-core PRIVATE
+  build/BitmapPreview.cpp
   build/BitmapResource.cpp
   build/BuildCommands.cpp
   build/BuildSummaryPane.cpp

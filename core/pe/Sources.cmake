@@ -2,6 +2,7 @@ target_sources(tidewell-core PRIVATE
   pe/ByteReader.cpp
   pe/FilePlan.cpp
   pe/FileWriter.cpp
+  pe/IconFile.cpp
   pe/IconImage.cpp
   pe/MappedFile.cpp
   pe/PeChecksum.cpp

@@ -3,6 +3,8 @@ tidewell_add_tests(build-tests
   ${CMAKE_CURRENT_LIST_DIR}/BuildTestSupport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ClientStringTableTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BitmapResourceTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BitmapPreviewTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/IconFileTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ReleasePaneTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SettingAssignmentTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ProgramLaunchTests.cpp

@@ -1,0 +1,24 @@
+target_sources(tidewell-app PRIVATE
+  dialogs/ClientIconsRequest.cpp
+  dialogs/ClientIconsRequest.h
+  dialogs/FileFilters.cpp
+  dialogs/FileFilters.h
+  dialogs/IconImages.cpp
+  dialogs/IconImages.h
+  dialogs/IconSelectionDialog.cpp
+  dialogs/IconSelectionDialog.h
+  dialogs/PicturePreview.cpp
+  dialogs/PicturePreview.h
+  dialogs/RegistryReadDialog.cpp
+  dialogs/RegistryReadDialog.h
+  dialogs/TextFields.cpp
+  dialogs/TextFields.h
+  dialogs/UserTextDialog.cpp
+  dialogs/UserTextDialog.h
+  dialogs/VariableListModel.cpp
+  dialogs/VariableListModel.h
+  dialogs/VariablesButton.cpp
+  dialogs/VariablesButton.h
+  dialogs/VariablesDialog.cpp
+  dialogs/VariablesDialog.h
+)

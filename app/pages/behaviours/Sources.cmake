@@ -1,0 +1,4 @@
+target_sources(tidewell-app PRIVATE
+  pages/behaviours/ClientBehavioursPageWidget.cpp
+  pages/behaviours/ClientBehavioursPageWidget.h
+)

@@ -1,0 +1,4 @@
+target_sources(tidewell-app PRIVATE
+  pages/client/ClientPageWidget.cpp
+  pages/client/ClientPageWidget.h
+)

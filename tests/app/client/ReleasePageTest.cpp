@@ -1,0 +1,257 @@
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QtTest>
+#include <filesystem>
+
+#include "ClientTestServices.h"
+#include "build/BuildCommands.h"
+#include "build/FileConfigurationPane.h"
+#include "build/ProcessStarter.h"
+#include "build/VersionConfigurationPane.h"
+#include "pages/release/ReleasePageWidget.h"
+#include "pages/release/ReleasePanesView.h"
+#include "shell/PageCommands.h"
+#include "support/TempDir.h"
+#include "text/Text.h"
+
+using namespace tidewell;
+using namespace tidewell::app;
+using tidewell::testing::ClientTestServices;
+namespace fs = std::filesystem;
+using Item = ReleasePageWidget::Item;
+using Balloons = std::vector<std::pair<FieldId, WString>>;
+
+namespace {
+
+QString Q(const WString& text) { return ToQString(text); }
+
+// Records the programs the page would start.
+class RecordingStarter final : public ProcessStarter {
+ public:
+  bool Start(const ProcessRequest& request) override {
+    started.push_back(request);
+    return true;
+  }
+  std::optional<WString> FindProgram(std::u16string_view name) const override {
+    return WString(u"/usr/bin/") + WString(name);
+  }
+  std::vector<ProcessRequest> started;
+};
+
+// A release page over a project in its own folder, the stub (when built) in
+// its tool folder.
+struct Fixture {
+  explicit Fixture(bool withProject = true) {
+    fs::create_directories(dir / "tool");
+    fs::create_directories(dir / "project");
+    const fs::path stub = fs::path(TIDEWELL_BIN_DIR) / "Tidewatch.exe";
+    haveStub = fs::exists(stub);
+    if (haveStub) fs::copy_file(stub, dir / "tool" / "Tidewatch.exe");
+    if (withProject) {
+      document.projectFolder = text::FromPath(dir / "project");
+      document.projectFileName = u"Settings.xml";
+      document.settings.SetSetting(SettingKey::ProjName, u"Demo");
+    }
+    document.settings.SetSetting(SettingKey::AppVersion, u"1.0");
+    document.settings.SetSetting(SettingKey::UpdateVersion, u"1.1");
+    page = std::make_unique<ReleasePageWidget>(t.services, nullptr, &starter,
+                                               text::FromPath(dir / "tool"));
+    page->BindDocument(document);
+    page->LoadFromSettings();
+  }
+  testing::TempDir dir;
+  ClientTestServices t;
+  ProjectDocument document;
+  RecordingStarter starter;
+  std::unique_ptr<ReleasePageWidget> page;
+  bool haveStub = false;
+};
+
+}  // namespace
+
+class ReleasePageTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void LeavingAnInvalidPaneIsRefused() {
+    struct Case {
+      int pane;  // left for the build summary
+      WString clientExe, checkNow, clientXml, appVersion, updateVersion;
+      Balloons balloons;
+    };
+    const WString format = u"The value should be of the format 'a.b', such as version '1.0'";
+    const Case cases[] = {
+        {Item::FilePane, u"", u"", u"", u"1.0", u"1.1", {{kClientExeField, kClientExeEmptyMessage}}},
+        {Item::FilePane, u"c", u"", u"", u"1.0", u"1.1", {{kClientXmlField, kClientXmlEmptyMessage}}},
+        {Item::FilePane, u"c", u"", u"x.xml", u"1.0", u"1.1", {{kCheckNowField, kCheckNowEmptyMessage}}},
+        {Item::VersionPane, u"c", u"n", u"x", u"abc", u"v2", {{kUpdateVersionField, format}}},
+        {Item::VersionPane, u"c", u"n", u"x", u"abc", u"2", {{kAppVersionField, format}}},
+        {Item::VersionPane, u"c", u"n", u"x", u"1.9", u"1.10",
+         {{kUpdateVersionField, kVersionOrderMessage}}},
+        {Item::VersionPane, u"c", u"n", u"x", u"1.0", u"1.00",
+         {{kUpdateVersionField, kVersionOrderMessage}}},
+        {Item::VersionPane, u"c", u"n", u"x", u"1.10", u"1.9", {}},
+        {Item::VersionPane, u"c", u"n", u"x", u"", u"", {}},
+    };
+    for (const Case& c : cases) {
+      Fixture f;
+      f.page->Choose(c.pane);
+      QCOMPARE(f.page->ShownPane(), c.pane);
+      f.page->FilePaneView()->ClientExe()->setText(Q(c.clientExe));
+      f.page->FilePaneView()->CheckNow()->setText(Q(c.checkNow));
+      f.page->FilePaneView()->ClientXml()->setText(Q(c.clientXml));
+      f.page->VersionPaneView()->AppVersion()->setText(Q(c.appVersion));
+      f.page->VersionPaneView()->UpdateVersion()->setText(Q(c.updateVersion));
+      const WString before = testing::ProjectText(f.document);
+      f.page->Choose(Item::SummaryPane);
+      QCOMPARE(f.t.Balloons(), c.balloons);
+      const int expected = c.balloons.empty() ? int{ReleasePageWidget::SummaryPane} : c.pane;
+      QCOMPARE(f.page->ShownPane(), expected);
+      QCOMPARE(f.page->SelectedItem(), expected);
+      if (!c.balloons.empty()) QCOMPARE(Q(testing::ProjectText(f.document)), Q(before));
+    }
+  }
+
+  void ClientNameComesBackNormalisedEvenWhenRefused() {
+    Fixture f;
+    f.page->Choose(Item::FilePane);
+    f.page->FilePaneView()->ClientExe()->setText(QStringLiteral("my.updater.exe"));
+    f.page->FilePaneView()->ClientXml()->setText(QString());
+    f.page->Choose(Item::VersionPane);
+    QCOMPARE(f.page->ShownPane(), int{ReleasePageWidget::FilePane});
+    QCOMPARE(f.page->FilePaneView()->ClientExe()->text(), QStringLiteral("my.exe"));
+    QCOMPARE(Q(f.document.settings.GetSetting(SettingKey::ClientExe)), QStringLiteral("Tidewatcher.exe"));
+    f.page->FilePaneView()->ClientXml()->setText(QStringLiteral("u.xml"));
+    f.page->Choose(Item::VersionPane);
+    QCOMPARE(f.page->ShownPane(), int{ReleasePageWidget::VersionPane});
+    QCOMPARE(Q(f.document.settings.GetSetting(SettingKey::ClientExe)), QStringLiteral("my.exe"));
+  }
+
+  void SummaryShowsTheStoredVersionsWhenShown() {
+    Fixture f;
+    QCOMPARE(f.page->Summary()->AppVersion()->text(), QStringLiteral("1.0"));
+    f.page->Choose(Item::VersionPane);
+    f.page->VersionPaneView()->AppVersion()->setText(QString());
+    f.page->VersionPaneView()->UpdateVersion()->setText(QStringLiteral("3"));
+    f.page->Choose(Item::SummaryPane);
+    QCOMPARE(f.page->Summary()->AppVersion()->text(), QStringLiteral("<Not specified>"));
+    QCOMPARE(f.page->Summary()->UpdateVersion()->text(), QStringLiteral("3"));
+  }
+
+  void CommandRefusalsPointAtTheirItems() {
+    struct Case {
+      const char* what;
+      bool project;
+      SettingKey emptied;
+      int item;
+      FieldId field;
+      WString message;
+    };
+    const Case cases[] = {
+        {"client, no project", false, SettingKey::Reserved12, Item::BuildClient, kBuildClientItem,
+         kNoProjectForClientMessage},
+        {"client, no files address", true, SettingKey::HTTPLocationFiles, Item::BuildClient,
+         kBuildClientItem, kNoFilesLocationMessage},
+        {"client, no app version", true, SettingKey::AppVersion, Item::BuildClient,
+         kBuildClientItem, kNoAppVersionMessage},
+        {"XML, no project", false, SettingKey::Reserved12, Item::BuildUpdateXml,
+         kBuildUpdateXmlItem, kNoProjectForUpdateXmlMessage},
+        {"XML, no update version", true, SettingKey::UpdateVersion, Item::BuildUpdateXml,
+         kBuildUpdateXmlItem, kNoUpdateVersionMessage},
+        {"preview, no project", false, SettingKey::Reserved12, Item::PreviewClient,
+         kPreviewClientItem, kNoProjectForPreviewMessage},
+        {"preview, no company", true, SettingKey::CompanyName, Item::PreviewClient,
+         kPreviewClientItem, kNoCompanyNameMessage},
+    };
+    for (const Case& c : cases) {
+      Fixture f(c.project);
+      f.document.settings.SetSetting(c.emptied, u"");
+      f.page->LoadFromSettings();
+      f.page->Choose(Item::FilePane);
+      f.page->Choose(c.item);
+      QVERIFY2(f.t.Balloons() == (Balloons{{c.field, c.message}}), c.what);
+      QVERIFY2(f.starter.started.empty(), c.what);
+      // A command does not move the selection off the pane shown.
+      QCOMPARE(f.page->SelectedItem(), int{ReleasePageWidget::FilePane});
+    }
+  }
+
+  void RefusalAboutAHiddenPaneShowsThatPane() {
+    Fixture f;
+    f.document.settings.SetSetting(SettingKey::AppVersion, u"abc");  // as read from a file
+    f.page->LoadFromSettings();
+    QCOMPARE(f.page->ShownPane(), int{ReleasePageWidget::SummaryPane});
+    f.page->Choose(Item::BuildClient);
+    QCOMPARE(f.t.Balloons(), (Balloons{{kAppVersionField, kVersionFormatMessage}}));
+    QCOMPARE(f.page->ShownPane(), int{ReleasePageWidget::VersionPane});
+    QVERIFY(!f.t.fields.Find(kAppVersionField).widget->isHidden());
+  }
+
+  void BuildsSucceedWithTheirBalloonAndTheSummary() {
+    Fixture f;
+    f.page->Choose(Item::VersionPane);
+    f.page->VersionPaneView()->UpdateVersion()->setText(QStringLiteral("1.5"));
+    f.page->Choose(Item::BuildUpdateXml);
+    auto balloons = f.t.prompt.Of(testing::PromptEvent::Kind::Balloon);
+    QCOMPARE(balloons.size(), size_t{1});
+    QCOMPARE(balloons[0].field, kBuildUpdateXmlItem);
+    QCOMPARE(Q(balloons[0].caption), QStringLiteral("Tidewell information"));
+    QCOMPARE(Q(balloons[0].text), Q(kUpdateXmlBuiltMessage));
+    QCOMPARE(f.page->ShownPane(), int{ReleasePageWidget::SummaryPane});
+    QCOMPARE(f.page->Summary()->UpdateVersion()->text(), QStringLiteral("1.5"));
+    QVERIFY(fs::exists(f.dir / "project" / "UpdateConfig.xml"));
+    const auto statuses = f.t.prompt.Of(testing::PromptEvent::Kind::Status);
+    QVERIFY(!statuses.empty());
+    QCOMPARE(Q(statuses.front().text), QStringLiteral("Please wait... creating build"));
+    QCOMPARE(Q(statuses.back().text), QString());
+    if (!f.haveStub) QSKIP("the stub Tidewatch.exe was not built");
+    f.t.prompt.Clear();
+    f.page->Choose(Item::BuildClient);
+    balloons = f.t.prompt.Of(testing::PromptEvent::Kind::Balloon);
+    QCOMPARE(balloons.size(), size_t{1});
+    QCOMPARE(balloons[0].field, kBuildClientItem);
+    QCOMPARE(Q(balloons[0].text), Q(kClientBuiltMessage));
+    QVERIFY(fs::exists(f.dir / "project" / "Tidewatcher.exe"));
+  }
+
+  void MenuCommands() {
+    {
+      Fixture f(false);
+      QVERIFY(f.page->HandleCommand(int(Command::PreviewClient)));
+      const auto messages = f.t.Messages();
+      QCOMPARE(messages.size(), size_t{1});
+      QCOMPARE(Q(messages[0].caption), QStringLiteral("Unable to preview"));
+      QCOMPARE(Q(messages[0].text), Q(kNoProjectForPreviewMessage));
+      QCOMPARE(f.t.Balloons().size(), size_t{0});
+    }
+    {
+      Fixture f;
+      QVERIFY(f.page->HandleCommand(int(Command::CheckForUpdateNow)));
+      QCOMPARE(f.t.Messages().size(), size_t{1});
+      QCOMPARE(Q(f.t.Messages()[0].text), Q(kUpdaterMissingMessage));
+      testing::WriteBytes(f.dir / "tool" / "Tidewellpro.exe", "MZ");
+      f.t.prompt.Clear();
+      f.page->HandleCommand(int(Command::CheckForUpdateNow));
+      QCOMPARE(f.t.Messages().size(), size_t{0});
+      QCOMPARE(f.starter.started.size(), size_t{1});
+      QVERIFY(!f.page->HandleCommand(int(Command::Save)));
+    }
+  }
+
+  void ViewFiles() {
+    {
+      Fixture f(false);
+      f.page->Choose(Item::ViewFiles);
+      QCOMPARE(f.t.Messages().size(), size_t{1});
+      QCOMPARE(Q(f.t.Messages()[0].caption), QStringLiteral("View files"));
+      QCOMPARE(Q(f.t.Messages()[0].text), Q(kNoProjectForViewMessage));
+    }
+    Fixture f;
+    f.page->Choose(Item::ViewFiles);
+    QCOMPARE(f.starter.started.size(), size_t{1});
+    QVERIFY(fs::exists(f.dir / "project" / "UpdateConfig.xml"));
+  }
+};
+
+QTEST_MAIN(ReleasePageTest)
+#include "ReleasePageTest.moc"
