@@ -2,12 +2,12 @@
 
 #include <QHBoxLayout>
 #include <QStackedWidget>
-#include <QStyle>
 
 #include "build/ToolFolder.h"
 #include "pages/release/ReleasePanesView.h"
 #include "project/ProjectDocument.h"
 #include "shell/PageCommands.h"
+#include "shell/ProductIcons.h"
 #include "toolkit/FieldRegistry.h"
 #include "toolkit/HelpKey.h"
 #include "toolkit/NavigationBar.h"
@@ -49,24 +49,24 @@ namespace {
 struct ItemText {
   int item;
   const char* text;
-  QStyle::StandardPixmap icon;
+  const char* icon;  // a product icon (ProductIcons.h)
   const FieldId* field;  // where the command's balloons point
 };
 
 const ItemText kPaneItems[] = {
-    {ReleasePageWidget::SummaryPane, "Build", QStyle::SP_FileDialogInfoView, nullptr},
-    {ReleasePageWidget::VersionPane, "Version configuration", QStyle::SP_FileDialogDetailedView,
+    {ReleasePageWidget::SummaryPane, "Build", "build", nullptr},
+    {ReleasePageWidget::VersionPane, "Version configuration", "configure",
      nullptr},
-    {ReleasePageWidget::FilePane, "File configuration", QStyle::SP_FileIcon, nullptr},
+    {ReleasePageWidget::FilePane, "File configuration", "save", nullptr},
 };
 const ItemText kCommandItems[] = {
-    {ReleasePageWidget::PreviewClient, "Preview client", QStyle::SP_MediaPlay,
+    {ReleasePageWidget::PreviewClient, "Preview client", "preview",
      &kPreviewClientItem},
-    {ReleasePageWidget::BuildClient, "Build client executable", QStyle::SP_ComputerIcon,
+    {ReleasePageWidget::BuildClient, "Build client executable", "client",
      &kBuildClientItem},
-    {ReleasePageWidget::BuildUpdateXml, "Build update XML", QStyle::SP_FileDialogContentsView,
+    {ReleasePageWidget::BuildUpdateXml, "Build update XML", "server-files",
      &kBuildUpdateXmlItem},
-    {ReleasePageWidget::ViewFiles, "View files", QStyle::SP_DirOpenIcon, &kViewFilesItem},
+    {ReleasePageWidget::ViewFiles, "View files", "open", &kViewFilesItem},
 };
 
 }  // namespace
@@ -84,12 +84,12 @@ ReleasePageWidget::ReleasePageWidget(PageServices& services, QWidget* parent,
   navigation_->SetIconSize(24);
   const int configure = navigation_->AddGroup(QStringLiteral("Configure"));
   for (const ItemText& item : kPaneItems)
-    navigation_->AddItem(configure, QString::fromUtf8(item.text), style()->standardIcon(item.icon),
+    navigation_->AddItem(configure, QString::fromUtf8(item.text), ProductIcon(item.icon),
                          item.item);
   const int release = navigation_->AddGroup(QStringLiteral("Release"));
   for (const ItemText& item : kCommandItems) {
     const NavigationPosition position = navigation_->AddItem(
-        release, QString::fromUtf8(item.text), style()->standardIcon(item.icon), item.item,
+        release, QString::fromUtf8(item.text), ProductIcon(item.icon), item.item,
         false);
     services_.fields.Register(*item.field, navigation_,
                               [this, position] { return navigation_->ItemRect(position); });
