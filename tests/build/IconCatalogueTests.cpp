@@ -246,10 +246,14 @@ TEST_F(SetClientIconsTest, ImagesCutShortAreNotCopied) {
   const fs::path source = project / "Cut.dll";
   fs::copy_file(testing::BuiltStub(), source);
   {
-    const auto reader = pe::PeResourceReader::Open(source, nullptr);
-    ASSERT_TRUE(reader);
-    const std::string large = reader->Find(pe::ResourceId::Integer(3), u"#1")->bytes;
-    const std::string small = reader->Find(pe::ResourceId::Integer(3), u"#2")->bytes;
+    std::string large, small;
+    {
+      // The reader maps the module; Windows replaces no file that is mapped.
+      const auto reader = pe::PeResourceReader::Open(source, nullptr);
+      ASSERT_TRUE(reader);
+      large = reader->Find(pe::ResourceId::Integer(3), u"#1")->bytes;
+      small = reader->Find(pe::ResourceId::Integer(3), u"#2")->bytes;
+    }
     auto update = pe::ResourceUpdate::Begin(source, nullptr);
     ASSERT_TRUE(update);
     update->Update(3, 1, 0x0C09, large.substr(0, 1040));

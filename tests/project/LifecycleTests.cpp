@@ -406,6 +406,9 @@ TEST_F(Lifecycle, SaveWithoutAProjectNameRunsSaveAs) {
 }
 
 TEST_F(Lifecycle, StartUpWithAProjectOpensItInsteadOfTheDialog) {
+#ifdef _WIN32
+  GTEST_SKIP() << testing::kLinuxHostPathsOnly;
+#endif
   CreateProject(u"MyApp");
   const WString folder = ProjectsFolder() + u"/MyApp";
   const struct {

@@ -1,5 +1,7 @@
 #pragma once
 
+#ifndef _WIN32
+
 #include <signal.h>
 #include <sys/resource.h>
 
@@ -30,3 +32,5 @@ class FileSizeLimit {
 };
 
 }  // namespace tidewell::testing
+
+#endif  // _WIN32
