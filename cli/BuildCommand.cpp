@@ -14,25 +14,19 @@ namespace {
 // The command line's prompt for builds: the information balloon of a success
 // is the command's output, on stdout; everything else goes where CliPrompt
 // sends it.
-class BuildPrompt final : public Prompt {
+class BuildPrompt final : public ForwardingPrompt {
  public:
-  void ShowMessage(const WString& caption, const WString& text, MessageIcon icon) override {
-    inner_.ShowMessage(caption, text, icon);
-  }
-  Answer Ask(const WString& caption, const WString& text, Buttons buttons,
-             MessageIcon icon) override {
-    return inner_.Ask(caption, text, buttons, icon);
-  }
+  BuildPrompt() : ForwardingPrompt(cli_) {}
+
   void ShowBalloon(const FieldId& field, const WString& caption, const WString& text,
                    MessageIcon icon) override {
     if (caption == kInformationCaption) PrintOut(text);
-    else inner_.ShowBalloon(field, caption, text, icon);
+    else ForwardingPrompt::ShowBalloon(field, caption, text, icon);
   }
-  void SetStatusText(const WString&) override {}
-  void SetBusy(bool) override {}
 
  private:
-  CliPrompt inner_;
+  // Bound by the base before it is built; the base only keeps the reference.
+  CliPrompt cli_;
 };
 
 class BuildCommand final : public Command {

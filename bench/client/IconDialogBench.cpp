@@ -39,11 +39,11 @@ std::string U32(uint32_t v) {
 }
 
 // A 32-bit icon image with its transparency mask, as stored in a module.
-std::string IconImage(uint32_t size, uint32_t seed) {
+std::string IconImage(uint32_t size, uint32_t salt) {
   std::string image = U32(40) + U32(size) + U32(size * 2) + std::string("\1\0\x20\0", 4) +
                       U32(0) + U32(size * size * 4) + U32(0) + U32(0) + U32(0) + U32(0);
   for (uint32_t i = 0; i < size * size; ++i)
-    image += U32(0xFF000000u | ((i * 2654435761u + seed) & 0xFFFFFF));
+    image += U32(0xFF000000u | ((i * 2654435761u + salt) & 0xFFFFFF));
   image += std::string((size + 31) / 32 * 4 * size, '\0');
   return image;
 }

@@ -56,6 +56,33 @@ class SilentPrompt final : public Prompt {
   void SetBusy(bool) override {}
 };
 
+// A prompt that passes everything to another one; a front end derives from
+// it to change how one kind of message is shown.
+class ForwardingPrompt : public Prompt {
+ public:
+  explicit ForwardingPrompt(Prompt& inner) : inner_(inner) {}
+
+  void ShowMessage(const WString& caption, const WString& text, MessageIcon icon) override {
+    inner_.ShowMessage(caption, text, icon);
+  }
+  Answer Ask(const WString& caption, const WString& text, Buttons buttons,
+             MessageIcon icon) override {
+    return inner_.Ask(caption, text, buttons, icon);
+  }
+  void ShowBalloon(const FieldId& field, const WString& caption, const WString& text,
+                   MessageIcon icon) override {
+    inner_.ShowBalloon(field, caption, text, icon);
+  }
+  void SetStatusText(const WString& text) override { inner_.SetStatusText(text); }
+  void SetBusy(bool busy) override { inner_.SetBusy(busy); }
+
+ protected:
+  Prompt& Inner() { return inner_; }
+
+ private:
+  Prompt& inner_;
+};
+
 // Shows the wait cursor for the life of the object.
 class BusyScope {
  public:

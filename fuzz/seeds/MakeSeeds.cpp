@@ -1,4 +1,4 @@
-// Writes the seed corpus of every fuzz target from small valid inputs made
+// Writes the starting corpus of every fuzz target from small valid inputs made
 // here: project documents, modules whose resources our own editor wrote,
 // icon images, bitmaps, a zip archive and variable scripts.
 //
@@ -197,7 +197,7 @@ std::string ModuleWithResources(const fs::path& scratch, bool pe32Plus, bool wit
   WriteFile(scratch, EmptyModule(pe32Plus, withCode, overlay));
   std::string error;
   auto update = tidewell::pe::ResourceUpdate::Begin(scratch, &error);
-  if (!update) throw std::runtime_error("seed module: " + error);
+  if (!update) throw std::runtime_error("starting module: " + error);
   using namespace tidewell::pe;
   update->Update(kTypeString, 1, 0x0409, StringBlock({u"Update", u"Cancel", u"%Login%"}));
   update->Update(kTypeVersion, 1, 0x0409, VersionResource());
@@ -206,7 +206,7 @@ std::string ModuleWithResources(const fs::path& scratch, bool pe32Plus, bool wit
   update->Update(kTypeGroupIcon, 101, 0x0409, IconGroup({{32, 1}, {16, 2}}));
   update->Update(kTypeBitmap, 102, 0, BitmapFile(4, 2, 24, 0).substr(14));
   update->Update(ResourceId::Named(u"SETUP"), ResourceId::Named(u"Welcome"), 0, "Hello");
-  if (!update->Commit(nullptr, &error)) throw std::runtime_error("seed module: " + error);
+  if (!update->Commit(nullptr, &error)) throw std::runtime_error("starting module: " + error);
   std::string bytes = ReadFile(scratch);
   fs::remove(scratch);
   return bytes;
@@ -228,7 +228,7 @@ std::string ZipSeed(const fs::path& scratch) {
     zipWriteInFileInZip(zip, data.data(), static_cast<unsigned>(data.size()));
     zipCloseFileInZip(zip);
   }
-  zipClose(zip, "seed");
+  zipClose(zip, "corpus");
   std::string bytes = ReadFile(scratch);
   fs::remove(scratch);
   return bytes;

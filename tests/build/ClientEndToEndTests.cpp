@@ -383,7 +383,9 @@ TEST_F(ClientEndToEnd, FailedBuildsNameTheFileAndTheReason) {
   for (const Case& c : cases) {
     fs::remove(client);
     fs::remove(server);
-    if (c.clientFirst) ASSERT_EQ(RunCli({"build", File(), "--client"}).exitCode, 0) << c.name;
+    if (c.clientFirst) {
+      ASSERT_EQ(RunCli({"build", File(), "--client"}).exitCode, 0) << c.name;
+    }
     if (c.serverReadOnly) {
       WriteBytes(server, "kept");
       fs::permissions(server, fs::perms::owner_read | fs::perms::group_read);
@@ -398,7 +400,9 @@ TEST_F(ClientEndToEnd, FailedBuildsNameTheFileAndTheReason) {
     EXPECT_EQ(result.err, c.expected) << c.name;
     EXPECT_EQ(fs::exists(client) ? ReadBytes(client) : "", clientBefore) << c.name;
     EXPECT_EQ(fs::exists(server), c.serverReadOnly) << c.name;
-    if (c.serverReadOnly) EXPECT_EQ(ReadBytes(server), "kept") << c.name;
+    if (c.serverReadOnly) {
+      EXPECT_EQ(ReadBytes(server), "kept") << c.name;
+    }
     std::error_code ec;
     fs::permissions(server, fs::perms::owner_write, fs::perm_options::add, ec);
   }

@@ -16,31 +16,21 @@ namespace tidewell::app {
 
 // The panes' and commands' prompt: a balloon about a field of a pane that is
 // not shown first shows that pane, so the balloon points at a visible field.
-class ReleasePageWidget::PaneFieldPrompt final : public Prompt {
+class ReleasePageWidget::PaneFieldPrompt final : public ForwardingPrompt {
  public:
   PaneFieldPrompt(Prompt& inner, std::function<void(int pane)> showPane)
-      : inner_(inner), showPane_(std::move(showPane)) {}
+      : ForwardingPrompt(inner), showPane_(std::move(showPane)) {}
 
-  void ShowMessage(const WString& caption, const WString& text, MessageIcon icon) override {
-    inner_.ShowMessage(caption, text, icon);
-  }
-  Answer Ask(const WString& caption, const WString& text, Buttons buttons,
-             MessageIcon icon) override {
-    return inner_.Ask(caption, text, buttons, icon);
-  }
   void ShowBalloon(const FieldId& field, const WString& caption, const WString& text,
                    MessageIcon icon) override {
     if (field == kClientExeField || field == kClientXmlField || field == kCheckNowField)
       showPane_(FilePane);
     else if (field == kAppVersionField || field == kUpdateVersionField)
       showPane_(VersionPane);
-    inner_.ShowBalloon(field, caption, text, icon);
+    ForwardingPrompt::ShowBalloon(field, caption, text, icon);
   }
-  void SetStatusText(const WString& text) override { inner_.SetStatusText(text); }
-  void SetBusy(bool busy) override { inner_.SetBusy(busy); }
 
  private:
-  Prompt& inner_;
   std::function<void(int)> showPane_;
 };
 
