@@ -34,12 +34,23 @@ WString Comparable(std::u16string_view text) {
   return out;
 }
 
+// An empty value is not written, so after a save and a load the key holds its
+// default. The loaded document is given those defaults before it is written,
+// so that the first text is the one a reload must give back.
+void FillEmptyValuesWithDefaults(ProjectSettings& settings) {
+  for (int index = 0; index < kSettingCount; ++index) {
+    const auto key = static_cast<SettingKey>(index);
+    if (settings.RawValue(key).empty()) settings.SetSetting(key, ProjectSettings::DefaultValue(key));
+  }
+}
+
 }  // namespace
 
 void RunProjectDocument(std::string_view input) {
   ProjectDocument first;
   const WString firstPath = text::FromPath(WriteScratchFile("first.xml", input));
   if (!LoadDocument(first, firstPath)) return;
+  FillEmptyValuesWithDefaults(first.settings);
   WString firstText;
   if (!WriteDocumentText(first, firstText, XmlForm::ProjectForm)) return;
   WString serverText;
