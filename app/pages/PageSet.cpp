@@ -5,6 +5,7 @@
 #include "pages/release/ReleasePageWidget.h"
 #include "pages/files/ServerFilesPage.h"
 #include "pages/registry/RegistryPage.h"
+#include "shell/DeferredPage.h"
 #include "shell/PageCommands.h"
 
 namespace tidewell::app {
@@ -24,13 +25,23 @@ std::array<Page*, 5> PageSet::CollectionOrder() const {
   return {release, client, clientBehaviours, serverFiles, registry};
 }
 
+namespace {
+
+template <typename PageWidget>
+Page* Deferred(PageServices& services, QWidget* parent) {
+  return new DeferredPage(
+      [&services](QWidget* stand) -> Page* { return new PageWidget(services, stand); }, parent);
+}
+
+}  // namespace
+
 PageSet CreatePages(PageServices& services, QWidget* parent) {
   PageSet pages;
-  pages.serverFiles = new ServerFilesPage(services, parent);
-  pages.registry = new RegistryPage(services, parent);
-  pages.client = new ClientPageWidget(services, parent);
-  pages.clientBehaviours = new ClientBehavioursPageWidget(services, parent);
-  pages.release = new ReleasePageWidget(services, parent);
+  pages.serverFiles = Deferred<ServerFilesPage>(services, parent);
+  pages.registry = Deferred<RegistryPage>(services, parent);
+  pages.client = Deferred<ClientPageWidget>(services, parent);
+  pages.clientBehaviours = Deferred<ClientBehavioursPageWidget>(services, parent);
+  pages.release = Deferred<ReleasePageWidget>(services, parent);
   return pages;
 }
 

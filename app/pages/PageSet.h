@@ -23,7 +23,8 @@ struct PageSet {
   std::array<Page*, 5> CollectionOrder() const;
 };
 
-// Creates the five pages as children of `parent`, in their fixed order.
+// Creates the five pages as children of `parent`, in their fixed order; each
+// is made when it is first needed (see DeferredPage).
 PageSet CreatePages(PageServices& services, QWidget* parent);
 
 }  // namespace tidewell::app

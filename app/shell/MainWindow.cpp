@@ -76,12 +76,19 @@ MainWindow::MainWindow(Prompt& prompt, QtPreferences& preferences, FieldRegistry
     SetClientIcons(services_, lifecycle_->Document(), source);
   };
   pages_ = new PageHost(services_, options.createPages, area);
-  // The one variables dialog of the process, created hidden after the pages;
-  // it follows the document the pages are bound to.
-  variables_ = new VariablesDialog(prompt, fields, this);
-  services_.showVariables = [this] { variables_->ShowVariables(); };
-  connect(pages_, &PageHost::documentBound, this,
-          [this](ProjectDocument& document) { variables_->SetList(&document.variables); });
+  // The one variables dialog of the process, made on its first use; it
+  // follows the document the pages are bound to.
+  services_.showVariables = [this, &prompt, &fields] {
+    if (!variables_) {
+      variables_ = new VariablesDialog(prompt, fields, this);
+      variables_->SetList(boundVariables_);
+    }
+    variables_->ShowVariables();
+  };
+  connect(pages_, &PageHost::documentBound, this, [this](ProjectDocument& document) {
+    boundVariables_ = &document.variables;
+    if (variables_) variables_->SetList(boundVariables_);
+  });
   pages_->setContentsMargins(14, 12, 14, 10);
   row->addWidget(navigation_);
   row->addWidget(divider);

@@ -12,6 +12,7 @@ class QLabel;
 
 namespace tidewell {
 class Prompt;
+class VariableList;
 }
 
 namespace tidewell::app {
@@ -79,6 +80,7 @@ class MainWindow : public QMainWindow {
   NavigationBar* navigation_ = nullptr;
   PageHost* pages_ = nullptr;
   VariablesDialog* variables_ = nullptr;
+  VariableList* boundVariables_ = nullptr;
   std::unique_ptr<DesktopProjectShell> shell_;
   std::unique_ptr<ProjectLifecycle> lifecycle_;
   bool closed_ = false;

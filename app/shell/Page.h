@@ -32,6 +32,17 @@ class Page : public QWidget {
   // takes "Preview client" and "Check for update now" from the menu).
   // False when the page does not handle the command.
   virtual bool HandleCommand(int command) { return false; }
+
+  // Only the page shown counts for the size of the page area. A page fills
+  // that area whatever its height for a width, and a hidden page asks for no
+  // room: otherwise every layout pass of the main window would lay out the
+  // wrapped texts of all five pages, the hidden ones included. Showing a page
+  // makes the page area ask the page again.
+  bool hasHeightForWidth() const override { return false; }
+  QSize sizeHint() const override { return isHidden() ? QSize(0, 0) : QWidget::sizeHint(); }
+  QSize minimumSizeHint() const override {
+    return isHidden() ? QSize(0, 0) : QWidget::minimumSizeHint();
+  }
 };
 
 }  // namespace tidewell::app

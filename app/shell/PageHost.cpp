@@ -1,5 +1,6 @@
 #include "shell/PageHost.h"
 
+#include "shell/DeferredPage.h"
 #include "shell/PageCommands.h"
 #include "shell/PageServices.h"
 
@@ -10,19 +11,6 @@ constexpr int kPageCommands[] = {
     static_cast<int>(Command::ServerFilesPage), static_cast<int>(Command::RegistryPage),
     static_cast<int>(Command::ClientPage), static_cast<int>(Command::ClientBehavioursPage),
     static_cast<int>(Command::ReleasePage)};
-
-// The first control of the page in tab order takes the focus; a page without
-// one takes it itself.
-void FocusFirstControl(QWidget* page) {
-  for (QWidget* w = page->nextInFocusChain(); w && w != page; w = w->nextInFocusChain()) {
-    if (!page->isAncestorOf(w)) break;
-    if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && !w->isHidden()) {
-      w->setFocus(Qt::OtherFocusReason);
-      return;
-    }
-  }
-  page->setFocus(Qt::OtherFocusReason);
-}
 
 }  // namespace
 

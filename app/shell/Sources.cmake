@@ -1,6 +1,8 @@
 target_sources(tidewell-app PRIVATE
   shell/AboutDialog.cpp
   shell/AboutDialog.h
+  shell/DeferredPage.cpp
+  shell/DeferredPage.h
   shell/DesktopApp.cpp
   shell/DesktopApp.h
   shell/DesktopProjectShell.cpp

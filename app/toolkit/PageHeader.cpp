@@ -15,7 +15,9 @@ PageHeader::PageHeader(const QString& header, const QString& subHeader, QWidget*
   header_->setTextFormat(Qt::PlainText);
   subHeader_->setTextFormat(Qt::PlainText);
   subHeader_->setWordWrap(true);
-  subHeader_->setVisible(!subHeader.isEmpty());
+  // Only hidden here: showing a label before the header has its layout would
+  // make Qt size it on its own, laying out the wrapped text for nothing.
+  if (subHeader.isEmpty()) subHeader_->hide();
 
   auto* line = new QFrame(this);
   line->setFrameShape(QFrame::HLine);
