@@ -25,7 +25,7 @@ NavigationBar::NavigationBar(QWidget* parent) : QWidget(parent) {
 
 int NavigationBar::AddGroup(const QString& header) {
   groups_.push_back({header, {}});
-  updateGeometry();
+  Relayout();
   update();
   return GroupCount() - 1;
 }
@@ -35,14 +35,14 @@ NavigationPosition NavigationBar::AddItem(int group, const QString& text, const 
   if (group < 0 || group >= GroupCount()) return {};
   auto& items = groups_[static_cast<size_t>(group)].items;
   items.push_back({text, icon, data, selectable});
-  updateGeometry();
+  Relayout();
   update();
   return {group, static_cast<int>(items.size()) - 1};
 }
 
 void NavigationBar::SetIconSize(int pixels) {
   iconSize_ = pixels;
-  updateGeometry();
+  Relayout();
   update();
 }
 
@@ -124,7 +124,16 @@ NavigationPosition NavigationBar::ItemAt(QPoint point) const {
   return {};
 }
 
+void NavigationBar::Relayout() {
+  sizeHint_.reset();
+  updateGeometry();
+}
+
 QSize NavigationBar::sizeHint() const {
+  // Measuring the texts is the costly part of the window's first layout, and
+  // the layouts ask several times; the answer stands until the items, the
+  // icon size or the font change.
+  if (sizeHint_) return *sizeHint_;
   int width = std::max(iconSize_ + 40, 92);
   QFont bold = font();
   bold.setBold(true);
@@ -136,7 +145,8 @@ QSize NavigationBar::sizeHint() const {
   }
   int height = 0;
   for (int g = 0; g < GroupCount(); ++g) height += HeaderHeight() + ItemCount(g) * ItemHeight();
-  return {width, height + kItemPadding};
+  sizeHint_ = QSize(width, height + kItemPadding);
+  return *sizeHint_;
 }
 
 QSize NavigationBar::minimumSizeHint() const { return {sizeHint().width(), 0}; }
@@ -238,7 +248,7 @@ void NavigationBar::keyPressEvent(QKeyEvent* event) {
 }
 
 void NavigationBar::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::FontChange) updateGeometry();
+  if (event->type() == QEvent::FontChange) Relayout();
   QWidget::changeEvent(event);
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace tidewell::app {
@@ -92,12 +93,15 @@ class NavigationBar : public QWidget {
   // Every item in display order.
   std::vector<NavigationPosition> Positions() const;
   void MoveFocusItem(int step);
+  // Drops the measured size and asks the layout again.
+  void Relayout();
 
   std::vector<Group> groups_;
   NavigationPosition selected_;
   NavigationPosition hovered_;
   NavigationPosition focusItem_;
   int iconSize_ = 32;
+  mutable std::optional<QSize> sizeHint_;
   Guard guard_;
 };
 
