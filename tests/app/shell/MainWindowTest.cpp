@@ -11,6 +11,7 @@
 #include "project/Preferences.h"
 #include "project/ProjectDocument.h"
 #include "project/ProjectMessages.h"
+#include "shell/DeferredPage.h"
 #include "shell/MainWindow.h"
 #include "shell/MenuTexts.h"
 #include "shell/ProductIcons.h"
@@ -56,7 +57,9 @@ class RecordingPage final : public Page {
 
 // One main window over its own preferences file, prompt and scripted dialog.
 struct Session {
-  explicit Session(const QString& settingsFile) : preferences(settingsFile) {
+  // `deferred`: each page is made on first use, as the product's pages are.
+  explicit Session(const QString& settingsFile, bool deferred = false)
+      : preferences(settingsFile) {
     MainWindowOptions options;
     options.runProjectDialog = [this](ProjectDialogMode mode) {
       dialogModes.push_back(mode);
@@ -69,13 +72,18 @@ struct Session {
       dialogResults.pop_front();
       return result;
     };
-    options.createPages = [this](PageServices&, QWidget* parent) {
+    options.createPages = [this, deferred](PageServices&, QWidget* parent) {
+      const auto page = [this, deferred, parent](const QString& name) -> Page* {
+        if (!deferred) return new RecordingPage(name, log, parent);
+        return new DeferredPage(
+            [this, name](QWidget* stand) { return new RecordingPage(name, log, stand); }, parent);
+      };
       PageSet pages;
-      pages.serverFiles = new RecordingPage("serverFiles", log, parent);
-      pages.registry = new RecordingPage("registry", log, parent);
-      pages.client = new RecordingPage("client", log, parent);
-      pages.clientBehaviours = new RecordingPage("clientBehaviours", log, parent);
-      pages.release = new RecordingPage("release", log, parent);
+      pages.serverFiles = page("serverFiles");
+      pages.registry = page("registry");
+      pages.client = page("client");
+      pages.clientBehaviours = page("clientBehaviours");
+      pages.release = page("release");
       return pages;
     };
     window = std::make_unique<MainWindow>(prompt, preferences, fields, std::move(options));
@@ -165,6 +173,23 @@ class MainWindowTest : public QObject {
                                                 "store clientBehaviours", "store serverFiles",
                                                 "store registry"}));
     QVERIFY(session.log.filter("bind").isEmpty());  // the same document after a save
+  }
+
+  // Pages made on first use: at start-up only the page shown is made; the
+  // first command makes the others as it collects them, in the same order.
+  void OnlyThePageShownIsMadeUntilACommandCollectsThePages() {
+    Session session(FreshSettings(), true);
+    QVERIFY(session.log.isEmpty());
+    session.dialogResults.push_back(NewProject(dir_, "Deferred"));
+    session.Start();
+    QCOMPARE(session.log, (QStringList{"bind release", "bind release", "load release"}));
+    session.log.clear();
+    session.window->RunCommand(int(Command::Save));
+    QCOMPARE(session.log.first(13),
+             (QStringList{"store release", "bind client", "load client", "store client",
+                          "bind clientBehaviours", "load clientBehaviours", "store clientBehaviours",
+                          "bind serverFiles", "load serverFiles", "store serverFiles",
+                          "bind registry", "load registry", "store registry"}));
   }
 
   void ChoosingBuildStoresTheClientPageAndThePanesFirst_data() {
