@@ -24,24 +24,6 @@ std::optional<std::string> Refuse(std::string* error, std::string why) {
   return std::nullopt;
 }
 
-void AppendUtf8(std::string& out, uint32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 std::string Lowered(std::string_view s) {
   std::string out(s);
   std::transform(out.begin(), out.end(), out.begin(), [](char c) {
@@ -173,7 +155,7 @@ std::optional<std::string> DecodeUtf16(std::string_view b, size_t start, bool li
     } else if (c >= 0xDC00 && c <= 0xDFFF) {
       return invalid();
     }
-    AppendUtf8(out, c);
+    text::AppendUtf8(out, c);
     i += used;
   }
   return out;
@@ -190,7 +172,7 @@ std::optional<std::string> DecodeUtf32(std::string_view b, size_t start, bool li
       c = (c << 8) | static_cast<unsigned char>(b[i + (little ? 3 - k : k)]);
     if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
       return Refuse(error, "not valid UTF-32 at byte " + std::to_string(i));
-    AppendUtf8(out, c);
+    text::AppendUtf8(out, c);
   }
   return out;
 }
@@ -201,9 +183,9 @@ std::string DecodeSingleByte(std::string_view b, Encoding encoding) {
   for (const char byte : b) {
     const auto c = static_cast<unsigned char>(byte);
     if (encoding == Encoding::Windows1252 && c >= 0x80 && c <= 0x9F)
-      AppendUtf8(out, kWindows1252High[c - 0x80]);
+      text::AppendUtf8(out, kWindows1252High[c - 0x80]);
     else
-      AppendUtf8(out, c);
+      text::AppendUtf8(out, c);
   }
   return out;
 }

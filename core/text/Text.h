@@ -16,6 +16,8 @@ void AssignUtf8(WString& out, std::string_view utf8);
 std::string ToUtf8(std::u16string_view text);
 // The same into `out`, reusing its storage.
 void AssignToUtf8(std::string& out, std::u16string_view text);
+// Appends the UTF-8 form of one code point.
+void AppendUtf8(std::string& out, char32_t cp);
 WString FromLatin1(std::string_view bytes);
 bool IsValidUtf8(std::string_view bytes);
 // UTF-8 when the bytes are valid UTF-8, ISO 8859-1 otherwise.

@@ -190,7 +190,7 @@ std::string CoreBitmapFile() {
   return file;
 }
 
-// A module written by our editor from an empty one, so the seeds hold what
+// A module written by our editor from an empty one, so the starting inputs hold what
 // the tool itself writes: strings, a version, icons, a bitmap, a named type.
 std::string ModuleWithResources(const fs::path& scratch, bool pe32Plus, bool withCode,
                                 const std::string& overlay) {
@@ -250,7 +250,7 @@ int main(int argc, char** argv) {
   try {
     const fs::path corpus = argv[1];
     const fs::path scratch = corpus / "scratch.tmp";
-    auto seed = [&](const char* target, const char* name, const std::string& bytes) {
+    auto put = [&](const char* target, const char* name, const std::string& bytes) {
       WriteFile(corpus / target / name, bytes);
     };
 
@@ -263,36 +263,36 @@ int main(int argc, char** argv) {
         "<!DOCTYPE Tidemark [<!ENTITY co \"Co\">]>\n<Tidemark><!-- note --><AppTitle a='1' "
         "b=\"2\">&co; &#x41;&#66;<![CDATA[<&>]]></AppTitle><?tool x?></Tidemark>\n";
     for (const char* target : {"project-document", "markup-scan"}) {
-      seed(target, "example.xml", example);
-      seed(target, "small.xml", small);
-      seed(target, "marked.xml", marked);
+      put(target, "example.xml", example);
+      put(target, "small.xml", small);
+      put(target, "marked.xml", marked);
     }
 
     const std::string module64 = ModuleWithResources(scratch, true, false, "");
     const std::string module32 = ModuleWithResources(scratch, false, true, "overlay bytes");
     for (const char* target : {"pe-reader", "version-reader", "resource-editor"}) {
-      seed(target, "module64.dll", module64);
-      seed(target, "module32.exe", module32);
+      put(target, "module64.dll", module64);
+      put(target, "module32.exe", module32);
     }
-    seed("pe-reader", "empty.dll", EmptyModule(true, true, ""));
-    seed("version-reader", "version.bin", VersionResource());
+    put("pe-reader", "empty.dll", EmptyModule(true, true, ""));
+    put("version-reader", "version.bin", VersionResource());
 
-    seed("icon-image", "bitmap32.bin", BitmapIcon(32));
-    seed("icon-image", "bitmap16.bin", BitmapIcon(16));
-    seed("icon-image", "png48.bin", PngIcon(48));
+    put("icon-image", "bitmap32.bin", BitmapIcon(32));
+    put("icon-image", "bitmap16.bin", BitmapIcon(16));
+    put("icon-image", "png48.bin", PngIcon(48));
 
-    seed("bitmap", "rgb.bmp", BitmapFile(3, 2, 24, 0));
-    seed("bitmap", "palette.bmp", BitmapFile(5, -2, 8, 4));
-    seed("bitmap", "core.bmp", CoreBitmapFile());
+    put("bitmap", "rgb.bmp", BitmapFile(3, 2, 24, 0));
+    put("bitmap", "palette.bmp", BitmapFile(5, -2, 8, 4));
+    put("bitmap", "core.bmp", CoreBitmapFile());
 
-    seed("zip-entries", "archive.zip", ZipSeed(scratch));
+    put("zip-entries", "archive.zip", ZipSeed(scratch));
 
-    seed("variables", "rename.txt",
+    put("variables", "rename.txt",
          "Hi %Login%, %Edition% from %Path% (%Missing%)\n"
          "aEdition\tHKEY_LOCAL_MACHINE\\Software\\A&B\\Edition\tREG_SZ\n"
          "aPath\tHKEY_CURRENT_USER\\<x>\\\"Dir\"\tREG_DWORD\n"
          "a\t\t\nr\x03Renamed\ne\x01New 'description'\n");
-    seed("variables", "chain.txt", "%A% and %B%\naA\t%B%|x\tREG_SZ\naB\tkey\tREG_SZ\n");
+    put("variables", "chain.txt", "%A% and %B%\naA\t%B%|x\tREG_SZ\naB\tkey\tREG_SZ\n");
   } catch (const std::exception& failure) {
     std::fprintf(stderr, "%s\n", failure.what());
     return 1;
