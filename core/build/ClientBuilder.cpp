@@ -15,6 +15,7 @@
 #include "platform/Prompt.h"
 #include "project/ProjectDocument.h"
 #include "text/Text.h"
+#include "platform/HostPath.h"
 
 namespace tidewell {
 
@@ -41,7 +42,7 @@ bool ClientBuilder::EnsureClientExecutable(const ProjectDocument& document, std:
 }
 
 bool ClientBuilder::EnsureClientExecutable(const WString& clientPath, std::string* error) {
-  const fs::path client = text::ToPath(clientPath);
+  const fs::path client = SystemPath(text::ToPath(clientPath));
   auto fail = [&](const std::string& why) {
     if (error) *error = why;
     return false;
@@ -50,7 +51,7 @@ bool ClientBuilder::EnsureClientExecutable(const WString& clientPath, std::strin
   if (fs::exists(client, ec))
     return fs::is_regular_file(client, ec) || fail(client.string() + " is not a regular file");
 
-  const fs::path stub = text::ToPath(StubPath(toolFolder_));
+  const fs::path stub = SystemPath(text::ToPath(StubPath(toolFolder_)));
   // The message itself says that files may be missing.
   if (!fs::is_regular_file(stub, ec)) return false;
   if (client.has_parent_path()) {
@@ -86,7 +87,7 @@ bool ClientBuilder::WriteClientSettings(const WString& clientPath, const Project
 
 bool ClientBuilder::WriteClientBitmap(const WString& clientPath, const WString& bitmapPath,
                                       uint16_t id) {
-  const fs::path bitmap = text::ToPath(bitmapPath);
+  const fs::path bitmap = SystemPath(text::ToPath(bitmapPath));
   std::error_code ec;
   if (!fs::is_regular_file(bitmap, ec) || !std::ifstream(bitmap, std::ios::binary)) {
     ShowError(kBitmapOpenError);

@@ -19,6 +19,7 @@
 #include "project/XmlEntities.h"
 #include "project/XmlWellFormedness.h"
 #include "text/Text.h"
+#include "platform/HostPath.h"
 
 namespace tidewell {
 
@@ -29,7 +30,7 @@ namespace {
 // opened without blocking so that a FIFO without a writer cannot hold the
 // reader.
 bool ReadWholeFile(const WString& path, std::string& bytes, std::string* error) {
-  const std::filesystem::path file = text::ToPath(path);
+  const std::filesystem::path file = SystemPath(text::ToPath(path));
   auto fail = [&](const std::string& why) {
     if (error) *error = "cannot read " + text::ToUtf8(path) + ": " + why;
     return false;

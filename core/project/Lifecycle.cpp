@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/HostPath.h"
 #include "platform/Prompt.h"
 #include "project/AutoShowLoad.h"
 #include "project/DocumentReader.h"
@@ -46,10 +47,9 @@ void ProjectLifecycle::StartUp() {
 void ProjectLifecycle::StartUpWithProject(const WString& path) {
   ReadRecentList();
   std::error_code error;
-  std::filesystem::path file = std::filesystem::absolute(text::ToPath(path), error);
-  if (error) file = text::ToPath(path);
-  if (std::filesystem::is_directory(file, error)) file /= text::ToPath(kProjectFileName);
-  const WString filePath = text::FromPath(file.lexically_normal());
+  std::filesystem::path file = NormalAbsolutePath(text::ToPath(path));
+  if (std::filesystem::is_directory(SystemPath(file), error)) file /= text::ToPath(kProjectFileName);
+  const WString filePath = text::FromPath(file);
   const auto choice = ConfirmOpenProject(filePath, prompt_);
   if (!choice || !OpenFromDialog(*choice)) {
     if (ReadAutoShowLoad(preferences_)) ProjectDialog(ProjectDialogMode::OpenMode);
