@@ -56,7 +56,7 @@ sed -n '/^First steps/,/^Then open/p' "$package/README.txt" | tr -d '\r' | sed -
 grep -q "tidewell-cli.exe new" "$package/first-steps.cmd" || { echo "the README shows no first steps"; exit 1; }
 (cd "$package" && timeout 300 wine cmd /c first-steps.cmd >"$work/steps.out" 2>"$work/steps.err") ||
   { echo "the README's first steps failed:"; cat "$work/steps.out" "$work/steps.err"; exit 1; }
-for expected in 'string 7: "Logbook"' 'string 8: "Harbour Soft"' "icon 1: 32 x 32"; do
+for expected in 'string 4: "Logbook"' 'string 5: "Harbour Soft"' "icon 1: 32 x 32"; do
   grep -qF "$expected" "$work/steps.out" || { echo "no '$expected' in the client's report:"; cat "$work/steps.out"; exit 1; }
 done
 
