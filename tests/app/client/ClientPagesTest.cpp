@@ -94,6 +94,9 @@ class ClientPagesTest : public QObject {
   }
 
   void MainExecutableIsStoredAtOnceThenTheIconQuestion() {
+#ifdef Q_OS_WIN
+    QSKIP("written with POSIX paths; the Windows paths are covered by the core's Windows tests");
+#endif
     for (const Answer answer : {Answer::No, Answer::Yes}) {
       ClientTestServices t;
       ProjectDocument document;

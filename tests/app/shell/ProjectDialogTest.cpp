@@ -168,7 +168,7 @@ class ProjectDialogTest : public QObject {
     ScriptedPrompt prompt;
     FieldRegistry fields;
     ProjectDialogInput input = Input(ProjectDialogMode::NewMode);
-    input.initialLocation = text::FromPath(dir.Path()) + u"/";
+    input.initialLocation = text::FromPath(dir.Path()) + ToWString(QString(QDir::separator()));
     ProjectDialog dialog(input, prompt, fields);
     dialog.show();
     QTest::keyClicks(dialog.NameEdit(), "Fresh");

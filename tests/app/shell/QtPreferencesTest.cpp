@@ -76,6 +76,16 @@ class QtPreferencesTest : public QObject {
       QVERIFY(preferences.Remove(kRecentDocumentGroup, u"Document9"));  // none there
       QVERIFY(preferences.Flush());
     }
+#ifdef Q_OS_WIN
+    // Windows' settings files have CR LF lines and keys sorted without case.
+    QCOMPARE(QString::fromStdString(ReadBytes(file.toStdString())),
+             QStringLiteral("[General]\r\n"
+                            "AutoShowLoad=dword:00000001\r\n"
+                            "\r\n"
+                            "[Recent%20Document%20List]\r\n"
+                            "DocumentCount=dword:00000005\r\n"
+                            "Document1=sz:A|/p/Settings.xml\r\n"));
+#else
     QCOMPARE(QString::fromStdString(ReadBytes(file.toStdString())),
              QStringLiteral("[General]\n"
                             "AutoShowLoad=dword:00000001\n"
@@ -83,6 +93,7 @@ class QtPreferencesTest : public QObject {
                             "[Recent%20Document%20List]\n"
                             "Document1=sz:A|/p/Settings.xml\n"
                             "DocumentCount=dword:00000005\n"));
+#endif
   }
 
   void ValuesWithoutTheirTypeAreUnreadable() {
