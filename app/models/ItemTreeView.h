@@ -56,8 +56,11 @@ class ItemTreeView : public QTreeView {
   void keyPressEvent(QKeyEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
+  // The name column takes the width the other columns leave.
+  void FitNameColumn();
   void SaveExpanded(const QModelIndex& parent, State& state) const;
 
   ItemTreeModel* model_;

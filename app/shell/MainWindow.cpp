@@ -22,6 +22,7 @@
 #include "shell/QtPreferences.h"
 #include "shell/QtText.h"
 #include "shell/RecentMenu.h"
+#include "dialogs/ProjectsFolder.h"
 #include "shell/WindowState.h"
 #include "toolkit/NavigationBar.h"
 
@@ -37,7 +38,7 @@ DesktopProjectShell::DialogRunner ProjectDialogRunner(Prompt& prompt, Preference
     ProjectDialogInput input;
     input.mode = mode;
     input.openChoices = ReadOpenPageChoices(preferences);
-    input.initialLocation = InitialProjectLocation(RunningToolFolder());
+    input.initialLocation = InitialProjectLocation(ProjectsFolder(RunningToolFolder()));
     input.showLoadScreen = ReadAutoShowLoad(preferences);
     ProjectDialog dialog(input, prompt, fields, owner);
     dialog.exec();

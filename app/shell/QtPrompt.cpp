@@ -102,6 +102,7 @@ Answer QtPrompt::Ask(const WString& caption, const WString& text, Buttons button
 void QtPrompt::ShowBalloon(const FieldId& field, const WString& caption, const WString& text,
                            MessageIcon icon) {
   FieldAnchor anchor = fields_.Find(field);
+  QWidget* const fieldWidget = anchor.widget;
   BalloonManager::Request request;
   QWidget* shown = VisibleAnchor(anchor.widget);
   if (shown && shown != anchor.widget) anchor = {shown, {}};
@@ -110,13 +111,18 @@ void QtPrompt::ShowBalloon(const FieldId& field, const WString& caption, const W
     anchor = {shown, {}};
   }
   request.anchor = shown;
-  request.globalTip = anchor.GlobalCentre();
+  request.globalTip = anchor.GlobalTip();
+  request.beside = anchor.placement == BalloonPlacement::Beside;
   request.caption = ToQString(caption);
   request.text = ToQString(text);
   request.icon = icon;
   request.key = QString::fromStdString(field);
   request.pairGroup = PairGroupOf(field);
   balloons_.Show(request);
+  // A refused value is typed again where the balloon points.
+  if (icon == MessageIcon::Error && fieldWidget && shown == fieldWidget && shown->isEnabled() &&
+      shown->focusPolicy() != Qt::NoFocus)
+    shown->setFocus(Qt::OtherFocusReason);
 }
 
 void QtPrompt::SetStatusText(const WString& text) {

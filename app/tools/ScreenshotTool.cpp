@@ -1,5 +1,6 @@
-// Renders the main window on each page, the project dialog and the About
-// dialog to PNG files, for the README:
+// Renders the main window on each page (and the update-files page at the
+// window's smallest size), the project dialog, the About dialog and the
+// dialogs of the pages to PNG files, for the README:
 //   tidewell-screenshots PROJECT OUTPUT_FOLDER
 // Run it offscreen (QT_QPA_PLATFORM=offscreen) with its own configuration
 // folder, so no user's preferences are read or written.
@@ -7,8 +8,17 @@
 #include <QDir>
 #include <QIcon>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
+#include "build/ClientBehaviours.h"
+#include "build/IconCatalogue.h"
+#include "build/ToolFolder.h"
+#include "dialogs/IconSelectionDialog.h"
+#include "dialogs/UserTextDialog.h"
+#include "pages/files/AutoCompareDialog.h"
+#include "pages/files/ShellExecDialog.h"
+#include "pages/registry/RegistryItemDialog.h"
 #include "platform/Prompt.h"
 #include "project/ProjectDialogRules.h"
 #include "shell/AboutDialog.h"
@@ -38,6 +48,13 @@ bool Save(QWidget& widget, const QDir& folder, const QString& name) {
   }
   std::printf("%s\n", qPrintable(path));
   return true;
+}
+
+bool SaveDialog(QWidget& dialog, const QDir& folder, const QString& name) {
+  dialog.show();
+  const bool saved = Save(dialog, folder, name);
+  dialog.hide();
+  return saved;
 }
 
 QString FileNameOf(const char* text) {
@@ -86,5 +103,30 @@ int main(int argc, char* argv[]) {
   about.show();
   saved &= Save(about, output, QStringLiteral("about"));
   about.hide();
+
+  PageServices& services = window.Services();
+  AutoCompareDialog compare(services, {}, &window);
+  saved &= SaveDialog(compare, output, QStringLiteral("automatic-file-addition"));
+  ShellExecDialog execution(services, {}, &window);
+  saved &= SaveDialog(execution, output, QStringLiteral("file-execution"));
+  RegistryItemDialog registry(services, &window);
+  saved &= SaveDialog(registry, output, QStringLiteral("registry-item"));
+  const MessageRow& terms = *std::find_if(kMessageRows.begin(), kMessageRows.end(),
+                                          [](const MessageRow& row) {
+                                            return row.key == SettingKey::License;
+                                          });
+  UserTextDialog text({ToQString(WString(terms.dialogTitle)), ToQString(WString(terms.prompt)),
+                       u"", {}, {}, {}},
+                      &window);
+  saved &= SaveDialog(text, output, QStringLiteral("user-text"));
+  IconSelectionDialog icons(DefaultIconSource(RunningToolFolder()), prompt, fields, &window);
+  saved &= SaveDialog(icons, output, QStringLiteral("icon-selection"));
+  balloons.CloseAll();
+
+  // The smallest window still shows the trees of the update-files page.
+  window.showNormal();
+  window.resize(window.minimumSize());
+  window.ShowPage(static_cast<int>(Command::ServerFilesPage));
+  saved &= Save(window, output, QStringLiteral("main-server-files-smallest"));
   return saved ? 0 : 1;
 }

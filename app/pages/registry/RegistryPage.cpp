@@ -37,7 +37,7 @@ RegistryPage::RegistryPage(PageServices& services, QWidget* parent)
   auto* body = new QHBoxLayout;
   body->setSpacing(12);
 
-  add_ = new QPushButton(tr("Add RegKey"));
+  add_ = new QPushButton(tr("&Add RegKey"));
   body->addWidget(MakeSideColumn("registry.operations", {add_}, tr("Selected registry item:"),
                                  {tr("Key name:"), tr("Key value:"), tr("Type:")}, item_, this));
 

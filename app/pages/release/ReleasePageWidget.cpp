@@ -81,8 +81,10 @@ ReleasePageWidget::ReleasePageWidget(PageServices& services, QWidget* parent,
     const NavigationPosition position = navigation_->AddItem(
         release, QString::fromUtf8(item.text), ProductIcon(item.icon), item.item,
         false);
-    services_.fields.Register(*item.field, navigation_,
-                              [this, position] { return navigation_->ItemRect(position); });
+    // A success balloon lies beside its item and hides none of the commands.
+    services_.fields.Register(
+        *item.field, navigation_, [this, position] { return navigation_->ItemRect(position); },
+        BalloonPlacement::Beside);
   }
   // The pane being left must hold valid values; otherwise the user stays on
   // it, with its balloon.

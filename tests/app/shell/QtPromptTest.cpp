@@ -186,6 +186,9 @@ class QtPromptTest : public QObject {
       const QRect frame = shown.front()->geometry();
       QCOMPARE(shown.front()->ArrowPointsUp() ? frame.top() : frame.bottom() + 1, tip.y());
       QCOMPARE(shown.front()->Caption(), QStringLiteral("Invalid parameters"));
+      // The refused field takes the focus; a stand-in anchor does not.
+      QCOMPARE(window.focusWidget() == edit, c.anchor == edit);
+      edit->clearFocus();
     }
   }
 
