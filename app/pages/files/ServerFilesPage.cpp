@@ -81,6 +81,9 @@ ServerFilesPage::ServerFilesPage(PageServices& services, QWidget* parent)
   baseRow->addWidget(baseField_, 1);
   trees->addLayout(baseRow);
   fileView_ = new ItemTreeView(fileModel_, this);
+  // The smallest window still shows the tree's names; the side column gives
+  // up its room first.
+  fileView_->setMinimumWidth(270);
   auto* filesLabel = new QLabel(tr("Files of the &update:"), this);
   filesLabel->setBuddy(fileView_);
   trees->addWidget(filesLabel);

@@ -42,6 +42,9 @@ RegistryPage::RegistryPage(PageServices& services, QWidget* parent)
                                  {tr("Key name:"), tr("Key value:"), tr("Type:")}, item_, this));
 
   view_ = new ItemTreeView(model_, this);
+  // The smallest window still shows the tree's names; the side column gives
+  // up its room first.
+  view_->setMinimumWidth(270);
   body->addWidget(view_, 1);
   layout->addLayout(body, 1);
 

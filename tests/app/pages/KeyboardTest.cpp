@@ -2,6 +2,10 @@
 // in reading order, and each label that names a control carries an Alt
 // accelerator of its own.
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTreeWidget>
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -49,6 +53,11 @@ QStringList Names(const QList<QWidget*>& widgets) {
   return names;
 }
 
+template <typename... W>
+QList<QWidget*> Widgets(W*... widgets) {
+  return {static_cast<QWidget*>(widgets)...};
+}
+
 QList<QWidget*> DialogButtons(QWidget* dialog) {
   QList<QWidget*> buttons;
   auto* box = dialog->findChild<QDialogButtonBox*>();
@@ -74,44 +83,44 @@ class KeyboardTest : public QObject {
     QTest::addColumn<MakeScreen>("make");
     QTest::newRow("Configure page") << MakeScreen([](ClientTestServices& s) {
       auto page = std::make_unique<ClientPageWidget>(s.services, nullptr);
-      QList<QWidget*> order{page->RequestXmlField(), page->Variables(),
+      QList<QWidget*> order = Widgets(page->RequestXmlField(), page->Variables(),
                             page->FilesLocationField(), page->CompanyNameField(),
-                            page->AppTitleField(), page->ExecutableField(), page->BrowseButton()};
+                            page->AppTitleField(), page->ExecutableField(), page->BrowseButton());
       return Screen{std::move(page), order};
     });
     QTest::newRow("Client page") << MakeScreen([](ClientTestServices& s) {
       auto page = std::make_unique<ClientBehavioursPageWidget>(s.services, nullptr);
-      QList<QWidget*> order{page->MessageList(),  page->EditButton(),    page->UpdateTypeList(),
+      QList<QWidget*> order = Widgets(page->MessageList(),  page->EditButton(),    page->UpdateTypeList(),
                             page->FrequencyList(), page->RepromptList(), page->MainButton(),
                             page->TopButton(),     page->IconButton(),   page->WarnOnExitBox(),
-                            page->AllowErrorsBox(), page->AutomaticRestartBox()};
+                            page->AllowErrorsBox(), page->AutomaticRestartBox());
       return Screen{std::move(page), order};
     });
     QTest::newRow("Server Files page") << MakeScreen([](ClientTestServices& s) {
       auto page = std::make_unique<ServerFilesPage>(s.services);
-      QList<QWidget*> order{page->AddFilesButton(), page->AutoCompareButton(),
+      QList<QWidget*> order = Widgets(page->AddFilesButton(), page->AutoCompareButton(),
                             page->BaseFolderButton(), page->FileView(),
-                            page->AddExecutionButton(), page->ExecutionView()};
+                            page->AddExecutionButton(), page->ExecutionView());
       return Screen{std::move(page), order};
     });
     QTest::newRow("Automatic file addition") << MakeScreen([](ClientTestServices& s) {
       auto dialog = std::make_unique<AutoCompareDialog>(s.services, nullptr);
-      QList<QWidget*> order{dialog->OldField(), dialog->OldBrowse(), dialog->LatestField(),
-                            dialog->LatestBrowse()};
+      QList<QWidget*> order = Widgets(dialog->OldField(), dialog->OldBrowse(), dialog->LatestField(),
+                            dialog->LatestBrowse());
       order << DialogButtons(dialog.get());
       return Screen{std::move(dialog), order};
     });
     QTest::newRow("File execution") << MakeScreen([](ClientTestServices& s) {
       auto dialog = std::make_unique<ShellExecDialog>(s.services, std::function<QString(QWidget*)>{});
-      QList<QWidget*> order{dialog->Directory(), dialog->FileName(), dialog->BrowseButton(),
-                            dialog->Point()};
+      QList<QWidget*> order = Widgets(dialog->Directory(), dialog->FileName(), dialog->BrowseButton(),
+                            dialog->Point());
       order << DialogButtons(dialog.get());
       return Screen{std::move(dialog), order};
     });
     QTest::newRow("Registry") << MakeScreen([](ClientTestServices& s) {
       auto dialog = std::make_unique<RegistryItemDialog>(s.services);
-      QList<QWidget*> order{dialog->BaseKey(),   dialog->SubKey(),    dialog->Action(),
-                            dialog->ValueType(), dialog->ValueName(), dialog->ValueData()};
+      QList<QWidget*> order = Widgets(dialog->BaseKey(),   dialog->SubKey(),    dialog->Action(),
+                            dialog->ValueType(), dialog->ValueName(), dialog->ValueData());
       order << DialogButtons(dialog.get());
       return Screen{std::move(dialog), order};
     });
