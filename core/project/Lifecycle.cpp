@@ -431,17 +431,15 @@ WString ProjectLifecycle::FieldsKey() const {
   return key;
 }
 
+// Typed fields that differ from the state shown are an edit of their own
+// (which leaves nothing to redo); the trees announce their edits as they end.
 void ProjectLifecycle::UndoCommand() {
-  shell_.CollectPages();
-  EditCommitted();
+  FieldsMayHaveChanged();
   if (const EditState* state = history_.Undo()) RestoreState(*state);
 }
 
 void ProjectLifecycle::RedoCommand() {
-  shell_.CollectPages();
-  // Stored fields that differ from the state shown are an edit of their own,
-  // which leaves nothing to redo.
-  EditCommitted();
+  FieldsMayHaveChanged();
   if (const EditState* state = history_.Redo()) RestoreState(*state);
 }
 

@@ -591,10 +591,13 @@ class MainWindowTest : public QObject {
     const auto shownTitle = [&] {
       return session.window->Lifecycle().Document().settings.GetSetting(SettingKey::AppTitle);
     };
+    const auto lastStatus = [&] {
+      const auto status = session.prompt.Of(PromptEvent::Kind::Status);
+      return status.empty() ? std::string() : text::ToUtf8(status.back().text);
+    };
     writeTitle("Theirs");
-    QTRY_COMPARE(session.window->StatusLabel()->text(),
-                 QString::fromStdString("'" + file.string() +
-                                        "' was changed by another program and has been reloaded."));
+    QTRY_COMPARE(lastStatus(),
+                 "'" + file.string() + "' was changed by another program and has been reloaded.");
     QCOMPARE(shownTitle(), WString(u"Theirs"));
     QVERIFY(!session.window->isWindowModified());
 
