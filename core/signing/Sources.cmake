@@ -25,6 +25,7 @@ tidewell_warnings(tidewell-signing)
 # The publisher's keys: the tool's side only.
 target_sources(tidewell-core PRIVATE
   signing/KeyPlace.cpp
+  signing/ProjectKey.cpp
   signing/SigningKey.cpp
 )
 target_link_libraries(tidewell-core PUBLIC tidewell-signing)
