@@ -8,6 +8,9 @@ tidewell_add_tests(stub-tests
 )
 target_link_libraries(stub-tests PRIVATE tidewatch-common)
 
+tidewell_add_tests(update-verifier-tests ${CMAKE_CURRENT_LIST_DIR}/SignedUpdateVerifierTests.cpp)
+target_link_libraries(update-verifier-tests PRIVATE tidewatch-verifier)
+
 # Runs Windows programs under wine (no display, private prefix, time limit);
 # any test executable may link it.
 if(WIN32)
