@@ -2,7 +2,7 @@
 # a project made with tidewell-cli, a loopback server started by the test and
 # the client built by the tool updating version 1 to version 2, then every
 # fault the client must survive with version 1 left as it was.
-if(WIN32 OR NOT TARGET tidewatch-stub OR NOT TIDEWELL_MINGW_FOUND)
+if(WIN32 OR NOT TARGET tidewatch-stub OR NOT TIDEWELL_MINGW_CXX OR NOT TIDEWELL_MINGW_WINDRES)
   return()
 endif()
 # The harness needs the system's python3 (standard library only).

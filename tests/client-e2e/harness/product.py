@@ -172,8 +172,10 @@ class Product:
             for entry in os.listdir(app_dir):  # the folder itself may be a mount point
                 path = os.path.join(app_dir, entry)
                 shutil.rmtree(path) if os.path.isdir(path) and not os.path.islink(path) else os.remove(path)
-        _write(app_dir, self.installed_v1(self.client))
-        os.utime(os.path.join(app_dir, "readme.txt"), (OLD_TIME, OLD_TIME))
+        files = self.installed_v1(self.client)
+        _write(app_dir, files)
+        for name in files:
+            os.utime(os.path.join(app_dir, *name.split("/")), (OLD_TIME, OLD_TIME))
 
     # The registry an installer of version 1 left, as a .reg file.
     REGISTRY_V1 = (

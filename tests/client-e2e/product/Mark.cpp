@@ -27,7 +27,7 @@ int wmain() {
     }
     char line[3 * MAX_PATH * 2 + 16];
     int length = WideCharToMultiByte(CP_UTF8, 0, name, -1, line, MAX_PATH * 3, nullptr, nullptr) - 1;
-    length += wsprintfA(line + length, "%s|", PRODUCT_LABEL);
+    length += wsprintfA(line + length, "|%s|", PRODUCT_LABEL);
     length += WideCharToMultiByte(CP_UTF8, 0, folder, -1, line + length, MAX_PATH * 3, nullptr, nullptr) - 1;
     line[length++] = '\n';
     DWORD written = 0;
