@@ -1,12 +1,26 @@
 #include "build/FileConfigurationPane.h"
 
 #include "project/ProjectSettings.h"
+#include "text/Text.h"
 
 namespace tidewell {
 
 WString NormaliseClientName(std::u16string_view name) {
   if (name.empty()) return {};
   return WString(name.substr(0, name.find(u'.'))) + u".exe";
+}
+
+bool IsWindowsFileName(std::u16string_view name) {
+  if (name.empty()) return false;
+  for (const char16_t c : name)
+    if (c < 0x20 || std::u16string_view(u"\\/:*?\"<>|").find(c) != std::u16string_view::npos) return false;
+  const std::u16string_view stem = name.substr(0, name.find(u'.'));
+  for (const std::u16string_view device : {u"CON", u"PRN", u"AUX", u"NUL"})
+    if (text::EqualsNoCase(stem, device)) return false;
+  if (stem.size() == 4 && stem[3] >= u'1' && stem[3] <= u'9')
+    for (const std::u16string_view device : {u"COM", u"LPT"})
+      if (text::EqualsNoCase(stem.substr(0, 3), device)) return false;
+  return true;
 }
 
 void FileConfigurationPane::LoadFromSettings() {
@@ -21,6 +35,9 @@ bool FileConfigurationPane::ValidateAndStore(bool showBalloon) {
   if (fields.clientExe.empty()) {
     field = &kClientExeField;
     message = &kClientExeEmptyMessage;
+  } else if (!IsWindowsFileName(NormaliseClientName(fields.clientExe))) {
+    field = &kClientExeField;
+    message = &kClientExeForbiddenMessage;
   } else if (fields.clientXml.empty()) {
     field = &kClientXmlField;
     message = &kClientXmlEmptyMessage;

@@ -9,6 +9,9 @@ class ProjectSettings;
 
 inline const WString kClientExeEmptyMessage =
     u"This value cannot be empty. This is the actual executable that handles the updates!!";
+inline const WString kClientExeForbiddenMessage =
+    u"The client name must be a Windows file name: none of \\ / : * ? \" < > | or control "
+    u"characters, and not a device name such as CON, NUL, COM1 or LPT1.";
 inline const WString kClientXmlEmptyMessage =
     u"This value cannot be empty. It is the file you need to get updates to work!!";
 inline const WString kCheckNowEmptyMessage =
@@ -18,6 +21,11 @@ inline const WString kCheckNowEmptyMessage =
 inline const FieldId kClientExeField = "fileConfiguration.clientExe";
 inline const FieldId kClientXmlField = "fileConfiguration.clientXML";
 inline const FieldId kCheckNowField = "fileConfiguration.checkNow";
+
+// Whether Windows can name a file in a folder so: no separator, no character
+// it forbids in file names, no control character and no device name (CON,
+// PRN, AUX, NUL, COM1-9, LPT1-9, with or without an extension).
+bool IsWindowsFileName(std::u16string_view name);
 
 // A client name always ends in ".exe": cut before its first full stop, then
 // ".exe" appended (Updater and Updater.EXE become Updater.exe, my.updater.exe
