@@ -141,6 +141,22 @@ std::string ServerPathOf(std::string_view src, std::string_view name) {
   return path;
 }
 
+std::string FormatKeyChange(const KeyChange& change) {
+  return "key-change ed25519 " + ToHex(change.from) + ' ' + ToHex(change.to) + ' ' +
+         ToHex(change.endorsement);
+}
+
+std::optional<KeyChange> ParseKeyChange(std::string_view line) {
+  constexpr std::string_view kPrefix = "key-change ed25519 ";
+  if (!line.starts_with(kPrefix)) return std::nullopt;
+  std::string_view rest = line.substr(kPrefix.size()), from, to;
+  KeyChange change;
+  if (!NextField(rest, from) || !NextField(rest, to) || !FromHex(from, change.from) ||
+      !FromHex(to, change.to) || !FromHex(rest, change.endorsement))
+    return std::nullopt;
+  return change;
+}
+
 std::string KeyChangeMessage(const PublicKey& from, const PublicKey& to) {
   std::string message(kKeyChangeHeader);
   message += FormatPublicKey(from) + '\n';
@@ -158,10 +174,7 @@ std::string SignatureBody(SignatureContent content) {
   std::string text(kHeader);
   text += '\n';
   text += "key " + FormatPublicKey(content.key) + '\n';
-  for (const KeyChange& change : content.keyChanges) {
-    text += "key-change ed25519 " + ToHex(change.from) + ' ' + ToHex(change.to) + ' ' +
-            ToHex(change.endorsement) + '\n';
-  }
+  for (const KeyChange& change : content.keyChanges) text += FormatKeyChange(change) + '\n';
   text += "server-file " + SizeText(content.serverFile.size) + ' ' +
           ToHex(content.serverFile.sha256) + '\n';
   for (const SignedFile& file : content.files) {
@@ -201,12 +214,9 @@ std::optional<ParsedSignatureFile> ReadSignatureFile(std::string_view text, std:
   while (haveLine && line.starts_with("key-change ")) {
     if (content.keyChanges.size() == kMaxKeyChanges)
       return Damaged(error, at("more than " + std::to_string(kMaxKeyChanges) + " key changes"));
-    std::string_view rest = line.substr(11), kind, from, to;
-    KeyChange change;
-    if (!NextField(rest, kind) || kind != "ed25519" || !NextField(rest, from) ||
-        !NextField(rest, to) || !FromHex(from, change.from) || !FromHex(to, change.to) ||
-        !FromHex(rest, change.endorsement))
-      return Damaged(error, at("malformed key change"));
+    const std::optional<KeyChange> parsed = ParseKeyChange(line);
+    if (!parsed) return Damaged(error, at("malformed key change"));
+    const KeyChange& change = *parsed;
     if (!content.keyChanges.empty() && content.keyChanges.back().to != change.from)
       return Damaged(error, at("the key changes do not follow one another"));
     content.keyChanges.push_back(change);

@@ -75,6 +75,11 @@ std::string WriteSignatureFile(const SignatureContent& content, const KeyPair& k
 // Reads a signature file strictly; nullopt with `error` saying what is wrong.
 std::optional<ParsedSignatureFile> ReadSignatureFile(std::string_view text, std::string& error);
 
+// A key change's line, as both the signature file and the key file write
+// it: "key-change ed25519 <old key> <new key> <signature>", without LF.
+std::string FormatKeyChange(const KeyChange& change);
+std::optional<KeyChange> ParseKeyChange(std::string_view line);
+
 // What the old key signs to introduce a new one.
 std::string KeyChangeMessage(const PublicKey& from, const PublicKey& to);
 KeyChange EndorseKey(const KeyPair& from, const PublicKey& to);

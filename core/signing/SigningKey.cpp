@@ -36,10 +36,8 @@ std::string WriteSigningKeyText(const SigningKey& key) {
   std::string text(kHeader);
   text += "\npublic " + signing::FormatPublicKey(key.pair.publicKey) + '\n';
   text += "secret ed25519 " + signing::ToHex(key.pair.seed) + '\n';
-  for (const signing::KeyChange& change : key.keyChanges) {
-    text += "key-change ed25519 " + signing::ToHex(change.from) + ' ' + signing::ToHex(change.to) +
-            ' ' + signing::ToHex(change.endorsement) + '\n';
-  }
+  for (const signing::KeyChange& change : key.keyChanges)
+    text += signing::FormatKeyChange(change) + '\n';
   return text;
 }
 
@@ -60,14 +58,10 @@ std::optional<SigningKey> ReadSigningKeyText(std::string_view text, std::string&
   if (key.pair.publicKey != *publicKey)
     return Damaged(error, "its public key does not belong to its secret key");
   while (NextLine(rest, line)) {
-    signing::KeyChange change;
-    std::string_view fields = line;
-    const bool ok = fields.starts_with("key-change ed25519 ") && fields.size() == 19 + 64 + 1 + 64 + 1 + 128 &&
-                    signing::FromHex(fields.substr(19, 64), change.from) &&
-                    fields[83] == ' ' && signing::FromHex(fields.substr(84, 64), change.to) &&
-                    fields[148] == ' ' && signing::FromHex(fields.substr(149), change.endorsement);
-    if (!ok || key.keyChanges.size() == signing::kMaxKeyChanges)
+    const std::optional<signing::KeyChange> parsed = signing::ParseKeyChange(line);
+    if (!parsed || key.keyChanges.size() == signing::kMaxKeyChanges)
       return Damaged(error, "a key change is malformed");
+    const signing::KeyChange& change = *parsed;
     if (!signing::Verify(change.from, signing::KeyChangeMessage(change.from, change.to),
                          change.endorsement))
       return Damaged(error, "a key change is not signed by its old key");

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "signing/Hex.h"
 #include "signing/KeyPlace.h"
 #include "signing/ProjectKey.h"
 #include "signing/SigningKey.h"

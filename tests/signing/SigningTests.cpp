@@ -218,9 +218,13 @@ TEST_F(SignatureFileTest, RefusesEveryMalformedFile) {
     EXPECT_FALSE(ReadSignatureFile(c.text, error)) << c.name;
     EXPECT_FALSE(error.empty()) << c.name;
   }
+  // A chain of 17 changes, one more than a file may carry.
+  std::vector<KeyPair> chain;
+  for (std::uint8_t i = 0; i <= kMaxKeyChanges + 1; ++i) chain.push_back(KeyPairFromSeed(Seed{i}));
+  std::string manyChanges = "Tidewell update signature 1\nkey " + FormatPublicKey(chain.back().publicKey) + "\n";
+  for (size_t i = 0; i + 1 < chain.size(); ++i)
+    manyChanges += FormatKeyChange(EndorseKey(chain[i], chain[i + 1].publicKey)) + "\n";
   std::string error;
-  std::string manyChanges = "Tidewell update signature 1\n" + keyLine;
-  for (size_t i = 0; i <= kMaxKeyChanges; ++i) manyChanges += changeLine;
   EXPECT_FALSE(ReadSignatureFile(manyChanges, error));
   EXPECT_NE(error.find("more than 16 key changes"), std::string::npos) << error;
   EXPECT_TRUE(ReadSignatureFile(good, error)) << error;
@@ -261,7 +265,7 @@ TEST_F(SignatureFileTest, CheckAcceptsTheTrustedKeyOrAKeyItEndorsed) {
 
   // A byte of the signed text changed after signing.
   std::string text = Signed(Content());
-  text[text.find("bin/b.dll")] = 'B';
+  text[text.find("a.exe") + 4] = 'f';
   const auto changed = ReadSignatureFile(text, error);
   ASSERT_TRUE(changed) << error;
   EXPECT_FALSE(CheckServerFile(*changed, key.publicKey, document, signer, reason));

@@ -117,7 +117,7 @@ TEST(UpdateVerifierFactory, FollowsTheClientsKeyResource) {
   const std::string resource = sg::UpdateKeyResource(key.publicKey);
   EXPECT_EQ(resource, "Tidewell update key 1\n" + sg::FormatPublicKey(key.publicKey) + "\n");
   EXPECT_NE(MakeUpdateVerifier(resource, store), nullptr);
-  for (const std::string damaged : {std::string(), resource.substr(0, resource.size() - 1),
+  for (const std::string& damaged : {std::string(), resource.substr(0, resource.size() - 1),
                                     resource + "\n", "x" + resource}) {
     auto verifier = MakeUpdateVerifier(damaged, store);
     ASSERT_NE(verifier, nullptr);
