@@ -10,6 +10,7 @@
 #include "files/ItemTree.h"
 #include "files/TreePath.h"
 #include "models/ItemTreeModel.h"
+#include "models/TreeEdits.h"
 
 namespace tidewell::app {
 
@@ -164,8 +165,10 @@ TreeChange::TreeChange(ItemTreeView& view)
 
 TreeChange::~TreeChange() {
   view_.TreeModel()->EndChange();
-  if (!view_.TreeModel()->Changing()) view_.RestoreState(state_);
+  const bool outermost = !view_.TreeModel()->Changing();
+  if (outermost) view_.RestoreState(state_);
   view_.setUpdatesEnabled(updatesWereEnabled_);
+  if (outermost) TreeEdits::Instance().Committed();
 }
 
 }  // namespace tidewell::app

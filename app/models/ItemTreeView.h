@@ -69,7 +69,7 @@ class ItemTreeView : public QTreeView {
 // Runs a core call that changes the tree behind a view: screen updates of the
 // tree are suspended and the model shows no node until the scope ends; then
 // the model is reset and the open folders and the current node come back
-// where they still exist.
+// where they still exist, and the change is announced (TreeEdits) for undo.
 class TreeChange {
  public:
   explicit TreeChange(ItemTreeView& view);

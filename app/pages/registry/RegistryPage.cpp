@@ -9,6 +9,7 @@
 #include "content/RegistryTree.h"
 #include "models/ItemTreeModel.h"
 #include "models/ItemTreeView.h"
+#include "models/TreeEdits.h"
 #include "pages/files/PageParts.h"
 #include "pages/registry/RegistryItemDialog.h"
 #include "pages/registry/RegistryPropertiesSheet.h"
@@ -100,6 +101,7 @@ void RegistryPage::EditProperties(TreeNode* node) {
   if (RegistryOperation* still = OperationOf(model_->NodeOf(target))) {
     still->OS = sheet.Targets();
     ShowItem(view_->CurrentNode());
+    TreeEdits::Instance().Committed();
   }
 }
 
