@@ -286,7 +286,6 @@ bool CheckReplaceable(const fs::path& target, std::string* error) {
       fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
   if ((status.permissions() & kAnyWrite) == fs::perms::none)
     return Fail(error, "cannot write " + target.string() + ": the file is read-only");
-#ifndef _WIN32
   // The rename needs only the folder's permission; the file's own is asked
   // for here, as writing into it would.
   const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);

@@ -6,6 +6,7 @@
 
 #include "ClientEnvironment.h"
 #include "ClientResources.h"
+#include "ClientUpdateVerifier.h"
 #include "Text.h"
 #include "UpdateLogFile.h"
 #include "UpdateRun.h"
@@ -58,6 +59,11 @@ int CheckForUpdateNow(const ClientStrings& strings) {
   services.places = ClientPlaces();
   services.variables = {LoginName(), PlatformDescription(), &registry};
   services.inUseWaitMs = static_cast<unsigned>(HookValue(L"TIDEWATCH_TEST_IN_USE_WAIT_MS", 60'000));
+  // A client that carries the publisher's key installs only what is signed
+  // with it; one without checks sizes only.
+  RegistryTrustedKeyStore trustedKeys(settings.companyName, settings.appTitle);
+  const std::unique_ptr<engine::UpdateVerifier> verifier = MakeClientUpdateVerifier(trustedKeys);
+  services.verifier = verifier.get();
   if (const std::uint64_t halt = HookValue(L"TIDEWATCH_TEST_HALT_AFTER_STEP", 0)) {
     services.afterStep = [halt](std::size_t done) {
       if (done == halt) TerminateProcess(GetCurrentProcess(), 3);
