@@ -22,11 +22,6 @@ inline const FieldId kClientExeField = "fileConfiguration.clientExe";
 inline const FieldId kClientXmlField = "fileConfiguration.clientXML";
 inline const FieldId kCheckNowField = "fileConfiguration.checkNow";
 
-// Whether Windows can name a file in a folder so: no separator, no character
-// it forbids in file names, no control character and no device name (CON,
-// PRN, AUX, NUL, COM1-9, LPT1-9, with or without an extension).
-bool IsWindowsFileName(std::u16string_view name);
-
 // A client name always ends in ".exe": cut before its first full stop, then
 // ".exe" appended (Updater and Updater.EXE become Updater.exe, my.updater.exe
 // becomes my.exe). An empty name stays empty.

@@ -132,6 +132,7 @@ bool ProjectLifecycle::OpenProjectFile(const WString& path) {
   if (opened) {
     AdoptDocument(std::move(loaded));
     HoldProject(path, locked);
+    RememberDisk();
     RefreshPages();
   } else {
     ReleaseClaim(path, locked);

@@ -7,14 +7,16 @@
 # a client name Windows forbids.
 #   CommandLineCases.sh WINDOWS_BUILD_DIR
 set -uo pipefail
-cli="$1/bin/tidewell-cli.exe"
+cli="$(cd "$1" && pwd)/bin/tidewell-cli.exe"
 work="$(mktemp -d "${TMPDIR:-/tmp}/tidewell-cli-cases.XXXXXX")"
 own_prefix=""
 if [ -z "${WINEPREFIX:-}" ]; then
   own_prefix="$work/prefix"
   export WINEPREFIX="$own_prefix"
 fi
+network() { rm -rf "$WINEPREFIX/dosdevices/unc/fileserver" "$WINEPREFIX/drive_c/fileserver"; }
 cleanup() {
+  network
   if [ -n "$own_prefix" ]; then wineserver -k >/dev/null 2>&1; fi
   rm -rf "$work"
 }
@@ -77,7 +79,7 @@ expect_in "$work/err" "不在" "the error names the file, Japanese code page"
 mkdir -p "$work/libs"
 printf 'omega' >"$work/libs/Omega.dll"
 printf 'Ωmega' >"$work/libs/Ωmega.dll"
-cli "$greek" add-files "$(win "$project")" --dest "<ApplicationDir>" "$(win "$work/libs/Ωmega.dll")"
+cli "$greek" add-files "$(win "$project")" --dest "<ApplicationDir>" --yes "$(win "$work/libs/Ωmega.dll")"
 expect_status 0 "add-files, Greek code page"
 expect_in "$project" 'Name="Ωmega.dll"' "add-files, Greek code page"
 expect_not_in "$project" 'Name="Omega.dll"' "add-files, Greek code page"
@@ -92,6 +94,7 @@ expect_in "$work/out" "AppTitle: 航海日誌" "show on a console, Greek code pa
 
 # Network paths stay network paths, even when the same folders exist on the
 # current drive.
+network
 unc="$WINEPREFIX/dosdevices/unc/fileserver/share"
 decoy="$WINEPREFIX/drive_c/fileserver/share"
 mkdir -p "$unc/Proj" "$decoy/Proj"
@@ -132,14 +135,14 @@ cli "$western" new "$(win "$deep/Lang projekt")" --name Long
 expect_status 0 "new beyond 260 characters"
 long="$(win "$deep/Lang projekt/Settings.xml")"
 [ "${#long}" -gt 300 ] || fail "the long path has only ${#long} characters"
-cli "$western" set "$long" "AppTitle=Deep" "HTTPLocationXML=http://127.0.0.1/UpdateFiles.xml"
+cli "$western" set "$long" "AppTitle=Deep" "CompanyName=Harbour Soft" AppVersion=1.0 UpdateVersion=1.1
 expect_status 0 "set beyond 260 characters"
 cli "$western" build "$long" --client
 expect_status 0 "build --client beyond 260 characters"
 [ -s "$deep/Lang projekt/Tidewatcher.exe" ] || fail "no client beyond 260 characters"
 cli "$western" build "$long" --xml
 expect_status 0 "build --xml beyond 260 characters"
-[ -s "$deep/Lang projekt/UpdateFiles.xml" ] || fail "no server file beyond 260 characters"
+[ -s "$deep/Lang projekt/UpdateConfig.xml" ] || fail "no server file beyond 260 characters"
 
 # A client name Windows forbids is refused and nothing is stored.
 cp "$project" "$work/before.xml"

@@ -1,3 +1,4 @@
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <set>
@@ -615,8 +616,13 @@ TEST_F(ChangedOnDisk, AProjectWithoutEditsIsReloadedAndTheStatusSaysSo) {
   EXPECT_EQ(status.back().text,
             u"'" + text::FromPath(file) + u"' was changed by another program and has been reloaded.");
   EXPECT_FALSE(shell.modified);
-  // A second notice of the same change does nothing.
+  // A second notice of the same change does nothing, nor does a file
+  // written again with the same bytes.
   prompt.Clear();
+  lifecycle->ProjectFileChanged();
+  WriteBytes(file, ReadBytes(file));
+  std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) +
+                                             std::chrono::seconds(5));
   lifecycle->ProjectFileChanged();
   EXPECT_TRUE(prompt.Events().empty());
 }
@@ -648,6 +654,11 @@ TEST_F(Lifecycle, AProjectOpenElsewhereIsOpenedOnlyWhenTheUserSaysSo) {
   prompt.QueueAnswer(Answer::Yes);
   EXPECT_TRUE(lifecycle->OpenProjectFile(held));
   EXPECT_EQ(Document().settings.GetSetting(SettingKey::ProjName), u"Held");
+  // What was read is what the next save compares with: no question.
+  Document().settings.SetSetting(SettingKey::AppTitle, u"Saved quietly");
+  lifecycle->SaveCommand();
+  EXPECT_EQ(Questions().size(), 2u);
+  EXPECT_NE(ReadBytes(text::ToPath(held)).find("Saved quietly"), std::string::npos);
   // The project left is no longer marked; the one opened anyway is not ours.
   EXPECT_TRUE(shell.locked.empty());
 }

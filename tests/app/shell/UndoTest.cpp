@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QtTest>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -38,15 +39,16 @@ namespace {
 
 // The product's main window and pages over a new project.
 struct Window {
-  explicit Window(const TempDir& dir) : preferences(QString::fromStdString((dir / "prefs.ini").string())) {
+  explicit Window(const std::filesystem::path& folder)
+      : preferences(QString::fromStdString((folder / "prefs.ini").string())) {
     MainWindowOptions options;
-    options.runProjectDialog = [&dir, this](ProjectDialogMode) {
+    options.runProjectDialog = [folder, this](ProjectDialogMode) {
       ScriptedPrompt dialogPrompt;
       ProjectDialogResult result;
       if (created) return result;
       created = true;
       result.outcome = ProjectDialogResult::Outcome::New;
-      result.created = *ConfirmNewProject(u"Undo", text::FromPath(dir / "Undo"), dialogPrompt);
+      result.created = *ConfirmNewProject(u"Undo", text::FromPath(folder / "Undo"), dialogPrompt);
       return result;
     };
     window = std::make_unique<MainWindow>(prompt, preferences, fields, std::move(options));
@@ -153,7 +155,9 @@ class UndoTest : public QObject {
 
   void EveryKindOfEditIsUndoneAndRedone() {
     QFETCH(Edit, edit);
-    Window w(dir_);
+    const std::filesystem::path folder = dir_ / QTest::currentDataTag();
+    std::filesystem::create_directories(folder);
+    Window w(folder);
     // Something in every list, saved.
     {
       auto& page = w.Page<ServerFilesPage>(int(Command::ServerFilesPage));

@@ -205,7 +205,7 @@ TEST(UpdateRun, AClientStoppedAfterAnyStepIsUndoneAtItsNextStart) {
       halted = true;
     }
     if (!halted) {
-      EXPECT_GT(stop, 20u);
+      EXPECT_GT(stop, 15u);  // every step of the plan was tried
       break;
     }
     EXPECT_TRUE(w.files.FileExists(u"C:\\App\\~tidewell\\journal"));
