@@ -29,7 +29,7 @@ namespace tidewell::signing {
 // leading zeros. Anything else makes the file damaged: the reader accepts
 // exactly what the writer writes.
 inline constexpr std::string_view kSignatureFileSuffix = ".sig";
-inline constexpr std::size_t kMaxSignatureFileSize = 16u << 20;
+inline constexpr std::size_t kMaxSignatureFileSize = 4u << 20;  // the client holds it whole
 inline constexpr std::size_t kMaxSignedFiles = 100000;
 inline constexpr std::size_t kMaxKeyChanges = 16;
 inline constexpr std::size_t kMaxServerPathSize = 2048;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "SignedUpdateVerifier.h"
+#include "stub/engine/EngineFakes.h"
 #include "signing/SignatureFile.h"
 #include "signing/UpdateKey.h"
 
@@ -9,17 +10,7 @@ namespace {
 
 namespace sg = tidewell::signing;
 
-class MemoryKeyStore final : public TrustedKeyStore {
- public:
-  std::optional<std::string> Load() override { return stored; }
-  bool Save(const std::string& text) override {
-    stored = text;
-    ++saves;
-    return true;
-  }
-  std::optional<std::string> stored;
-  int saves = 0;
-};
+using testing::MemoryKeyStore;
 
 sg::KeyPair KeyOf(std::uint8_t fill) {
   sg::Seed seed{};
