@@ -191,9 +191,6 @@ class Updater {
     if (url.empty()) return Fail(outcome, "could not read the update information: the client names no address");
     if (!FetchDocument(s_.http, url, kMaxServerFile, body, failure))
       return Fail(outcome, "could not read the update information: " + Described(failure));
-    std::string why;
-    const auto update = ReadServerUpdate(DecodeDocumentBytes(body), &why);
-    if (!update) return Fail(outcome, "could not read the update information: " + url + ": " + why);
     if (s_.verifier) {
       std::string signature;
       Failure sigFailure;
@@ -202,6 +199,9 @@ class Updater {
       if (!s_.verifier->AcceptServerFile(body, got ? std::optional<std::string>(signature) : std::nullopt, reason))
         return Fail(outcome, "the update information was refused: " + reason);
     }
+    std::string why;
+    const auto update = ReadServerUpdate(DecodeDocumentBytes(body), &why);
+    if (!update) return Fail(outcome, "could not read the update information: " + url + ": " + why);
     outcome.silent = update->silent();
 
     const auto recorded = s_.registry.ReadValue(StateKey(settings_), u"InstalledVersion");

@@ -319,6 +319,62 @@ TEST(UpdateRun, ASignedUpdateAppliesAndEveryTamperingIsRefusedBeforeAnyChange) {
   }
 }
 
+// Records what it is shown; refuses the server file or one file when told to.
+struct RecordingVerifier : UpdateVerifier {
+  bool acceptDocument = true;
+  std::string refusedPath;
+  std::optional<std::string> signature = "unset";
+  std::map<std::string, std::string> seen;
+
+  struct Check : DownloadCheck {
+    RecordingVerifier& owner;
+    std::string path;
+    Check(RecordingVerifier& o, std::string p) : owner(o), path(std::move(p)) {}
+    void Feed(const std::uint8_t* d, std::size_t n) override { owner.seen[path].append(reinterpret_cast<const char*>(d), n); }
+    bool Finish(std::string& reason) override {
+      reason = "bad signature";
+      return path != owner.refusedPath;
+    }
+  };
+  bool AcceptServerFile(std::string_view, const std::optional<std::string>& sig, std::string& reason) override {
+    signature = sig;
+    reason = "unsigned";
+    return acceptDocument;
+  }
+  std::unique_ptr<DownloadCheck> BeginFile(std::string_view path) override {
+    seen[std::string(path)];
+    return std::make_unique<Check>(*this, std::string(path));
+  }
+};
+
+TEST(UpdateRun, TheVerifierSeesEveryDownloadedByteAndCanRefuse) {
+  {
+    World w;
+    RecordingVerifier verifier;
+    w.services.verifier = &verifier;
+    w.Serve("UpdateConfig.xml.sig?ed=al%20ice", "SIG");
+    w.Serve("Data/Data.zip", kZip).dropAfter = 50;
+    ASSERT_EQ(w.Run().result, UpdateOutcome::Updated);
+    EXPECT_EQ(verifier.signature, std::optional<std::string>("SIG"));
+    EXPECT_EQ(verifier.seen["Data/My Tools/new file.dll"], "new dll");
+    EXPECT_EQ(verifier.seen["Data/Data.zip"], kZip);
+    EXPECT_EQ(verifier.seen.size(), 4u);
+  }
+  for (const bool refuseDocument : {true, false}) {
+    World w;
+    RecordingVerifier verifier;
+    verifier.acceptDocument = !refuseDocument;
+    verifier.refusedPath = "readme.txt";
+    w.services.verifier = &verifier;
+    const Snapshot before(w);
+    const UpdateOutcome outcome = w.Run();
+    EXPECT_EQ(outcome.result, UpdateOutcome::Failed);
+    EXPECT_EQ(verifier.signature, std::nullopt);
+    EXPECT_TRUE(w.log.Has(refuseDocument ? "unsigned" : "bad signature")) << outcome.error;
+    EXPECT_TRUE(Snapshot(w) == before);
+  }
+}
+
 TEST(Journal, ReadsBackWhatItWroteAndTellsATornOneFromADamagedOne) {
   World w;
   std::vector<Step> steps(3);
