@@ -30,6 +30,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       const ClientStrings strings;
       const std::u16string tag = strings.Get(11);
       if (!tag.empty() && command.firstWord == tag) return CheckForUpdateNow(strings);
+      if (!UndoInterruptedUpdate(strings)) return 1;
       break;
     }
     case ClientAction::TestMode:
