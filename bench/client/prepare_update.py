@@ -41,13 +41,11 @@ def main(root, server_url, cli):
              ["set", settings, "CompanyName=Tidewell Bench", "AppTitle=Update Bench", "Executable=App.exe",
               "HTTPLocationFiles=" + server_url + "files", "HTTPLocationXML=" + server_url + "UpdateConfig.xml",
               "AppVersion=1.0", "UpdateVersion=2.0", "UpdateType=Silent", "ClientExe=BenchUpdate",
-              "CheckNow=UpdateNow"]]
+              "CheckNow=UpdateNow", "UpdateFilesDir=" + stage + "/"]]
     folders = sorted({n.split("/")[0] for n in names})
-    for i, folder in enumerate(folders):
+    for folder in folders:
         files = [os.path.join(stage, *n.split("/")) for n in names if n.startswith(folder + "/")]
-        # The first files fix the base update directory: the served folder.
-        steps.append(["add-files", settings, "--dest", "<ApplicationDir>\\" + folder] +
-                     (["--yes"] if i == 0 else []) + files)
+        steps.append(["add-files", settings, "--dest", "<ApplicationDir>\\" + folder] + files)
     steps += [["build", settings, "--xml"], ["build", settings, "--client"]]
     for step in steps:
         done = subprocess.run([cli] + step, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
