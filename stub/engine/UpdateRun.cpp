@@ -255,6 +255,13 @@ class Updater {
       const auto folder = ResolvePlace(file.destination, s_.places);
       if (!folder) return Fail(outcome, "the destination " + ToUtf8(file.destination) + " of " + ToUtf8(file.name) +
                                             " is not a folder the client knows");
+      // The tool writes plain names; a name that climbs out of its folder
+      // ("..", a drive, a path) is refused, never followed.
+      std::u16string place = file.destination.substr(std::min(file.destination.find(u'\\'), file.destination.size()));
+      place += u"\\" + file.name;
+      if (place.size() < 2 || !IsSafeEntryName(place.substr(1)) || file.name.find_first_of(u"/\\") != std::u16string::npos)
+        return Fail(outcome, "the file " + ToUtf8(file.destination) + "\\" + ToUtf8(file.name) +
+                                 " would lie outside its folder");
       TakenFile item{&file, JoinPath(*folder, file.name), {}, {}};
       if (!NeedsFile(file, item.target, s_.files)) continue;
       std::string url = base, serverPath;

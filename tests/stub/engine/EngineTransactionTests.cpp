@@ -229,6 +229,13 @@ TEST(UpdateRun, DownloadFaultsChangeNothing) {
        "could not read the update information"},
       {"disk full", [](World& w) { w.files.diskFullAfter = 100; }, "[112]"},
       {"file in use", [](World& w) { w.files.inUse.insert(u"C:\\App\\readme.txt"); }, "[32]"},
+      {"name out of its folder",
+       [](World& w) {
+         std::string text = ServerFile();
+         text.replace(text.find("\"readme.txt\""), 12, "\"..\\evil.txt\"");
+         w.Serve("UpdateConfig.xml?ed=al%20ice", text);
+       },
+       "would lie outside its folder"},
       {"application running", [](World& w) { w.files.inUse.insert(u"C:\\App\\App.exe"); }, "is still running"},
   };
   for (const auto& c : cases) {
