@@ -296,7 +296,18 @@ WString FormatHexUpper(uint64_t value) {
   return out;
 }
 
-WString ReduceDoubleSeparators(std::u16string_view path) { return ReducedPairs(path, kHostSeparator); }
+WString ReduceDoubleSeparators(std::u16string_view path) {
+  WString reduced(path);
+#ifdef _WIN32
+  // The two separators opening a network path (\\server\share) or a device
+  // path (\\?\C:\...) are its prefix, not a doubled separator.
+  const size_t from = path.starts_with(u"\\\\") ? 2 : 0;
+#else
+  const size_t from = 0;
+#endif
+  ReducePairsInPlace(reduced, kHostSeparator, from);
+  return reduced;
+}
 
 void ReducePairsInPlace(WString& text, char16_t c, size_t from) {
   const char16_t pair[] = {c, c};

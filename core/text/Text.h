@@ -76,7 +76,8 @@ constexpr char16_t kHostSeparator = u'/';
 // Appends `name` to `folder` with one host separator between them, then
 // reduces doubled separators (the path rule used wherever a path is built).
 WString JoinHostPath(std::u16string_view folder, std::u16string_view name);
-// Reduces each doubled host separator to one.
+// Reduces each doubled host separator to one; on Windows the two that open
+// a network or device path stay.
 WString ReduceDoubleSeparators(std::u16string_view path);
 // The same reduction in place for any character: each pair of `c` from
 // `from` on becomes one, left to right without overlap.

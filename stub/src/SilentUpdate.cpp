@@ -6,6 +6,7 @@
 
 #include "ClientEnvironment.h"
 #include "ClientResources.h"
+#include "ClientUpdateVerifier.h"
 #include "Text.h"
 #include "UpdateLogFile.h"
 #include "UpdateRun.h"
@@ -46,7 +47,8 @@ class ClientUpdate {
         files_(HookValue(L"TIDEWATCH_TEST_DISK_FULL_AFTER", 0)),
         services_{http_, files_, registry_, shell_, clock_, log_, ClientPlaces(),
                   {LoginName(), PlatformDescription(), &registry_}, nullptr, {},
-                  static_cast<unsigned>(HookValue(L"TIDEWATCH_TEST_IN_USE_WAIT_MS", 60'000))} {
+                  static_cast<unsigned>(HookValue(L"TIDEWATCH_TEST_IN_USE_WAIT_MS", 60'000))},
+        trustedKeys_(settings_.companyName, settings_.appTitle) {
     if (const std::uint64_t halt = HookValue(L"TIDEWATCH_TEST_HALT_AFTER_STEP", 0)) {
       services_.afterStep = [halt](std::size_t done) {
         if (done == halt) TerminateProcess(GetCurrentProcess(), 3);
@@ -61,6 +63,10 @@ class ClientUpdate {
   }
 
   int Run() {
+    // A client that carries the publisher's key installs only what is signed
+    // with it; one without checks sizes only.
+    verifier_ = MakeClientUpdateVerifier(trustedKeys_);
+    services_.verifier = verifier_.get();
     const engine::UpdateOutcome outcome = engine::RunUpdate(settings_, services_);
     if (outcome.result == engine::UpdateOutcome::Failed) {
       if (showErrors_ && !outcome.silent)
@@ -90,6 +96,8 @@ class ClientUpdate {
   WindowsShell shell_;
   WindowsClock clock_;
   engine::UpdateServices services_;
+  RegistryTrustedKeyStore trustedKeys_;
+  std::unique_ptr<engine::UpdateVerifier> verifier_;
 };
 
 }  // namespace

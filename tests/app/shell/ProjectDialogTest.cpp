@@ -175,6 +175,38 @@ class ProjectDialogTest : public QObject {
     QVERIFY(std::filesystem::is_directory(dir / "Fresh"));
     QVERIFY(prompt.Of(PromptEvent::Kind::Balloon).empty());
   }
+
+#ifdef Q_OS_WIN
+  void DriveLetterLocations() {
+    ScriptedPrompt prompt;
+    FieldRegistry fields;
+    ProjectDialogInput input = Input(ProjectDialogMode::NewMode);
+    input.initialLocation = u"C:\\Tools\\\\Tidewell\\";
+    ProjectDialog dialog(input, prompt, fields);
+    dialog.show();
+    QCOMPARE(dialog.LocationEdit()->text(), QStringLiteral("C:\\Tools\\Tidewell\\"));
+    QTest::keyClicks(dialog.NameEdit(), "App");
+    QCOMPARE(dialog.LocationEdit()->text(), QStringLiteral("C:\\Tools\\Tidewell\\App"));
+
+    // A drive that does not exist: refused at OK, the dialog stays.
+    dialog.LocationEdit()->setText(QStringLiteral("Q:\\Nowhere\\App"));
+    dialog.OkButton()->click();
+    QVERIFY(dialog.isVisible());
+    const auto balloons = prompt.Of(PromptEvent::Kind::Balloon);
+    QCOMPARE(balloons.size(), size_t(1));
+    QCOMPARE(QString::fromStdString(balloons[0].field), QStringLiteral("projectDialog.ok"));
+
+    // A lower-case drive letter and forward slashes are a drive path too.
+    TempDir dir;
+    QString location = ToQString(text::FromPath(dir.Path())).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    location[0] = location[0].toLower();
+    dialog.LocationEdit()->setText(location + QStringLiteral("/App"));
+    dialog.OkButton()->click();
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.Result().outcome, Outcome::New);
+    QVERIFY(std::filesystem::is_directory(dir / "App"));
+  }
+#endif
 };
 
 QTEST_MAIN(ProjectDialogTest)
