@@ -251,8 +251,8 @@ class ClientUpdateTest(unittest.TestCase):
             self.product.install_v1(self.app)
             status, log = self.run_client()
             self.assertVersion1Intact(status, log, "a full disk")
+            self.assertIn("[112]", log, "the full disk is not named in the log")
         finally:
-            subprocess.run(["timeout", "30", "wineserver", "-w"], env=self.wine.env)
             subprocess.run(["umount", "-l", self.app])
             self.product.install_v1(self.app)
 
@@ -265,6 +265,7 @@ class ClientUpdateTest(unittest.TestCase):
             "Data/Data.zip"))
         status, log = self.run_client({"TIDEWATCH_TEST_DISK_FULL_AFTER": str(downloaded + 1000)})
         self.assertVersion1Intact(status, log, "disk full after the downloads")
+        self.assertIn("[112]", log, "the full disk is not named in the log")
 
     # Killed after a step of the apply: the next start undoes what was done
     # before anything else (here the server is gone, so it then fails).
