@@ -109,3 +109,25 @@ function(tidewell_windows_qt_runtime)
   add_custom_target(tidewell-windows-qt-runtime ALL ${copies}
     COMMENT "Copying Qt's and MinGW's DLLs beside the programs")
 endfunction()
+
+# libsodium, built for MinGW-w64 from Debian's source package (static, the
+# minimal set) and kept beside the Debian sources; the stub links the same
+# build.
+set(TIDEWELL_LIBSODIUM_MINGW ${CMAKE_BINARY_DIR}/libsodium-mingw CACHE PATH
+    "Folder of libsodium built for MinGW-w64 (scripts/build-libsodium-mingw)")
+if(NOT EXISTS ${TIDEWELL_LIBSODIUM_MINGW}/built)
+  message(STATUS "Building Debian's libsodium for MinGW-w64 into ${TIDEWELL_LIBSODIUM_MINGW}")
+  execute_process(
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/../scripts/build-libsodium-mingw
+            ${TIDEWELL_DEBIAN_SOURCES} ${TIDEWELL_LIBSODIUM_MINGW}
+    RESULT_VARIABLE sodium_result)
+  if(NOT sodium_result EQUAL 0)
+    message(FATAL_ERROR "libsodium could not be built for MinGW-w64")
+  endif()
+endif()
+add_library(tidewell-sodium STATIC IMPORTED GLOBAL)
+set_target_properties(tidewell-sodium PROPERTIES
+  IMPORTED_LOCATION ${TIDEWELL_LIBSODIUM_MINGW}/lib/libsodium.a
+  INTERFACE_INCLUDE_DIRECTORIES ${TIDEWELL_LIBSODIUM_MINGW}/include
+  INTERFACE_COMPILE_DEFINITIONS SODIUM_STATIC)
+add_library(PkgConfig::SODIUM ALIAS tidewell-sodium)

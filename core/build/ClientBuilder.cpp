@@ -14,6 +14,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Prompt.h"
 #include "project/ProjectDocument.h"
+#include "signing/UpdateKey.h"
 #include "text/Text.h"
 #include "platform/HostPath.h"
 
@@ -81,6 +82,16 @@ bool ClientBuilder::WriteClientSettings(const WString& clientPath, const Project
   const auto bytes = ClientStringTable::FromSettings(settings, variables).Encode();
   if (!bytes) return false;
   if (!update->Update(pe::kTypeString, kClientStringBlock, kClientResourceLanguage, *bytes))
+    return false;
+  return Commit(*update, error);
+}
+
+bool ClientBuilder::WriteClientKey(const WString& clientPath, const signing::PublicKey& key,
+                                   std::string* error) {
+  auto update = pe::ResourceUpdate::Begin(text::ToPath(clientPath), error);
+  if (!update) return false;
+  if (!update->Update(signing::kUpdateKeyResourceType, signing::kUpdateKeyResourceId,
+                      kClientResourceLanguage, signing::UpdateKeyResource(key)))
     return false;
   return Commit(*update, error);
 }

@@ -14,6 +14,7 @@
 #include <pugixml.hpp>
 
 #include "platform/AtomicFile.h"
+#include "project/LoadFaults.h"
 #include "project/ProjectDocument.h"
 #include "project/XmlEncoding.h"
 #include "project/XmlEntities.h"
@@ -111,35 +112,44 @@ void SplitProjectPath(const WString& path, WString& folder, WString& fileName) {
 
 bool LoadDocument(ProjectDocument& document, const WString& path, Prompt* prompt,
                   std::string* error) {
+  std::string raw;
+  std::string why;
+  if (!ReadWholeFile(path, raw, &why)) {
+    if (error) *error = why;
+    return false;
+  }
+  return LoadDocumentBytes(document, std::move(raw), path, prompt, error);
+}
+
+bool LoadDocumentBytes(ProjectDocument& document, std::string raw, const WString& path,
+                       Prompt* prompt, std::string* error) {
   auto fail = [&](const std::string& why) {
     if (error) *error = why;
     return false;
   };
   std::string why;
-  std::string raw;
-  if (!ReadWholeFile(path, raw, &why)) return fail(why);
+  if (IsBlank(raw)) return fail(std::string(kEmptyFileReason));
   std::optional<std::string> decoded = DecodeXmlBytes(raw, &why);
   if (!decoded) return fail(why);
   std::string bytes = std::move(*decoded);
   raw = std::string();
+  if (IsBlank(bytes)) return fail(std::string(kEmptyFileReason));
   if (!ExpandDeclaredEntities(bytes, EntityExpansionLimit(bytes.size()), &why)) return fail(why);
 
   // The bytes are checked before the parse works on them in place; the
   // parser's own complaint, when it has one, is the one reported.
   const std::optional<XmlFault> markupFault = FindMarkupFault(bytes);
+  const XmlShape shape = ShapeOf(bytes);
   pugi::xml_document dom;
   const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single;
   const pugi::xml_parse_result parsed =
       dom.load_buffer_inplace(bytes.data(), bytes.size(), options, pugi::encoding_utf8);
   if (!parsed)
-    return fail("not well-formed XML at byte " + std::to_string(parsed.offset) + ": " +
-                parsed.description());
+    return fail(XmlFaultReason(shape, static_cast<size_t>(parsed.offset), parsed.description()));
   if (markupFault)
-    return fail("not well-formed XML at byte " + std::to_string(markupFault->offset) + ": " +
-                markupFault->description);
+    return fail(XmlFaultReason(shape, markupFault->offset, markupFault->description));
   const pugi::xml_node root = dom.document_element();
-  if (std::string_view(root.name()) != "Tidemark")
-    return fail("the root element is not Tidemark");
+  if (std::string_view(root.name()) != "Tidemark") return fail(NotProjectReason(root.name()));
 
   document.settings.ResetSettings();
   document.variables.ResetVariables();

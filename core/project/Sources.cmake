@@ -7,6 +7,7 @@ target_sources(tidewell-core PRIVATE
   project/XmlWellFormedness.cpp
   project/XmlEncoding.cpp
   project/XmlEntities.cpp
+  project/LoadFaults.cpp
 )
 target_sources(tidewell-core PRIVATE
   project/Preferences.cpp
@@ -17,4 +18,6 @@ target_sources(tidewell-core PRIVATE
   project/ProjectMessages.cpp
   project/UpdateServiceCopy.cpp
   project/Lifecycle.cpp
+  project/EditHistory.cpp
+  project/DiskStamp.cpp
 )

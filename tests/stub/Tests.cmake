@@ -8,6 +8,9 @@ tidewell_add_tests(stub-tests
 )
 target_link_libraries(stub-tests PRIVATE tidewatch-common)
 
+tidewell_add_tests(update-verifier-tests ${CMAKE_CURRENT_LIST_DIR}/SignedUpdateVerifierTests.cpp)
+target_link_libraries(update-verifier-tests PRIVATE tidewatch-verifier tidewatch-engine)
+
 # Runs Windows programs under wine (no display, private prefix, time limit);
 # any test executable may link it.
 if(WIN32)
@@ -68,3 +71,11 @@ if(TARGET example-product AND TIDEWELL_MINGW_FOUND AND TIDEWELL_PYTHON3)
   add_dependencies(example-product-tests example-product)
   target_compile_definitions(example-product-tests PRIVATE TIDEWELL_EXAMPLE_PRODUCT_DIR="${example_dir}")
 endif()
+
+# The update engine's rules, plan, journal and undo, against fakes of the machine.
+tidewell_add_tests(stub-engine-tests
+  ${CMAKE_CURRENT_LIST_DIR}/engine/EngineFakes.h
+  ${CMAKE_CURRENT_LIST_DIR}/engine/EngineRulesTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/engine/EngineTransactionTests.cpp
+)
+target_link_libraries(stub-engine-tests PRIVATE tidewatch-engine tidewatch-verifier ZLIB::ZLIB)

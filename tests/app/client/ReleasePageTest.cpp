@@ -1,4 +1,6 @@
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QtTest>
 #include <filesystem>
@@ -15,7 +17,10 @@
 #include "build/VersionConfigurationPane.h"
 #include "pages/release/ReleasePageWidget.h"
 #include "pages/release/ReleasePanesView.h"
+#include "pages/release/SigningKeyView.h"
 #include "shell/PageCommands.h"
+#include "signing/SigningKey.h"
+#include "support/EnvironmentScope.h"
 #include "support/TempDir.h"
 #include "text/Text.h"
 
@@ -255,6 +260,45 @@ class ReleasePageTest : public QObject {
     f.page->Choose(Item::ViewFiles);
     QCOMPARE(f.starter.started.size(), size_t{1});
     QVERIFY(fs::exists(f.dir / "project" / "UpdateConfig.xml"));
+  }
+
+  // The key control makes the project's key, shows its fingerprint and
+  // place, asks before replacing it and takes a chosen key file.
+  void SigningKeyControl() {
+    Fixture f;
+    testing::EnvironmentScope environment{{"XDG_CONFIG_HOME", (f.dir / "config").string()}};
+    SigningKeyView* view = f.page->KeyView();
+    view->Refresh();
+    const fs::path place = f.dir / "config" / "Tidewell" / "keys" / "Demo.key";
+    QCOMPARE(view->Fingerprint()->text(), Q(kNoKeyYetText));
+    QCOMPARE(view->Place()->text(), QString::fromStdString(place.string()));
+
+    QTest::mouseClick(view->MakeButton(), Qt::LeftButton);
+    std::string error;
+    const auto made = LoadSigningKey(place, error);
+    QVERIFY2(made.has_value(), error.c_str());
+    const QString fingerprint = QString::fromStdString(signing::Fingerprint(made->pair.publicKey));
+    QCOMPARE(view->Fingerprint()->text(), fingerprint);
+    QCOMPARE(f.t.Messages().size(), size_t(1));
+    QCOMPARE(Q(f.t.Messages()[0].caption), Q(kSigningKeyMadeCaption));
+
+    // Replacing asks first; No keeps the key.
+    f.t.prompt.QueueAnswer(Answer::No);
+    QTest::mouseClick(view->MakeButton(), Qt::LeftButton);
+    QCOMPARE(f.t.prompt.Of(testing::PromptEvent::Kind::Question).size(), size_t(1));
+    QCOMPARE(view->Fingerprint()->text(), fingerprint);
+
+    const fs::path chosen = fs::path(TIDEWELL_SOURCE_DIR) / "tests" / "fixtures" / "signing" / "Test.key";
+    view->SetChooseFile([&chosen] { return QString::fromStdString(chosen.string()); });
+    f.t.prompt.QueueAnswer(Answer::Yes);
+    QTest::mouseClick(view->ChooseButton(), Qt::LeftButton);
+    const auto taken = LoadSigningKey(place, error);
+    QVERIFY2(taken.has_value(), error.c_str());
+    QCOMPARE(view->Fingerprint()->text(),
+             QString::fromStdString(signing::Fingerprint(taken->pair.publicKey)));
+    QVERIFY(taken->pair.publicKey != made->pair.publicKey);
+    QCOMPARE(taken->keyChanges.size(), size_t(1));
+    QVERIFY(taken->keyChanges[0].from == made->pair.publicKey);
   }
 
 #ifdef Q_OS_WIN

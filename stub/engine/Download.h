@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "Platform.h"
+#include "UpdateVerifier.h"
+
+namespace tidewatch::engine {
+
+struct DownloadRequest {
+  std::string url;
+  std::u16string path;                 // where the file goes in the work folder
+  std::optional<std::int64_t> size;    // the Size the server update file gives
+  std::string serverPath;              // for the verifier
+};
+
+// Streams one file to disk (never whole in memory), resuming by range after a
+// dropped connection; a server that answers 200 to a range is read from the
+// start again. The size is checked against the published one (its low 32
+// bits, as the tool writes it), and the verifier, when there is one, sees
+// every byte. `progress` gets the bytes of this file written so far.
+bool DownloadFile(Http& http, FileSystem& files, UpdateVerifier* verifier, const DownloadRequest& request,
+                  const std::function<void(std::uint64_t)>& progress, Failure& failure);
+
+// The whole body of a small document (the server update file and its
+// signature); refused above `limit` bytes or with a status other than 200.
+bool FetchDocument(Http& http, const std::string& url, std::size_t limit, std::string& body, Failure& failure);
+
+}  // namespace tidewatch::engine

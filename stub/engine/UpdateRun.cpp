@@ -1,0 +1,495 @@
+#include "UpdateRun.h"
+
+#include <algorithm>
+
+#include "Download.h"
+#include "Journal.h"
+#include "Plan.h"
+#include "ServerUpdate.h"
+#include "Text.h"
+#include "UpdateRules.h"
+#include "ZipArchive.h"
+
+namespace tidewatch::engine {
+
+namespace {
+
+// The server update file lists files and operations; far below this.
+constexpr std::size_t kMaxServerFile = 16 * 1024 * 1024;
+constexpr std::size_t kMaxSignature = 4u << 20;  // the signature file format's own bound
+constexpr unsigned kInUsePollMs = 250;
+constexpr unsigned kExecutionWaitMs = 60'000;
+constexpr std::uint32_t kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4, kRegMultiSz = 7;
+
+std::u16string JournalPath(const Places& places) { return JoinPath(WorkFolder(places), u"journal"); }
+
+std::string Described(const Failure& failure) {
+  return failure.code ? failure.what + " [" + std::to_string(failure.code) + "]" : failure.what;
+}
+
+void LogError(Log& log, const std::string& what) { log.Line("error: " + what); }
+
+// The signature file lies beside the server file: ".sig" goes at the end of
+// the address's path, before a query or fragment, so that a server file
+// asked for with parameters ("check.php?ed=2") is signed by "check.php.sig?ed=2".
+std::string SignatureUrl(const std::string& url) {
+  std::size_t end = url.find_first_of("?#");
+  if (end == std::string::npos) end = url.size();
+  return url.substr(0, end) + ".sig" + url.substr(end);
+}
+
+void AppendUtf16(std::vector<std::uint8_t>& data, std::u16string_view text) {
+  for (const char16_t c : text) {
+    data.push_back(static_cast<std::uint8_t>(c & 0xFF));
+    data.push_back(static_cast<std::uint8_t>(c >> 8));
+  }
+  data.push_back(0);
+  data.push_back(0);
+}
+
+RegistryValue StringValue(std::u16string_view text) {
+  RegistryValue value{kRegSz, {}};
+  AppendUtf16(value.data, text);
+  return value;
+}
+
+// The data of an Add operation as typed in the tool: text for the string
+// types (REG_MULTI_SZ strings separated by the two characters \0), a decimal
+// or 0x-hexadecimal number for REG_DWORD, hexadecimal bytes for REG_BINARY
+// (blanks and commas between them are ignored).
+std::optional<RegistryValue> ParseRegistryData(std::u16string_view type, std::u16string_view data) {
+  RegistryValue value;
+  if (type == u"REG_SZ" || type == u"REG_EXPAND_SZ") {
+    value.type = type == u"REG_SZ" ? kRegSz : kRegExpandSz;
+    AppendUtf16(value.data, data);
+  } else if (type == u"REG_MULTI_SZ") {
+    value.type = kRegMultiSz;
+    size_t start = 0;
+    while (true) {
+      const size_t cut = data.find(u"\\0", start);
+      AppendUtf16(value.data, data.substr(start, cut - start));
+      if (cut == std::u16string_view::npos) break;
+      start = cut + 2;
+    }
+    value.data.push_back(0);
+    value.data.push_back(0);
+  } else if (type == u"REG_DWORD") {
+    value.type = kRegDword;
+    std::u16string_view digits = data;
+    while (!digits.empty() && digits.front() == u' ') digits.remove_prefix(1);
+    while (!digits.empty() && digits.back() == u' ') digits.remove_suffix(1);
+    unsigned base = 10;
+    if (digits.starts_with(u"0x") || digits.starts_with(u"0X")) {
+      base = 16;
+      digits.remove_prefix(2);
+    }
+    if (digits.empty()) return std::nullopt;
+    std::uint64_t n = 0;
+    for (const char16_t c : digits) {
+      unsigned d;
+      if (c >= u'0' && c <= u'9') d = c - u'0';
+      else if (base == 16 && c >= u'a' && c <= u'f') d = c - u'a' + 10;
+      else if (base == 16 && c >= u'A' && c <= u'F') d = c - u'A' + 10;
+      else return std::nullopt;
+      n = n * base + d;
+      if (n > 0xFFFFFFFFull) return std::nullopt;
+    }
+    for (int i = 0; i < 4; ++i) value.data.push_back(static_cast<std::uint8_t>(n >> (8 * i)));
+  } else if (type == u"REG_BINARY") {
+    value.type = kRegBinary;
+    int half = -1;
+    for (const char16_t c : data) {
+      int d;
+      if (c == u' ' || c == u',') continue;
+      if (c >= u'0' && c <= u'9') d = c - u'0';
+      else if (c >= u'a' && c <= u'f') d = c - u'a' + 10;
+      else if (c >= u'A' && c <= u'F') d = c - u'A' + 10;
+      else return std::nullopt;
+      if (half < 0) {
+        half = d;
+      } else {
+        value.data.push_back(static_cast<std::uint8_t>(half * 16 + d));
+        half = -1;
+      }
+    }
+    if (half >= 0) return std::nullopt;
+  } else {
+    return std::nullopt;
+  }
+  return value;
+}
+
+// "<ApplicationDir>\Data" as a folder of this machine; nullopt for a root
+// the client does not know.
+std::optional<std::u16string> ResolvePlace(std::u16string_view destination, const Places& places) {
+  const size_t cut = destination.find(u'\\');
+  const std::u16string_view root = destination.substr(0, cut);
+  std::u16string folder;
+  if (root == u"<ApplicationDir>") folder = places.applicationDir;
+  else if (root == u"<ProgramFilesDir>") folder = places.programFilesDir;
+  else if (root == u"<SystemDir>") folder = places.systemDir;
+  else if (root == u"<WinDir>") folder = places.winDir;
+  else return std::nullopt;
+  if (folder.empty()) return std::nullopt;
+  if (cut != std::u16string_view::npos) folder = JoinPath(folder, destination.substr(cut + 1));
+  return folder;
+}
+
+std::vector<std::u16string> Segments(std::u16string_view path) {
+  std::vector<std::u16string> segments;
+  size_t start = 0;
+  while (start <= path.size()) {
+    const size_t end = std::min(path.find_first_of(u"\\/", start), path.size());
+    if (end > start) segments.emplace_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return segments;
+}
+
+// A file taken for the update.
+struct TakenFile {
+  const ServerFile* file;
+  std::u16string target;
+  std::u16string staged;
+  DownloadRequest request;
+};
+
+class Updater {
+ public:
+  Updater(const ClientSettings& settings, const UpdateServices& services)
+      : settings_(settings), s_(services), work_(WorkFolder(services.places)) {}
+
+  UpdateOutcome Run() {
+    UpdateOutcome outcome;
+    Check(outcome);
+    // A journal left behind means an undo that did not finish: its backups stay.
+    if (!s_.files.FileExists(JournalPath(s_.places))) s_.files.RemoveTree(work_);
+    return outcome;
+  }
+
+ private:
+  bool Fail(UpdateOutcome& outcome, const std::string& what) {
+    outcome.result = UpdateOutcome::Failed;
+    outcome.error = what;
+    LogError(s_.log, what);
+    return false;
+  }
+
+  std::u16string Fill(std::u16string_view text) { return FillClientVariables(text, s_.variables); }
+
+  std::u16string NextStagedPath(std::u16string_view folder) {
+    return JoinPath(JoinPath(work_, folder), ToU16(std::to_string(++counter_)));
+  }
+
+  bool Check(UpdateOutcome& outcome) {
+    const std::string url = ToUtf8(FillClientVariables(settings_.serverFileUrl, s_.variables, [](std::u16string_view v) {
+      return ToU16(PercentEncode(ToUtf8(v)));
+    }));
+    s_.log.Line("checking " + url);
+    std::string body;
+    Failure failure;
+    if (url.empty()) return Fail(outcome, "could not read the update information: the client names no address");
+    if (!FetchDocument(s_.http, url, kMaxServerFile, body, failure))
+      return Fail(outcome, "could not read the update information: " + Described(failure));
+    if (s_.verifier) {
+      std::string signature;
+      Failure sigFailure;
+      const bool got = FetchDocument(s_.http, SignatureUrl(url), kMaxSignature, signature, sigFailure);
+      std::string reason;
+      if (!s_.verifier->AcceptServerFile(body, got ? std::optional<std::string>(signature) : std::nullopt, reason))
+        return Fail(outcome, "the update information was refused: " + reason);
+    }
+    std::string why;
+    const auto update = ReadServerUpdate(DecodeDocumentBytes(body), &why);
+    if (!update) return Fail(outcome, "could not read the update information: " + url + ": " + why);
+    outcome.silent = update->silent();
+
+    const auto recorded = s_.registry.ReadValue(StateKey(settings_), u"InstalledVersion");
+    const std::u16string installed = recorded ? RegistryValueText(*recorded) : settings_.appVersion;
+    if (!IsLaterVersion(update->updateVersion, installed)) {
+      s_.log.Line("up to date: version " + ToUtf8(installed) + " is installed, the server offers " +
+                  ToUtf8(update->updateVersion));
+      outcome.result = UpdateOutcome::UpToDate;
+      outcome.message = Fill(update->updateNotNeeded);
+      return true;
+    }
+    s_.log.Line("update " + ToUtf8(update->updateVersion) + " found (installed: " + ToUtf8(installed) + ")");
+    Execute(*update, ExecutionPoint::Welcome);
+
+    std::vector<TakenFile> taken;
+    if (!Decide(*update, taken, outcome)) return false;
+    s_.files.RemoveTree(work_);
+    if (!s_.files.MakeFolder(work_, failure) || !s_.files.MakeFolder(JoinPath(work_, u"new"), failure) ||
+        !s_.files.MakeFolder(JoinPath(work_, u"old"), failure))
+      return Fail(outcome, "could not make the work folder " + ToUtf8(work_) + ": " + Described(failure));
+    s_.files.Hide(work_);
+
+    Execute(*update, ExecutionPoint::Download);
+    for (auto& file : taken) {
+      if (!DownloadFile(s_.http, s_.files, s_.verifier, file.request, {}, failure))
+        return Fail(outcome, Described(failure));
+      s_.log.Line("downloaded " + file.request.url);
+    }
+    Execute(*update, ExecutionPoint::DownloadComplete);
+
+    PlanBuilder plan(s_.files, s_.registry);
+    if (!PlanFiles(taken, plan, outcome) || !PlanRegistry(*update, plan, outcome)) return false;
+    plan.AddSetValue(StateKey(settings_), u"InstalledVersion", StringValue(update->updateVersion));
+    if (!WaitForMainExecutable(plan.steps(), outcome)) return false;
+    if (!Apply(plan.steps(), outcome)) return false;
+
+    s_.log.Line("updated to version " + ToUtf8(update->updateVersion));
+    outcome.result = UpdateOutcome::Updated;
+    outcome.message = Fill(outcome.silent ? update->silentFinished : update->installComplete);
+    outcome.restart = update->restart;
+    s_.files.RemoveTree(work_);
+    Execute(*update, ExecutionPoint::InstallationComplete);
+    return true;
+  }
+
+  bool Decide(const ServerUpdate& update, std::vector<TakenFile>& taken, UpdateOutcome& outcome) {
+    std::string base = ToUtf8(settings_.downloadBase);
+    while (!base.empty() && base.back() == '/') base.pop_back();
+    for (const auto& file : update.files) {
+      if (!ForThisSystem(file.os)) continue;
+      const auto folder = ResolvePlace(file.destination, s_.places);
+      if (!folder) return Fail(outcome, "the destination " + ToUtf8(file.destination) + " of " + ToUtf8(file.name) +
+                                            " is not a folder the client knows");
+      // The tool writes plain names; a name that climbs out of its folder
+      // ("..", a drive, a path) is refused, never followed.
+      std::u16string place = file.destination.substr(std::min(file.destination.find(u'\\'), file.destination.size()));
+      place += u"\\" + file.name;
+      if (place.size() < 2 || !IsSafeEntryName(place.substr(1)) || file.name.find_first_of(u"/\\") != std::u16string::npos)
+        return Fail(outcome, "the file " + ToUtf8(file.destination) + "\\" + ToUtf8(file.name) +
+                                 " would lie outside its folder");
+      TakenFile item{&file, JoinPath(*folder, file.name), {}, {}};
+      if (!NeedsFile(file, item.target, s_.files)) continue;
+      std::string url = base, serverPath;
+      auto segments = Segments(file.src);
+      segments.push_back(file.name);
+      for (const auto& segment : segments) {
+        url += "/" + PercentEncode(ToUtf8(segment));
+        serverPath += (serverPath.empty() ? "" : "/") + ToUtf8(segment);
+      }
+      item.request = {url, NextStagedPath(u"new"), file.size, serverPath};
+      taken.push_back(std::move(item));
+    }
+    s_.log.Line(std::to_string(taken.size()) + " file(s) to download");
+    return true;
+  }
+
+  bool PlanFiles(std::vector<TakenFile>& taken, PlanBuilder& plan, UpdateOutcome& outcome) {
+    for (auto& file : taken) {
+      if (plan.HasFileTarget(file.target)) continue;
+      plan.AddFile(file.target, file.request.path, NextStagedPath(u"old"));
+    }
+    // Archives marked so are unpacked into their folder: each entry is
+    // staged now, so the apply only renames.
+    for (auto& file : taken) {
+      if (!file.file->unzip) continue;
+      Failure failure;
+      auto reader = s_.files.OpenRead(file.request.path, failure);
+      ZipArchive archive;
+      if (!reader || !archive.Open(std::move(reader), failure))
+        return Fail(outcome, "could not unpack " + file.request.url + ": " + Described(failure));
+      const std::u16string folder = ParentPath(file.target);
+      for (const auto& entry : archive.entries()) {
+        if (!IsSafeEntryName(entry.name))
+          return Fail(outcome, "could not unpack " + file.request.url + ": the entry " + ToUtf8(entry.name) +
+                                   " would lie outside its folder");
+        if (entry.folder) continue;
+        const std::u16string staged = NextStagedPath(u"new");
+        auto writer = s_.files.OpenWrite(staged, false, failure);
+        if (!writer || !archive.Extract(entry, *writer, failure) || !writer->Flush(failure))
+          return Fail(outcome, "could not unpack " + ToUtf8(entry.name) + " from " + file.request.url + ": " +
+                                   Described(failure));
+        const std::u16string target = JoinPath(folder, entry.name);
+        if (!plan.HasFileTarget(target)) plan.AddFile(target, staged, NextStagedPath(u"old"));
+      }
+    }
+    return true;
+  }
+
+  bool PlanRegistry(const ServerUpdate& update, PlanBuilder& plan, UpdateOutcome& outcome) {
+    for (const auto& op : update.registry) {
+      if (!ForThisSystem(op.os)) continue;
+      if (op.verb == u"Add") {
+        const auto value = ParseRegistryData(op.valueType, op.valueData);
+        if (!value)
+          return Fail(outcome, "the registry value " + ToUtf8(op.key) + "\\" + ToUtf8(op.name) + " has data " +
+                                   ToUtf8(op.valueData) + " that is not a " + ToUtf8(op.valueType));
+        plan.AddSetValue(op.key, op.name, *value);
+      } else if (op.verb == u"Delete") {
+        plan.AddDeleteValue(op.key, op.name);
+      } else if (op.verb == u"Create") {
+        plan.AddCreateKey(op.key);
+      } else if (op.verb == u"Remove") {
+        plan.AddDeleteKey(op.key);
+      } else {
+        s_.log.Line("skipped the registry operation on " + ToUtf8(op.key) + " with no known action");
+      }
+    }
+    return true;
+  }
+
+  bool WaitForMainExecutable(const std::vector<Step>& steps, UpdateOutcome& outcome) {
+    if (settings_.mainExecutable.empty()) return true;
+    const std::u16string main = JoinPath(s_.places.applicationDir, settings_.mainExecutable);
+    const bool replaced = std::any_of(steps.begin(), steps.end(), [&](const Step& step) {
+      return step.kind == Step::ReplaceFile && step.existed && EqualsIgnoringCase(step.target, main);
+    });
+    if (!replaced || !s_.files.InUse(main)) return true;
+    s_.log.Line("waiting for " + ToUtf8(settings_.mainExecutable) + " to close");
+    const std::uint64_t start = s_.clock.Milliseconds();
+    while (s_.files.InUse(main)) {
+      if (s_.clock.Milliseconds() - start >= s_.inUseWaitMs)
+        return Fail(outcome, ToUtf8(main) + " is still running, so it cannot be replaced [" +
+                                 std::to_string(kErrorSharingViolation) + "]");
+      s_.clock.Sleep(kInUsePollMs);
+    }
+    return true;
+  }
+
+  bool Apply(const std::vector<Step>& steps, UpdateOutcome& outcome) {
+    Failure failure;
+    const std::u16string journal = JournalPath(s_.places);
+    const std::string text = WriteJournal(steps);
+    auto writer = s_.files.OpenWrite(journal, false, failure);
+    if (!writer || !writer->Write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), failure) ||
+        !writer->Flush(failure)) {
+      writer.reset();
+      Failure ignored;
+      s_.files.RemoveFile(journal, ignored);
+      return Fail(outcome, "could not write the journal " + ToUtf8(journal) + ": " + Described(failure));
+    }
+    writer.reset();
+    s_.log.Line("applying " + std::to_string(steps.size()) + " step(s)");
+    for (size_t i = 0; i < steps.size(); ++i) {
+      if (!DoStep(steps[i], s_.files, s_.registry, failure)) {
+        Fail(outcome, StepText(steps[i]) + " failed: " + Described(failure));
+        UndoAll(steps, i + 1);
+        return false;
+      }
+      if (s_.afterStep) s_.afterStep(i + 1);
+    }
+    if (!s_.files.RemoveFile(journal, failure)) {
+      Fail(outcome, "could not remove the journal " + ToUtf8(journal) + ": " + Described(failure));
+      UndoAll(steps, steps.size());
+      return false;
+    }
+    return true;
+  }
+
+  void UndoAll(const std::vector<Step>& steps, size_t count) {
+    const bool undone = UndoSteps(std::vector<Step>(steps.begin(), steps.begin() + static_cast<long>(count)), s_);
+    Failure ignored;
+    if (undone) s_.files.RemoveFile(JournalPath(s_.places), ignored);
+  }
+
+  void Execute(const ServerUpdate& update, ExecutionPoint point) {
+    for (const auto& execution : update.executions) {
+      if (execution.point != point) continue;
+      const size_t cut = execution.file.find(u'\\');
+      const auto folder = ResolvePlace(execution.file.substr(0, cut), s_.places);
+      if (!folder || cut == std::u16string::npos) {
+        LogError(s_.log, "could not start " + ToUtf8(execution.file) + ": not in a folder the client knows");
+        continue;
+      }
+      const std::u16string path = JoinPath(*folder, execution.file.substr(cut + 1));
+      Failure failure;
+      // What runs before the apply (clean-up, preparation) is waited for;
+      // what runs after it (the application, an installer) is left running.
+      const unsigned wait = point == ExecutionPoint::InstallationComplete ? 0 : kExecutionWaitMs;
+      if (s_.shell.Start(path, ParentPath(path), wait, failure)) s_.log.Line("started " + ToUtf8(path));
+      else LogError(s_.log, "could not start " + ToUtf8(path) + ": " + Described(failure));
+    }
+  }
+
+ public:
+  static std::string StepText(const Step& step) {
+    switch (step.kind) {
+      case Step::CreateFolder: return "making the folder " + ToUtf8(step.target);
+      case Step::ReplaceFile: return "replacing " + ToUtf8(step.target);
+      case Step::SetValue: return "setting the registry value " + ToUtf8(step.target) + "\\" + ToUtf8(step.name);
+      case Step::DeleteValue: return "deleting the registry value " + ToUtf8(step.target) + "\\" + ToUtf8(step.name);
+      case Step::CreateKey: return "creating the registry key " + ToUtf8(step.target);
+      case Step::DeleteKey: return "removing the registry key " + ToUtf8(step.target);
+    }
+    return {};
+  }
+
+  // Undoes steps in reverse order; every step is tried even after one fails.
+  static bool UndoSteps(const std::vector<Step>& steps, const UpdateServices& s) {
+    bool all = true;
+    for (size_t i = steps.size(); i-- > 0;) {
+      Failure failure;
+      if (!UndoStep(steps[i], s.files, s.registry, failure)) {
+        all = false;
+        LogError(s.log, "undoing " + StepText(steps[i]) + " failed: " + Described(failure));
+      }
+    }
+    s.log.Line(all ? "the update was undone" : "the update could not be undone completely");
+    return all;
+  }
+
+ private:
+  const ClientSettings& settings_;
+  const UpdateServices& s_;
+  std::u16string work_;
+  unsigned counter_ = 0;
+};
+
+std::optional<std::string> ReadSmallFile(FileSystem& files, const std::u16string& path, Failure& failure) {
+  auto reader = files.OpenRead(path, failure);
+  if (!reader) return std::nullopt;
+  std::string bytes;
+  std::uint8_t buffer[16384];
+  while (true) {
+    std::size_t got = 0;
+    if (!reader->Read(buffer, sizeof buffer, got, failure)) return std::nullopt;
+    if (got == 0) return bytes;
+    bytes.append(reinterpret_cast<const char*>(buffer), got);
+  }
+}
+
+}  // namespace
+
+std::u16string StateKey(const ClientSettings& settings) {
+  return u"HKEY_CURRENT_USER\\Software\\Tidewell\\Clients\\" + settings.companyName + u"\\" + settings.appTitle;
+}
+
+std::u16string WorkFolder(const Places& places) { return JoinPath(places.applicationDir, u"~tidewell"); }
+
+bool RecoverInterruptedUpdate(const UpdateServices& services) {
+  const std::u16string journalPath = JournalPath(services.places);
+  if (services.files.FileExists(journalPath)) {
+    Failure failure;
+    const auto bytes = ReadSmallFile(services.files, journalPath, failure);
+    if (!bytes) {
+      LogError(services.log, "could not read the journal " + ToUtf8(journalPath) + " of an interrupted update: " +
+                                 Described(failure));
+      return false;
+    }
+    const JournalContents journal = ReadJournal(*bytes);
+    if (journal.status == JournalContents::CutShort) {
+      services.log.Line("the journal of an interrupted update was cut short before any change: nothing to undo");
+    } else {
+      services.log.Line("undoing an interrupted update (" + std::to_string(journal.steps.size()) + " step(s))");
+      if (journal.status == JournalContents::Damaged)
+        LogError(services.log, "the journal " + ToUtf8(journalPath) + " is damaged: only the steps before the damage are undone");
+      if (!Updater::UndoSteps(journal.steps, services)) return false;
+    }
+    if (!services.files.RemoveFile(journalPath, failure)) {
+      LogError(services.log, "could not remove the journal " + ToUtf8(journalPath) + ": " + Described(failure));
+      return false;
+    }
+  }
+  services.files.RemoveTree(WorkFolder(services.places));
+  return true;
+}
+
+UpdateOutcome RunUpdate(const ClientSettings& settings, const UpdateServices& services) {
+  return Updater(settings, services).Run();
+}
+
+}  // namespace tidewatch::engine

@@ -1,0 +1,246 @@
+#include "XmlDocument.h"
+
+#include "Text.h"
+
+namespace tidewatch::engine {
+
+namespace {
+
+constexpr int kMaxDepth = 256;
+
+bool IsSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
+
+bool IsNameStart(char16_t c) {
+  return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_' || c == u':' || c >= 0x80;
+}
+bool IsNameChar(char16_t c) { return IsNameStart(c) || (c >= u'0' && c <= u'9') || c == u'-' || c == u'.'; }
+
+class Parser {
+ public:
+  explicit Parser(std::u16string_view text) : text_(text) {}
+
+  std::optional<XmlElement> Document() {
+    if (!Misc(true)) return std::nullopt;
+    if (!Next(u"<")) return Fail("no root element");
+    XmlElement root;
+    if (!Element(root, 0)) return std::nullopt;
+    if (!Misc(false)) return std::nullopt;
+    if (pos_ != text_.size()) return Fail("content after the root element");
+    return root;
+  }
+
+  const std::string& error() const { return error_; }
+
+ private:
+  std::nullopt_t Fail(std::string what) {
+    if (error_.empty()) error_ = what + " (at character " + std::to_string(pos_) + ")";
+    return std::nullopt;
+  }
+  bool FailFalse(std::string what) {
+    Fail(std::move(what));
+    return false;
+  }
+
+  bool Next(std::u16string_view s) const { return text_.substr(pos_).starts_with(s); }
+  void SkipSpace() {
+    while (pos_ < text_.size() && IsSpace(text_[pos_])) ++pos_;
+  }
+  bool SkipPast(std::u16string_view terminator, std::u16string* skipped = nullptr) {
+    const size_t at = text_.find(terminator, pos_);
+    if (at == std::u16string_view::npos) return FailFalse("a construct is not closed");
+    if (skipped) skipped->append(text_.substr(pos_, at - pos_));
+    pos_ = at + terminator.size();
+    return true;
+  }
+
+  // White space, comments and processing instructions (the declaration too
+  // when `prolog`) around the root.
+  bool Misc(bool prolog) {
+    while (true) {
+      SkipSpace();
+      if (Next(u"<!--")) {
+        if (!SkipPast(u"-->")) return false;
+      } else if (Next(u"<?")) {
+        if (!SkipPast(u"?>")) return false;
+      } else if (Next(u"<!")) {
+        return FailFalse(prolog ? "a document type declaration" : "markup after the root element");
+      } else {
+        return true;
+      }
+    }
+  }
+
+  bool Name(std::u16string& out) {
+    if (pos_ >= text_.size() || !IsNameStart(text_[pos_])) return FailFalse("a name was expected");
+    const size_t start = pos_;
+    while (pos_ < text_.size() && IsNameChar(text_[pos_])) ++pos_;
+    out.assign(text_.substr(start, pos_ - start));
+    return true;
+  }
+
+  // Appends the reference after "&" (consumed) to `out`.
+  bool Reference(std::u16string& out) {
+    const size_t semi = text_.find(u';', pos_);
+    if (semi == std::u16string_view::npos || semi - pos_ > 10) return FailFalse("an unfinished reference");
+    const std::u16string_view ref = text_.substr(pos_, semi - pos_);
+    pos_ = semi + 1;
+    if (ref == u"amp") out += u'&';
+    else if (ref == u"lt") out += u'<';
+    else if (ref == u"gt") out += u'>';
+    else if (ref == u"apos") out += u'\'';
+    else if (ref == u"quot") out += u'"';
+    else if (ref.size() >= 2 && ref[0] == u'#') {
+      const bool hex = ref[1] == u'x';
+      const std::u16string_view digits = ref.substr(hex ? 2 : 1);
+      if (digits.empty()) return FailFalse("an empty character reference");
+      char32_t cp = 0;
+      for (const char16_t c : digits) {
+        int d;
+        if (c >= u'0' && c <= u'9') d = c - u'0';
+        else if (hex && c >= u'a' && c <= u'f') d = c - u'a' + 10;
+        else if (hex && c >= u'A' && c <= u'F') d = c - u'A' + 10;
+        else return FailFalse("a malformed character reference");
+        cp = cp * (hex ? 16 : 10) + static_cast<char32_t>(d);
+        if (cp > 0x10FFFF) return FailFalse("a character reference out of range");
+      }
+      if (cp == 0 || (cp >= 0xD800 && cp <= 0xDFFF)) return FailFalse("a character reference to no character");
+      if (cp >= 0x10000) {
+        cp -= 0x10000;
+        out += static_cast<char16_t>(0xD800 + (cp >> 10));
+        out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+      } else {
+        out += static_cast<char16_t>(cp);
+      }
+    } else {
+      return FailFalse("an undefined entity");
+    }
+    return true;
+  }
+
+  bool AttributeValue(std::u16string& out) {
+    if (pos_ >= text_.size() || (text_[pos_] != u'"' && text_[pos_] != u'\'')) return FailFalse("a quoted value was expected");
+    const char16_t quote = text_[pos_++];
+    while (true) {
+      if (pos_ >= text_.size()) return FailFalse("an attribute value is not closed");
+      const char16_t c = text_[pos_++];
+      if (c == quote) return true;
+      if (c == u'<') return FailFalse("'<' in an attribute value");
+      if (c == u'&') {
+        if (!Reference(out)) return false;
+      } else {
+        out += IsSpace(c) ? u' ' : c;
+      }
+    }
+  }
+
+  // At "<" of a start tag.
+  bool Element(XmlElement& element, int depth) {
+    if (depth > kMaxDepth) return FailFalse("elements nested too deeply");
+    ++pos_;
+    if (!Name(element.name)) return false;
+    while (true) {
+      const size_t before = pos_;
+      SkipSpace();
+      if (Next(u"/>")) {
+        pos_ += 2;
+        return true;
+      }
+      if (Next(u">")) {
+        ++pos_;
+        break;
+      }
+      if (pos_ == before) return FailFalse("a malformed start tag");
+      std::u16string name, value;
+      if (!Name(name)) return false;
+      SkipSpace();
+      if (!Next(u"=")) return FailFalse("'=' was expected");
+      ++pos_;
+      SkipSpace();
+      if (!AttributeValue(value)) return false;
+      for (const auto& [existing, _] : element.attributes)
+        if (existing == name) return FailFalse("an attribute given twice");
+      element.attributes.emplace_back(std::move(name), std::move(value));
+    }
+    // Content up to the matching end tag.
+    while (true) {
+      if (pos_ >= text_.size()) return FailFalse("the element " + ToUtf8(element.name) + " is not closed");
+      const char16_t c = text_[pos_];
+      if (c == u'&') {
+        ++pos_;
+        if (!Reference(element.text)) return false;
+      } else if (c != u'<') {
+        element.text += c;
+        ++pos_;
+      } else if (Next(u"</")) {
+        pos_ += 2;
+        std::u16string name;
+        if (!Name(name)) return false;
+        SkipSpace();
+        if (name != element.name || !Next(u">")) return FailFalse("an end tag that does not match");
+        ++pos_;
+        return true;
+      } else if (Next(u"<!--")) {
+        if (!SkipPast(u"-->")) return false;
+      } else if (Next(u"<![CDATA[")) {
+        pos_ += 9;
+        if (!SkipPast(u"]]>", &element.text)) return false;
+      } else if (Next(u"<?")) {
+        if (!SkipPast(u"?>")) return false;
+      } else if (Next(u"<!")) {
+        return FailFalse("a declaration inside an element");
+      } else {
+        XmlElement child;
+        if (!Element(child, depth + 1)) return false;
+        element.children.push_back(std::move(child));
+      }
+    }
+  }
+
+  std::u16string_view text_;
+  size_t pos_ = 0;
+  std::string error_;
+};
+
+std::u16string NormaliseLineBreaks(std::u16string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\r') {
+      out += u'\n';
+      if (i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+const XmlElement* XmlElement::FirstChild(std::u16string_view childName) const {
+  for (const auto& child : children)
+    if (child.name == childName) return &child;
+  return nullptr;
+}
+
+const std::u16string* XmlElement::AttributeIgnoringCase(std::u16string_view attributeName) const {
+  for (const auto& [name, value] : attributes)
+    if (EqualsIgnoringCase(name, attributeName)) return &value;
+  return nullptr;
+}
+
+const std::u16string* XmlElement::Attribute(std::u16string_view attributeName) const {
+  for (const auto& [name, value] : attributes)
+    if (name == attributeName) return &value;
+  return nullptr;
+}
+
+std::optional<XmlElement> ReadXmlDocument(std::u16string_view text, std::string* error) {
+  const std::u16string normalised = NormaliseLineBreaks(text);
+  Parser parser(normalised);
+  auto root = parser.Document();
+  if (!root && error) *error = parser.error();
+  return root;
+}
+
+}  // namespace tidewatch::engine
