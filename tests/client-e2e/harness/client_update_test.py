@@ -89,7 +89,7 @@ class ClientUpdateTest(unittest.TestCase):
         env.update(extra_env or {})
         started = time.monotonic()
         status, _ = self.wine.run_plain([windows_path(os.path.join(self.app, CLIENT)), CHECK_NOW],
-                                        timeout=60, extra_env=env, cwd=self.app)
+                                        timeout=120, extra_env=env, cwd=self.app)
         print("  client run: exit %d in %.1f s" % (status, time.monotonic() - started), file=sys.stderr)
         added = ""
         if os.path.exists(self.log):
