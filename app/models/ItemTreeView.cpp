@@ -66,8 +66,8 @@ void ItemTreeView::SelectNode(const TreeNode* node) {
 TreeNode* ItemTreeView::NodeAtLabel(const QPoint& pos) const {
   const QModelIndex index = indexAt(pos);
   if (!index.isValid()) return nullptr;
-  // The other columns show the node's own values.
-  if (index.column() > 0) return model_->NodeOf(index);
+  // Only the name's icon and text are the node, not the other columns.
+  if (index.column() > 0) return nullptr;
   // The row runs to the view's edge; only the icon and the text are the node.
   QStyleOptionViewItem option;
   initViewItemOption(&option);

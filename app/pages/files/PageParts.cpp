@@ -29,7 +29,7 @@ class SideColumn : public QWidget {
   void resizeEvent(QResizeEvent* event) override {
     QWidget::resizeEvent(event);
     const auto direction =
-        width() >= kColumnWidth ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom;
+        width() >= kColumnWidth - 30 ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom;
     if (buttonRow_->direction() != direction) buttonRow_->setDirection(direction);
   }
 
