@@ -84,6 +84,9 @@ ServerFilesPage::ServerFilesPage(PageServices& services, QWidget* parent)
   // The smallest window still shows the tree's names; the side column gives
   // up its room first.
   fileView_->setMinimumWidth(270);
+  // Its columns ask for more than the page has; the side column keeps its
+  // width and the tree takes the rest.
+  fileView_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
   auto* filesLabel = new QLabel(tr("Files of the &update:"), this);
   filesLabel->setBuddy(fileView_);
   trees->addWidget(filesLabel);
