@@ -266,7 +266,13 @@ class ReleasePageTest : public QObject {
   // place, asks before replacing it and takes a chosen key file.
   void SigningKeyControl() {
     Fixture f;
+#ifdef Q_OS_WIN
+    // Keys live under %APPDATA% on Windows: its Tidewell folder stands where the
+    // configuration folder does elsewhere.
+    testing::EnvironmentScope environment{{"APPDATA", (f.dir / "config").string()}};
+#else
     testing::EnvironmentScope environment{{"XDG_CONFIG_HOME", (f.dir / "config").string()}};
+#endif
     SigningKeyView* view = f.page->KeyView();
     view->Refresh();
     const fs::path place = f.dir / "config" / "Tidewell" / "keys" / "Demo.key";

@@ -421,6 +421,11 @@ class MainWindowTest : public QObject {
   void AFailedSaveKeepsTheWindowAndItsEdits() {
     QFETCH(QString, flow);
     QFETCH(bool, folderIsAFile);
+#ifdef Q_OS_WIN
+    if (folderIsAFile)
+      QSKIP("a project folder replaced by a file does not stop the save the same way under wine; "
+            "the read-only file covers the flow there");
+#endif
     Session session(FreshSettings());
     const std::string name = "Failing" + std::to_string(sessionCount_);
     session.dialogResults.push_back(NewProject(dir_, name + "Other"));
@@ -524,6 +529,9 @@ class MainWindowTest : public QObject {
   }
 
   void ASecondWindowIsWarnedAndAStaleMarkIsTakenOver() {
+#ifdef Q_OS_WIN
+    QSKIP("the stale mark is left by a POSIX process that has ended");
+#endif
     Session first(FreshSettings());
     first.dialogResults.push_back(NewProject(dir_, "Shared"));
     first.Start();
