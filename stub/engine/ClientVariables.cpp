@@ -12,9 +12,9 @@ std::optional<std::u16string> Resolve(std::u16string_view reference, const Varia
   if (reference == u"Login") return values.login;
   if (reference == u"Platform") return values.platform;
   if (!reference.starts_with(u"REG ")) return std::nullopt;
-  const std::u16string_view spec = reference.substr(4);
-  const size_t bar = spec.rfind(u'|');
-  const std::u16string_view path = spec.substr(0, bar);
+  const std::u16string_view body = reference.substr(4);
+  const size_t bar = body.rfind(u'|');
+  const std::u16string_view path = body.substr(0, bar);
   const size_t cut = path.rfind(u'\\');
   if (bar == std::u16string_view::npos || cut == std::u16string_view::npos) return std::nullopt;
   if (!values.registry) return std::u16string();
