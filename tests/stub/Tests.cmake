@@ -68,3 +68,6 @@ if(TARGET example-product AND TIDEWELL_MINGW_FOUND AND TIDEWELL_PYTHON3)
   add_dependencies(example-product-tests example-product)
   target_compile_definitions(example-product-tests PRIVATE TIDEWELL_EXAMPLE_PRODUCT_DIR="${example_dir}")
 endif()
+
+# The client's window side: its schedule and the texts it shows.
+include(${CMAKE_CURRENT_LIST_DIR}/ui/Tests.cmake)
