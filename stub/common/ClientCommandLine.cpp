@@ -50,10 +50,10 @@ ClientCommand ParseClientCommandLine(std::u16string_view commandLine) {
   const std::u16string_view word = commandLine.substr(i, wordEnd - i);
   const std::u16string argument = Unquoted(commandLine.substr(SkipBlanks(commandLine, wordEnd)));
 
-  if (EqualsIgnoringCase(word, u"testMode")) return {ClientAction::TestMode, argument};
-  if (word == u"--dump-welcome") return {ClientAction::DumpWelcome, argument};
-  if (word == u"--dump") return {ClientAction::Dump, {}};
-  return {ClientAction::ShowStatus, {}};
+  if (EqualsIgnoringCase(word, u"testMode")) return {ClientAction::TestMode, argument, {}};
+  if (word == u"--dump-welcome") return {ClientAction::DumpWelcome, argument, {}};
+  if (word == u"--dump") return {ClientAction::Dump, {}, {}};
+  return {ClientAction::ShowStatus, {}, Unquoted(word)};
 }
 
 }  // namespace tidewatch

@@ -15,6 +15,7 @@ enum class ClientAction {
 struct ClientCommand {
   ClientAction action = ClientAction::ShowStatus;
   std::u16string argument;  // the update file name of testMode and --dump-welcome
+  std::u16string firstWord; // the first argument as given, unquoted: the check-now tag when it is one
 };
 
 // Reads the whole command line as the process received it (program name

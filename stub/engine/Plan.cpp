@@ -25,7 +25,7 @@ bool RestoreKey(const std::u16string& key, const RegistryKeySnapshot& snapshot, 
 }  // namespace
 
 void PlanBuilder::EnsureFolder(const std::u16string& folder) {
-  if (folder.empty() || files_.DirectoryExists(folder) || Contains(createdFolders_, folder)) return;
+  if (folder.empty() || files_.FolderExists(folder) || Contains(createdFolders_, folder)) return;
   const std::u16string parent = ParentPath(folder);
   // A drive ("C:") or a share's root is never created.
   if (!parent.empty() && parent.find(u'\\') != std::u16string::npos) EnsureFolder(parent);
@@ -110,7 +110,7 @@ void PlanBuilder::AddDeleteKey(const std::u16string& key) {
 bool DoStep(const Step& step, FileSystem& files, Registry& registry, Failure& failure) {
   switch (step.kind) {
     case Step::CreateFolder:
-      return files.CreateDirectory(step.target, failure);
+      return files.MakeFolder(step.target, failure);
     case Step::ReplaceFile:
       if (step.existed && !files.Move(step.target, step.backup, failure)) return false;
       return files.Move(step.staged, step.target, failure);
@@ -130,7 +130,7 @@ bool UndoStep(const Step& step, FileSystem& files, Registry& registry, Failure& 
   switch (step.kind) {
     case Step::CreateFolder:
       // Only an empty folder goes; one that holds anything stays.
-      if (files.DirectoryExists(step.target)) files.RemoveDirectory(step.target);
+      if (files.FolderExists(step.target)) files.RemoveEmptyFolder(step.target);
       return true;
     case Step::ReplaceFile:
       // The new file goes back to where it was staged (the staged name is

@@ -51,21 +51,23 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
   virtual bool FileExists(const std::u16string& path) = 0;
-  virtual bool DirectoryExists(const std::u16string& path) = 0;
+  virtual bool FolderExists(const std::u16string& path) = 0;
   virtual std::optional<std::uint64_t> FileSize(const std::u16string& path) = 0;
   // Last write time in 100 ns units since 1601, UTC.
   virtual std::optional<std::uint64_t> LastWriteTime(const std::u16string& path) = 0;
   // The fixed version of an executable's version resource (major.minor).
   virtual std::optional<FileVersion> Version(const std::u16string& path) = 0;
   // Creates one folder (its parent exists); true when it exists afterwards.
-  virtual bool CreateDirectory(const std::u16string& path, Failure& failure) = 0;
-  virtual bool RemoveDirectory(const std::u16string& path) = 0;
+  virtual bool MakeFolder(const std::u16string& path, Failure& failure) = 0;
+  virtual bool RemoveEmptyFolder(const std::u16string& path) = 0;
+  // Marks a folder hidden (the work folder).
+  virtual void Hide(const std::u16string& path) { (void)path; }
   // Creates or truncates (append = false) or appends to a file.
   virtual std::unique_ptr<FileWriter> OpenWrite(const std::u16string& path, bool append, Failure& failure) = 0;
   virtual std::unique_ptr<FileReader> OpenRead(const std::u16string& path, Failure& failure) = 0;
   // Renames within one volume, never over an existing file, written through.
   virtual bool Move(const std::u16string& from, const std::u16string& to, Failure& failure) = 0;
-  virtual bool DeleteFile(const std::u16string& path, Failure& failure) = 0;
+  virtual bool RemoveFile(const std::u16string& path, Failure& failure) = 0;
   // Removes a folder with everything in it, as far as it can.
   virtual void RemoveTree(const std::u16string& path) = 0;
   // True when another process holds the file so that it cannot be replaced.
@@ -128,7 +130,9 @@ class Http {
 class Shell {
  public:
   virtual ~Shell() = default;
-  virtual bool Start(const std::u16string& file, const std::u16string& directory, Failure& failure) = 0;
+  // Waits up to `waitMs` for a started program to end (0: does not wait).
+  virtual bool Start(const std::u16string& file, const std::u16string& directory, unsigned waitMs,
+                     Failure& failure) = 0;
 };
 
 // The folders a destination or an execution names, and the running system.

@@ -19,6 +19,7 @@ namespace {
 constexpr std::size_t kMaxServerFile = 16 * 1024 * 1024;
 constexpr std::size_t kMaxSignature = 64 * 1024;
 constexpr unsigned kInUsePollMs = 250;
+constexpr unsigned kExecutionWaitMs = 60'000;
 constexpr std::uint32_t kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4, kRegMultiSz = 7;
 
 std::u16string JournalPath(const Places& places) { return JoinPath(WorkFolder(places), u"journal"); }
@@ -274,9 +275,10 @@ class Updater {
     std::vector<TakenFile>& taken = taken_;
     if (!Decide(*update, taken, outcome)) return false;
     s_.files.RemoveTree(work_);
-    if (!s_.files.CreateDirectory(work_, failure) || !s_.files.CreateDirectory(JoinPath(work_, u"new"), failure) ||
-        !s_.files.CreateDirectory(JoinPath(work_, u"old"), failure))
+    if (!s_.files.MakeFolder(work_, failure) || !s_.files.MakeFolder(JoinPath(work_, u"new"), failure) ||
+        !s_.files.MakeFolder(JoinPath(work_, u"old"), failure))
       return Fail(outcome, "could not make the work folder " + ToUtf8(work_) + ": " + Described(failure));
+    s_.files.Hide(work_);
 
     Execute(*update, ExecutionPoint::Download);
     StoppableHttp http(s_.http, observer);
@@ -455,7 +457,7 @@ class Updater {
         !writer->Flush(failure)) {
       writer.reset();
       Failure ignored;
-      s_.files.DeleteFile(journal, ignored);
+      s_.files.RemoveFile(journal, ignored);
       return Fail(outcome, "could not write the journal " + ToUtf8(journal) + ": " + Described(failure));
     }
     writer.reset();
@@ -468,7 +470,7 @@ class Updater {
       }
       if (s_.afterStep) s_.afterStep(i + 1);
     }
-    if (!s_.files.DeleteFile(journal, failure)) {
+    if (!s_.files.RemoveFile(journal, failure)) {
       Fail(outcome, "could not remove the journal " + ToUtf8(journal) + ": " + Described(failure));
       UndoAll(steps, steps.size());
       return false;
@@ -479,7 +481,7 @@ class Updater {
   void UndoAll(const std::vector<Step>& steps, size_t count) {
     const bool undone = UndoSteps(std::vector<Step>(steps.begin(), steps.begin() + static_cast<long>(count)), s_);
     Failure ignored;
-    if (undone) s_.files.DeleteFile(JournalPath(s_.places), ignored);
+    if (undone) s_.files.RemoveFile(JournalPath(s_.places), ignored);
   }
 
  public:
@@ -494,7 +496,10 @@ class Updater {
       }
       const std::u16string path = JoinPath(*folder, execution.file.substr(cut + 1));
       Failure failure;
-      if (s_.shell.Start(path, ParentPath(path), failure)) s_.log.Line("started " + ToUtf8(path));
+      // What runs before the apply (clean-up, preparation) is waited for;
+      // what runs after it (the application, an installer) is left running.
+      const unsigned wait = point == ExecutionPoint::InstallationComplete ? 0 : kExecutionWaitMs;
+      if (s_.shell.Start(path, ParentPath(path), wait, failure)) s_.log.Line("started " + ToUtf8(path));
       else LogError(s_.log, "could not start " + ToUtf8(path) + ": " + Described(failure));
     }
   }
@@ -575,7 +580,7 @@ bool RecoverInterruptedUpdate(const UpdateServices& services) {
         LogError(services.log, "the journal " + ToUtf8(journalPath) + " is damaged: only the steps before the damage are undone");
       if (!Updater::UndoSteps(journal.steps, services)) return false;
     }
-    if (!services.files.DeleteFile(journalPath, failure)) {
+    if (!services.files.RemoveFile(journalPath, failure)) {
       LogError(services.log, "could not remove the journal " + ToUtf8(journalPath) + ": " + Described(failure));
       return false;
     }

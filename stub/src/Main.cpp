@@ -11,6 +11,7 @@
 #include "ClientResources.h"
 #include "Console.h"
 #include "DumpReport.h"
+#include "SilentUpdate.h"
 #include "WideText.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -25,8 +26,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       const PreviewText text = PrepareWelcome(ReadUpdateFile(command.argument), command.argument, login, platform);
       return WriteStandardOutput(FormatWelcomeReport(login, platform, text)) ? 0 : 1;
     }
+    case ClientAction::ShowStatus: {
+      const ClientStrings strings;
+      const std::u16string tag = strings.Get(11);
+      if (!tag.empty() && command.firstWord == tag) return CheckForUpdateNow(strings);
+      break;
+    }
     case ClientAction::TestMode:
-    case ClientAction::ShowStatus:
       break;
   }
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};

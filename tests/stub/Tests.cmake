@@ -69,5 +69,13 @@ if(TARGET example-product AND TIDEWELL_MINGW_FOUND AND TIDEWELL_PYTHON3)
   target_compile_definitions(example-product-tests PRIVATE TIDEWELL_EXAMPLE_PRODUCT_DIR="${example_dir}")
 endif()
 
+# The update engine's rules, plan, journal and undo, against fakes of the machine.
+tidewell_add_tests(stub-engine-tests
+  ${CMAKE_CURRENT_LIST_DIR}/engine/EngineFakes.h
+  ${CMAKE_CURRENT_LIST_DIR}/engine/EngineRulesTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/engine/EngineTransactionTests.cpp
+)
+target_link_libraries(stub-engine-tests PRIVATE tidewatch-engine ZLIB::ZLIB)
+
 # The client's window side: its schedule and the texts it shows.
 include(${CMAKE_CURRENT_LIST_DIR}/ui/Tests.cmake)

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace tidewatch {
+
+class ClientStrings;
+
+// Checks for an update at once and applies it, with no window for a silent
+// update; undoes first what an interrupted earlier run left. Answers the
+// exit code: 0 up to date or updated, 1 failed (the application as it was).
+int CheckForUpdateNow(const ClientStrings& strings);
+
+}  // namespace tidewatch

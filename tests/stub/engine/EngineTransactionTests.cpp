@@ -1,0 +1,280 @@
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include "EngineFakes.h"
+#include "Journal.h"
+#include "Text.h"
+#include "UpdateRun.h"
+
+namespace tidewatch::engine {
+namespace {
+
+using namespace testing;
+
+// A zip archive: the first entry stored, the others deflated.
+std::string MakeZip(const std::vector<std::pair<std::string, std::string>>& entries) {
+  std::string out, directory;
+  auto u16 = [](std::string& s, unsigned v) { s += char(v & 0xFF), s += char(v >> 8 & 0xFF); };
+  auto u32 = [&](std::string& s, std::uint32_t v) { u16(s, v & 0xFFFF), u16(s, v >> 16); };
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const auto& [name, data] = entries[i];
+    std::string packed = data;
+    const unsigned method = i == 0 ? 0 : 8;
+    if (method == 8) {
+      z_stream z{};
+      deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+      packed.resize(deflateBound(&z, data.size()));
+      z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+      z.avail_in = static_cast<uInt>(data.size());
+      z.next_out = reinterpret_cast<Bytef*>(packed.data());
+      z.avail_out = static_cast<uInt>(packed.size());
+      deflate(&z, Z_FINISH);
+      packed.resize(z.total_out);
+      deflateEnd(&z);
+    }
+    const auto crc = static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+    const auto offset = static_cast<std::uint32_t>(out.size());
+    u32(out, 0x04034b50), u16(out, 20), u16(out, 0), u16(out, method), u32(out, 0), u32(out, crc);
+    u32(out, static_cast<std::uint32_t>(packed.size())), u32(out, static_cast<std::uint32_t>(data.size()));
+    u16(out, static_cast<unsigned>(name.size())), u16(out, 0);
+    out += name + packed;
+    u32(directory, 0x02014b50), u16(directory, 20), u16(directory, 20), u16(directory, 0), u16(directory, method);
+    u32(directory, 0), u32(directory, crc), u32(directory, static_cast<std::uint32_t>(packed.size()));
+    u32(directory, static_cast<std::uint32_t>(data.size())), u16(directory, static_cast<unsigned>(name.size()));
+    u16(directory, 0), u16(directory, 0), u16(directory, 0), u16(directory, 0), u32(directory, 0), u32(directory, offset);
+    directory += name;
+  }
+  const auto directoryOffset = static_cast<std::uint32_t>(out.size());
+  out += directory;
+  u32(out, 0x06054b50), u16(out, 0), u16(out, 0), u16(out, static_cast<unsigned>(entries.size()));
+  u16(out, static_cast<unsigned>(entries.size())), u32(out, static_cast<std::uint32_t>(directory.size()));
+  u32(out, directoryOffset), u16(out, 0);
+  return out;
+}
+
+const std::string kServer = "http://127.0.0.1:8000/app/";
+const std::string kZip = MakeZip({{"a.txt", "entry a"}, {"sub/", ""}, {"sub/b.txt", std::string(5000, 'b')}});
+const RegistryValue kOld{1, {'x', 0, 0, 0}};
+
+std::string ServerFile(const std::string& version = "1.2") {
+  return "<Tidemark>\r\n\t<FileList>\r\n\t\t<Directory Name=\"&lt;ApplicationDir&gt;\">\r\n"
+         "\t\t\t<File Name=\"App.exe\" Size=\"6\" Mode=\"1.2\" Src=\"\\\" />\r\n"
+         "\t\t\t<Directory Name=\"Data\">\r\n"
+         "\t\t\t\t<File Name=\"Data.zip\" Size=\"" + std::to_string(kZip.size()) + "\" Action=\"unzip\" Src=\"\\Data\\\">"
+         "<File Name=\"a.txt\" Action=\"unzip\" Src=\"zip\" /></File>\r\n"
+         "\t\t\t\t<Directory Name=\"My Tools\">\r\n"
+         "\t\t\t\t\t<File Name=\"new file.dll\" Size=\"7\" Src=\"\\Data\\My Tools\\\" />\r\n"
+         "\t\t\t\t</Directory>\r\n\t\t\t</Directory>\r\n"
+         "\t\t\t<File Name=\"readme.txt\" Size=\"9\" Src=\"\\\" />\r\n"
+         "\t\t\t<File Name=\"win98.txt\" OS=\"2\" Size=\"1\" Src=\"\\\" />\r\n"
+         "\t\t</Directory>\r\n\t</FileList>\r\n"
+         "\t<RegList>\r\n\t\t<Key Name=\"HKEY_CURRENT_USER\">\r\n"
+         "\t\t\t<Key Name=\"Software\\MyApp\">\r\n"
+         "\t\t\t\t<Value Name=\"Create key\" Action=\"Create \"  />\r\n"
+         "\t\t\t\t<Value Name=\"Old\" Action=\"Delete  \"  />\r\n"
+         "\t\t\t\t<Key Name=\"Deep\"><Value Name=\"Version\" Action=\"Add REG_SZ 1.2\"  />"
+         "<Value Name=\"Seats\" Action=\"Add REG_DWORD 300\"  /></Key>\r\n"
+         "\t\t\t</Key>\r\n"
+         "\t\t\t<Key Name=\"Software\\Gone\"><Value Name=\"Remove key\" Action=\"Remove \"  /></Key>\r\n"
+         "\t\t</Key>\r\n\t</RegList>\r\n"
+         "\t<ShellExec>\r\n"
+         "\t\t<Execute Point=\"4\" File=\"&lt;ApplicationDir&gt;\\done.exe\" />\r\n"
+         "\t\t<Execute Point=\"3\" File=\"&lt;ApplicationDir&gt;\\downloaded.exe\" />\r\n"
+         "\t\t<Execute Point=\"2\" File=\"&lt;ApplicationDir&gt;\\downloading.exe\" />\r\n"
+         "\t\t<Execute Point=\"1\" File=\"&lt;WinDir&gt;\\welcome.exe\" />\r\n"
+         "\t</ShellExec>\r\n"
+         "\t<UpdateVersion>" + version + "</UpdateVersion>\r\n\t<UpdateType>Silent</UpdateType>\r\n</Tidemark>\r\n";
+}
+
+// Version 1 installed in C:\App, version 2 on the server.
+struct World {
+  FaultCounter faults;
+  FakeFiles files{faults};
+  FakeRegistry registry{faults};
+  FakeHttp http;
+  FakeShell shell;
+  FakeClock clock;
+  FakeLog log;
+  ClientSettings settings{u"App.exe", ToU16(kServer + "UpdateConfig.xml?ed=%Login%"), ToU16(kServer), u"App",
+                          u"Co", u"1.1"};
+  UpdateServices services{http, files, registry, shell, clock, log,
+                          Places{u"C:\\App", u"C:\\Program Files", u"C:\\Windows\\system32", u"C:\\Windows",
+                                 u"C:\\App\\Update.exe"},
+                          VariableValues{u"al ice", u"Windows 10", &registry}, nullptr, {}, 1000};
+
+  World() {
+    files.folders = {u"C:\\App", u"C:\\Windows"};
+    files.files[u"C:\\App\\App.exe"] = {"v1 app", 1, FileVersion{1, 1}};
+    files.files[u"C:\\App\\readme.txt"] = {"v1 readme", 1, std::nullopt};
+    files.files[u"C:\\App\\Update.exe"] = {"client", 1, std::nullopt};
+    registry.keys[u"HKEY_CURRENT_USER\\Software"];
+    registry.keys[u"HKEY_CURRENT_USER\\Software\\MyApp"][u"Old"] = kOld;
+    registry.keys[u"HKEY_CURRENT_USER\\Software\\Gone"][u"Kept"] = kOld;
+    registry.keys[u"HKEY_CURRENT_USER\\Software\\Gone\\Sub"][u"Deeper"] = {4, {1, 0, 0, 0}};
+    Serve("UpdateConfig.xml?ed=al%20ice", ServerFile());
+    Serve("App.exe", "v2 app");
+    Serve("Data/Data.zip", kZip);
+    Serve("Data/My%20Tools/new%20file.dll", "new dll");
+    Serve("readme.txt", "v2 readme");
+  }
+  FakeHttp::Resource& Serve(const std::string& path, std::string body) {
+    auto& r = http.resources[kServer + path];
+    r.body = std::move(body);
+    return r;
+  }
+  UpdateOutcome Run() { return RunUpdate(settings, services); }
+};
+
+struct Snapshot {
+  std::map<std::u16string, FileEntry> files;
+  std::set<std::u16string> folders;
+  std::map<std::u16string, std::map<std::u16string, RegistryValue>> keys;
+  explicit Snapshot(const World& w) : files(w.files.files), folders(w.files.folders), keys(w.registry.keys) {}
+  bool operator==(const Snapshot&) const = default;
+};
+
+std::string Text(const std::u16string& s) { return ToUtf8(s); }
+
+TEST(UpdateRun, AppliesEveryPartAndASecondRunFindsNothingToDo) {
+  World w;
+  const UpdateOutcome outcome = w.Run();
+  ASSERT_EQ(outcome.result, UpdateOutcome::Updated) << outcome.error;
+  EXPECT_TRUE(outcome.silent);
+  auto& f = w.files.files;
+  EXPECT_EQ(f[u"C:\\App\\App.exe"].bytes, "v2 app");
+  EXPECT_EQ(f[u"C:\\App\\readme.txt"].bytes, "v2 readme");
+  EXPECT_EQ(f[u"C:\\App\\Data\\Data.zip"].bytes, kZip);
+  EXPECT_EQ(f[u"C:\\App\\Data\\a.txt"].bytes, "entry a");
+  EXPECT_EQ(f[u"C:\\App\\Data\\sub\\b.txt"].bytes, std::string(5000, 'b'));
+  EXPECT_EQ(f[u"C:\\App\\Data\\My Tools\\new file.dll"].bytes, "new dll");
+  EXPECT_FALSE(f.count(u"C:\\App\\win98.txt"));
+  EXPECT_FALSE(w.files.FolderExists(u"C:\\App\\~tidewell"));
+  auto& k = w.registry.keys;
+  EXPECT_FALSE(k[u"HKEY_CURRENT_USER\\Software\\MyApp"].count(u"Old"));
+  EXPECT_EQ(k[u"HKEY_CURRENT_USER\\Software\\MyApp\\Deep"][u"Version"], (RegistryValue{1, {'1', 0, '.', 0, '2', 0, 0, 0}}));
+  EXPECT_EQ(k[u"HKEY_CURRENT_USER\\Software\\MyApp\\Deep"][u"Seats"], (RegistryValue{4, {0x2C, 1, 0, 0}}));
+  EXPECT_FALSE(k.count(u"HKEY_CURRENT_USER\\Software\\Gone"));
+  EXPECT_FALSE(k.count(u"HKEY_CURRENT_USER\\Software\\Gone\\Sub"));
+  EXPECT_EQ(k[u"HKEY_CURRENT_USER\\Software\\Tidewell\\Clients\\Co\\App"][u"InstalledVersion"].data.size(), 8u);
+  const std::vector<std::u16string> started = {u"C:\\Windows\\welcome.exe", u"C:\\App\\downloading.exe",
+                                               u"C:\\App\\downloaded.exe", u"C:\\App\\done.exe"};
+  EXPECT_EQ(w.shell.started, started);
+
+  w.http.requests.clear();
+  w.shell.started.clear();
+  const UpdateOutcome again = w.Run();
+  EXPECT_EQ(again.result, UpdateOutcome::UpToDate);
+  EXPECT_EQ(w.http.requests.size(), 1u);
+  EXPECT_TRUE(w.shell.started.empty());
+}
+
+TEST(UpdateRun, AFailureAtAnyChangeLeavesVersionOneExactlyAsItWas) {
+  World counting;
+  ASSERT_EQ(counting.Run().result, UpdateOutcome::Updated);
+  const int changes = counting.faults.changes;
+  ASSERT_GT(changes, 20);
+  for (int n = 1; n <= changes; ++n) {
+    World w;
+    const Snapshot before(w);
+    w.faults.failAt = n;
+    const UpdateOutcome outcome = w.Run();
+    EXPECT_EQ(outcome.result, UpdateOutcome::Failed) << "change " << n;
+    EXPECT_EQ(outcome.exitCode(), 1);
+    EXPECT_TRUE(Snapshot(w) == before) << "change " << n << ": " << outcome.error;
+    EXPECT_TRUE(w.log.Has("error: ")) << n;
+  }
+}
+
+struct Halt {};
+
+TEST(UpdateRun, AClientStoppedAfterAnyStepIsUndoneAtItsNextStart) {
+  for (std::size_t stop = 1;; ++stop) {
+    World w;
+    const Snapshot before(w);
+    std::size_t steps = 0;
+    w.services.afterStep = [&](std::size_t done) {
+      steps = done;
+      if (done == stop) throw Halt{};
+    };
+    bool halted = false;
+    try {
+      w.Run();
+    } catch (const Halt&) {
+      halted = true;
+    }
+    if (!halted) {
+      EXPECT_GT(stop, 20u);
+      break;
+    }
+    EXPECT_TRUE(w.files.FileExists(u"C:\\App\\~tidewell\\journal"));
+    w.services.afterStep = {};
+    ASSERT_TRUE(RecoverInterruptedUpdate(w.services)) << stop;
+    EXPECT_TRUE(Snapshot(w) == before) << "stopped after step " << stop << " of " << steps;
+  }
+}
+
+TEST(UpdateRun, DownloadFaultsChangeNothing) {
+  struct Case {
+    const char* name;
+    std::function<void(World&)> fault;
+    const char* logged;
+  } cases[] = {
+      {"404", [](World& w) { w.http.resources.erase(kServer + "readme.txt"); }, "answered 404"},
+      {"wrong size", [](World& w) { w.Serve("readme.txt", "v2 readme!"); }, "is not the published 9 bytes"},
+      {"HTML page", [](World& w) { w.Serve("UpdateConfig.xml?ed=al%20ice", "<html><body>Hi</body></html>"); },
+       "could not read the update information"},
+      {"cut short", [](World& w) { w.Serve("UpdateConfig.xml?ed=al%20ice", ServerFile().substr(0, 300)); },
+       "could not read the update information"},
+      {"disk full", [](World& w) { w.files.diskFullAfter = 100; }, "[112]"},
+      {"file in use", [](World& w) { w.files.inUse.insert(u"C:\\App\\readme.txt"); }, "[32]"},
+      {"application running", [](World& w) { w.files.inUse.insert(u"C:\\App\\App.exe"); }, "is still running"},
+  };
+  for (const auto& c : cases) {
+    World w;
+    c.fault(w);
+    const Snapshot before(w);
+    const UpdateOutcome outcome = w.Run();
+    EXPECT_EQ(outcome.result, UpdateOutcome::Failed) << c.name;
+    EXPECT_TRUE(Snapshot(w) == before) << c.name;
+    EXPECT_TRUE(w.log.Has(c.logged)) << c.name << ": " << outcome.error;
+  }
+}
+
+TEST(UpdateRun, ResumesADroppedDownloadByRangeOrFromTheStart) {
+  for (const bool ignoresRange : {false, true}) {
+    World w;
+    auto& zip = w.Serve("Data/Data.zip", kZip);
+    zip.dropAfter = 100;
+    zip.ignoresRange = ignoresRange;
+    ASSERT_EQ(w.Run().result, UpdateOutcome::Updated);
+    EXPECT_EQ(w.files.files[u"C:\\App\\Data\\Data.zip"].bytes, kZip);
+    const auto resumed = std::find(w.http.requests.begin(), w.http.requests.end(), kServer + "Data/Data.zip@100");
+    EXPECT_NE(resumed, w.http.requests.end()) << ignoresRange;
+  }
+}
+
+TEST(Journal, ReadsBackWhatItWroteAndTellsATornOneFromADamagedOne) {
+  World w;
+  std::vector<Step> steps(3);
+  steps[0] = {Step::ReplaceFile, u"C:\\A\\t\tab\\x.dll", u"C:\\A\\~tidewell\\new\\1", u"C:\\A\\~tidewell\\old\\2",
+              u"", true, {}, {}, {}};
+  steps[1] = {Step::SetValue, u"HKEY_CURRENT_USER\\S\\ü", u"", u"", u"na\\me\n", true, {4, {1, 2, 3, 4}}, kOld, {}};
+  steps[2] = {Step::DeleteKey, u"HKEY_CURRENT_USER\\Gone", u"", u"", u"", true, {}, {}, {}};
+  steps[2].previousKey.values.emplace_back(u"5:x", kOld);
+  steps[2].previousKey.subkeys.emplace_back(u"Sub", RegistryKeySnapshot{{{u"", {3, {}}}}, {}});
+  const std::string text = WriteJournal(steps);
+  const JournalContents whole = ReadJournal(text);
+  EXPECT_EQ(whole.status, JournalContents::Complete);
+  EXPECT_EQ(whole.steps, steps);
+  // Cut anywhere before its last line end, it was never finished, so nothing changed yet.
+  for (size_t n = 0; n + 1 < text.size(); ++n) EXPECT_EQ(ReadJournal(text.substr(0, n)).status, JournalContents::CutShort) << n;
+  EXPECT_EQ(ReadJournal(text.substr(0, text.size() - 1)).status, JournalContents::Complete);
+  std::string damaged = text;
+  damaged[text.find("HKEY_CURRENT_USER")] = 'X';
+  const JournalContents read = ReadJournal(damaged);
+  EXPECT_EQ(read.status, JournalContents::Damaged);
+  EXPECT_EQ(read.steps.size(), 1u);
+}
+
+}  // namespace
+}  // namespace tidewatch::engine
