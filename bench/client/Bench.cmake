@@ -8,3 +8,16 @@ if(Qt6_FOUND AND EXISTS ${CMAKE_SOURCE_DIR}/app/CMakeLists.txt)
   target_compile_definitions(icon-dialog-bench PRIVATE
     TIDEWELL_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
 endif()
+
+# The update client updating 1,000 files (200 MB) under wine from a loopback
+# server, against curl plus a copy and a rename per file, and its peak
+# working set.   <build folder>/bin/client-update-bench
+if(TARGET tidewatch-stub AND EXISTS /usr/bin/python3)
+  tidewell_add_bench(client-update-bench ${CMAKE_CURRENT_LIST_DIR}/ClientUpdateBench.cpp)
+  add_dependencies(client-update-bench tidewatch-stub tidewell-cli)
+  target_compile_definitions(client-update-bench PRIVATE
+    TIDEWELL_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}"
+    TIDEWELL_PYTHON3="/usr/bin/python3"
+    TIDEWELL_LOOPBACK_SERVER="${CMAKE_SOURCE_DIR}/tests/client-e2e/harness/loopback_server.py"
+    TIDEWELL_PREPARE_UPDATE="${CMAKE_CURRENT_LIST_DIR}/prepare_update.py")
+endif()

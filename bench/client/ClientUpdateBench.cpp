@@ -1,0 +1,288 @@
+// The update client, as the tool builds it, updating 1,000 files totalling
+// 200 MB from a loopback server under wine, against the floor of the same
+// transfers made by curl (one process, one connection) followed by a copy
+// beside each target and a rename over it. Also the client's peak working set
+// (the high-water mark of its process's resident memory).
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/RatioReporter.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kClient = "BenchUpdate.exe";
+double g_peakMB = -1;  // the client's peak working set over the run
+
+bool OnPath(const std::string& program) {
+  return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Starts argv with the environment plus `extra`; stdout into `out` when given.
+pid_t Start(const std::vector<std::string>& argv, const std::vector<std::string>& extra,
+            const fs::path& out = "/dev/null", int* stdinPipe = nullptr) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string entry = *e;
+    if (!entry.starts_with("DISPLAY=") && !entry.starts_with("WAYLAND_DISPLAY=")) env.push_back(entry);
+  }
+  env.insert(env.end(), extra.begin(), extra.end());
+  std::vector<char*> args, vars;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  for (const auto& v : env) vars.push_back(const_cast<char*>(v.c_str()));
+  args.push_back(nullptr);
+  vars.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  int fds[2] = {-1, -1};
+  if (stdinPipe != nullptr && pipe(fds) == 0) {
+    posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
+    posix_spawn_file_actions_addclose(&actions, fds[1]);
+    *stdinPipe = fds[1];
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  }
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), vars.data()) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  if (fds[0] >= 0) close(fds[0]);
+  return pid;
+}
+
+int Wait(pid_t pid) {
+  int status = 0;
+  if (pid < 0 || waitpid(pid, &status, 0) < 0) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+int Run(const std::vector<std::string>& argv, const std::vector<std::string>& extra = {}) {
+  return Wait(Start(argv, extra));
+}
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string WindowsPath(const fs::path& path) {
+  std::string text = "Z:" + fs::absolute(path).string();
+  std::replace(text.begin(), text.end(), '/', '\\');
+  return text;
+}
+
+// The served product, the installed version 1, a wine prefix and the
+// loopback server, made once for the whole run.
+struct Setup {
+  fs::path root;
+  fs::path prefix;
+  std::vector<std::pair<std::string, std::string>> files;  // server path, installed path
+  std::string url;
+  pid_t server = -1;
+  int serverInput = -1;
+  std::string error;
+
+  std::vector<std::string> WineEnv() const {
+    return {"WINEPREFIX=" + prefix.string(), "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml="};
+  }
+
+  Setup() {
+    if (!OnPath("wine") || !OnPath("curl") || !OnPath("timeout")) {
+      error = "wine, curl and timeout are needed";
+      return;
+    }
+    root = fs::temp_directory_path() / ("tidewell-client-bench-" + std::to_string(getpid()));
+    prefix = root / "wine";
+    fs::create_directories(root / "server");
+    server = Start({TIDEWELL_PYTHON3, TIDEWELL_LOOPBACK_SERVER, (root / "server").string()}, {},
+                   root / "port.txt", &serverInput);
+    for (int i = 0; i < 100 && ReadText(root / "port.txt").find('\n') == std::string::npos; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::string port = ReadText(root / "port.txt");
+    if (port.empty()) {
+      error = "the loopback server did not start";
+      return;
+    }
+    url = "http://127.0.0.1:" + port.substr(0, port.find('\n')) + "/";
+    if (Run({TIDEWELL_PYTHON3, TIDEWELL_PREPARE_UPDATE, root.string(), url,
+             std::string(TIDEWELL_BIN_DIR) + "/tidewell-cli"}) != 0) {
+      error = "the product could not be prepared";
+      return;
+    }
+    std::istringstream list(ReadText(root / "files.txt"));
+    for (std::string line; std::getline(list, line);)
+      files.emplace_back(line.substr(0, line.find('\t')), line.substr(line.find('\t') + 1));
+    if (Run({"timeout", "300", "wine", "wineboot", "-i"}, WineEnv()) != 0) error = "wineboot failed";
+  }
+
+  ~Setup() {
+    if (serverInput >= 0) close(serverInput);  // the server stops when its input closes
+    Wait(server);
+    if (!prefix.empty()) Run({"timeout", "60", "wineserver", "-k"}, WineEnv());
+    std::error_code ec;
+    if (!root.empty()) fs::remove_all(root, ec);
+  }
+
+  // Version 1 installed afresh in `target`.
+  void Install(const fs::path& target) const {
+    fs::remove_all(target);
+    fs::copy(root / "installed-v1", target, fs::copy_options::recursive);
+  }
+};
+
+Setup& TheSetup() {
+  static Setup setup;
+  return setup;
+}
+
+// The highest resident-memory mark of the wine process running the client,
+// read from /proc while it runs (wine shows the Windows path in its command line).
+class PeakMemory {
+ public:
+  void Start() {
+    running_ = true;
+    peakKiB_ = 0;
+    thread_ = std::thread([this] { Watch(); });
+  }
+  long StopKiB() {
+    running_ = false;
+    thread_.join();
+    return peakKiB_;
+  }
+
+ private:
+  static bool IsClient(const fs::path& proc) {
+    const std::string comm = ReadText(proc / "comm");
+    if (comm.starts_with("timeout")) return false;
+    return ReadText(proc / "cmdline").find(kClient) != std::string::npos;
+  }
+  static long HighWaterKiB(const fs::path& proc) {
+    std::istringstream status(ReadText(proc / "status"));
+    for (std::string line; std::getline(status, line);)
+      if (line.starts_with("VmHWM:")) return std::atol(line.c_str() + 6);
+    return 0;
+  }
+  void Watch() {
+    std::vector<fs::path> clients;
+    while (running_) {
+      if (clients.empty()) {
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator("/proc", ec))
+          if (std::isdigit(static_cast<unsigned char>(entry.path().filename().string()[0])) &&
+              IsClient(entry.path()))
+            clients.push_back(entry.path());
+      }
+      for (const auto& proc : clients) peakKiB_ = std::max(peakKiB_.load(), HighWaterKiB(proc));
+      std::this_thread::sleep_for(std::chrono::milliseconds(clients.empty() ? 5 : 20));
+    }
+  }
+  std::atomic<bool> running_{false};
+  std::atomic<long> peakKiB_{0};
+  std::thread thread_;
+};
+
+void BM_CurlCopyRename(benchmark::State& state) {
+  Setup& setup = TheSetup();
+  if (!setup.error.empty()) {
+    state.SkipWithError(setup.error.c_str());
+    return;
+  }
+  const fs::path target = setup.root / "floor-installed";
+  const fs::path downloads = setup.root / "floor-downloads";
+  // One curl for all files, as one client keeps one connection.
+  const fs::path config = setup.root / "curl.cfg";
+  {
+    std::ofstream out(config);
+    for (const auto& [served, installed] : setup.files)
+      out << "url = \"" << setup.url << served << "\"\noutput = \"" << (downloads / installed).string()
+          << "\"\n";
+  }
+  for (auto _ : state) {
+    state.PauseTiming();
+    setup.Install(target);
+    fs::remove_all(downloads);
+    state.ResumeTiming();
+    if (Run({"curl", "--silent", "--fail", "--create-dirs", "--config", config.string()}) != 0) {
+      state.SkipWithError("curl failed");
+      return;
+    }
+    for (const auto& [served, installed] : setup.files) {
+      const fs::path beside = target / (installed + ".new");
+      fs::copy_file(downloads / installed, beside, fs::copy_options::overwrite_existing);
+      fs::rename(beside, target / installed);
+    }
+  }
+}
+
+void BM_ClientUpdate(benchmark::State& state) {
+  Setup& setup = TheSetup();
+  if (!setup.error.empty()) {
+    state.SkipWithError(setup.error.c_str());
+    return;
+  }
+  const fs::path target = setup.root / "client-installed";
+  long peakKiB = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    setup.Install(target);
+    Run({"timeout", "60", "wine", "reg", "delete", "HKCU\\Software\\Tidewell", "/f"}, setup.WineEnv());
+    PeakMemory memory;
+    state.ResumeTiming();
+    memory.Start();
+    const int status = Run({"timeout", "600", "wine", WindowsPath(target / kClient), "UpdateNow"},
+                           setup.WineEnv());
+    peakKiB = std::max(peakKiB, memory.StopKiB());
+    if (status != 0) {
+      state.SkipWithError(("the client failed with exit status " + std::to_string(status)).c_str());
+      return;
+    }
+    // Every file must have arrived whole, else the time means nothing.
+    state.PauseTiming();
+    const auto& [served, installed] = setup.files.front();
+    if (fs::file_size(target / installed) != fs::file_size(setup.root / "server" / served))
+      state.SkipWithError("the client left a file unchanged");
+    state.ResumeTiming();
+  }
+  state.counters["peak_MB"] = static_cast<double>(peakKiB) / 1024.0;
+  g_peakMB = static_cast<double>(peakKiB) / 1024.0;
+}
+
+BENCHMARK(BM_CurlCopyRename)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_ClientUpdate)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  tidewell::bench::RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintRatio("client update, 1,000 files of 200 MB: curl + copy + rename ratio:",
+                      "BM_ClientUpdate/iterations:2/real_time", "BM_CurlCopyRename/iterations:2/real_time", 1.5);
+  if (g_peakMB >= 0)
+    std::printf("%-62s %5.1f  (target at most 64)\n", "client peak working set, MB (not a ratio):", g_peakMB);
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,292 @@
+"""The update client, built by the tool, updating version 1 of a small product
+to version 2 under wine from a loopback server, and every fault it must
+survive with version 1 left exactly as it was.
+
+    client_update_test.py --bin BUILD/bin --programs BUILD/client-e2e-programs [unittest options]
+
+Exits 77 (counted as skipped) when wine is not installed.
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from loopback_server import DROP, HTML, SIZE, STATUS, LoopbackServer  # noqa: E402
+from product import (CHECK_NOW, CLIENT, COMPANY, MARKS, PRODUCT_KEY, STATE_KEY, TITLE,  # noqa: E402
+                     Product, digests, snapshot)
+from wine_session import WineSession, windows_path  # noqa: E402
+
+ARGS = None
+INTRO = "/files/media/intro.bin"  # 1 MiB, the file cut in the middle
+
+
+def parse_registry(text):
+    """`reg query /s` output as {key: set of "name TYPE data" lines}."""
+    keys, current = {}, None
+    for line in text.splitlines():
+        line = " ".join(line.split())
+        if line.upper().startswith("HKEY_"):
+            current = keys.setdefault(line, set())
+        elif line and current is not None and " REG_" in line:
+            current.add(line)
+    return keys
+
+
+class ClientUpdateTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.scratch = tempfile.mkdtemp(prefix="tidewell-e2e.")
+        cls.app = os.path.join(cls.scratch, "installed")
+        cls.marks = os.path.join(cls.scratch, "marks.txt")
+        cls.product = Product(cls.scratch, ARGS.programs, os.path.join(ARGS.bin, "tidewell-cli"))
+        cls.server = LoopbackServer(os.path.join(cls.scratch, "server")).__enter__()
+        cls.product.make_project(cls.server.url())
+        cls.wine = WineSession().__enter__()
+        cls.log = os.path.join(cls.wine.local_app_data(), "Tidewell", COMPANY, TITLE, "update.log")
+        cls.v1 = digests(cls.product.installed_v1(cls.product.client))
+        cls.v2 = digests(cls.product.installed_v2(cls.product.client))
+        with open(os.path.join(cls.scratch, "v1.reg"), "w", encoding="utf-16", newline="") as out:
+            out.write(Product.REGISTRY_V1)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.wine.close()
+        cls.server.stop()
+        shutil.rmtree(cls.scratch, ignore_errors=True)
+
+    # Version 1 installed, its registry as its installer left it, no client state.
+    def fresh_v1(self):
+        self.server.reset()
+        self.product.install_v1(self.app)
+        if os.path.exists(self.marks):
+            os.remove(self.marks)
+        self.wine.cmd(['reg delete "HKCU\\Software\\TidewellE2E" /f >nul 2>&1',
+                       'reg delete "HKCU\\Software\\Tidewell" /f >nul 2>&1',
+                       'reg import "%s" >nul 2>&1' % windows_path(os.path.join(self.scratch, "v1.reg"))],
+                      self.scratch)
+        self.registry_v1 = self.registry()
+        self.assertIn(PRODUCT_KEY + "\\OldCache", self.registry_v1, "version 1's registry was not set up")
+
+    def run_client(self, extra_env=None):
+        """Runs the client with its check-now tag; answers its exit status and
+        the lines it added to its log."""
+        before = os.path.getsize(self.log) if os.path.exists(self.log) else 0
+        # Only the main executable is waited for; 2 s keep a wrongly waiting client quick.
+        env = {"TIDEWELL_E2E_MARKS": windows_path(self.marks), "TIDEWATCH_TEST_IN_USE_WAIT_MS": "2000"}
+        env.update(extra_env or {})
+        status, _ = self.wine.run_plain([windows_path(os.path.join(self.app, CLIENT)), CHECK_NOW],
+                                        timeout=60, extra_env=env, cwd=self.app)
+        added = ""
+        if os.path.exists(self.log):
+            with open(self.log, "rb") as log:
+                log.seek(before if os.path.getsize(self.log) >= before else 0)
+                added = log.read().decode("utf-8", "replace")
+        return status, added
+
+    def registry(self):
+        """The product's keys and the client's state, as `reg query` shows them."""
+        text = self.wine.cmd(['reg query "%s" /s' % PRODUCT_KEY.replace("HKEY_CURRENT_USER", "HKCU"),
+                              'reg query "%s"' % STATE_KEY.replace("HKEY_CURRENT_USER", "HKCU")],
+                             self.scratch)
+        return parse_registry(text)
+
+    def installed_version(self, registry):
+        for line in registry.get(STATE_KEY, ()):
+            if line.startswith("InstalledVersion REG_SZ"):
+                return line[len("InstalledVersion REG_SZ"):].strip()
+        return None
+
+    def read_marks(self, expected, wait=10.0):
+        """The marks' lines, waiting up to `wait` seconds for `expected` of
+        them: the client starts programs without waiting for them."""
+        deadline = time.monotonic() + wait
+        while True:
+            lines = []
+            if os.path.exists(self.marks):
+                with open(self.marks, encoding="utf-8") as marks:
+                    lines = marks.read().splitlines()
+            if len(lines) >= expected or time.monotonic() > deadline:
+                return lines
+            time.sleep(0.1)
+
+    def assertFiles(self, expected, what):
+        found = snapshot(self.app)
+        missing = sorted(set(expected) - set(found))
+        extra = sorted(set(found) - set(expected))
+        differ = sorted(n for n in set(found) & set(expected) if found[n] != expected[n])
+        self.assertFalse(missing or extra or differ, "%s: missing %s, unexpected %s, different %s"
+                         % (what, missing, extra, differ))
+
+    def assertVersion1Intact(self, status, log, what):
+        self.assertEqual(status, 1, what + ": exit status")
+        self.assertFiles(self.v1, what + ": the installed files")
+        registry = self.registry()
+        self.assertEqual({k: v for k, v in registry.items() if k != STATE_KEY},
+                         {k: v for k, v in self.registry_v1.items() if k != STATE_KEY},
+                         what + ": the product's registry")
+        self.assertIsNone(self.installed_version(registry), what + ": InstalledVersion")
+        self.assertIn("error:", log, what + ": no error line in the log:\n" + log)
+
+    def assertVersion2(self, status, log, what):
+        self.assertEqual(status, 0, what + ": exit status; log:\n" + log)
+        self.assertFiles(self.v2, what + ": the installed files")
+        registry = self.registry()
+        product = {k: v for k, v in registry.items() if k != STATE_KEY}
+        self.assertEqual(product, parse_registry("\n".join(Product.REGISTRY_V2)), what + ": the registry")
+        self.assertEqual(self.installed_version(registry), "2.0", what + ": InstalledVersion")
+
+    def test_update_then_nothing_to_do(self):
+        self.fresh_v1()
+        status, log = self.run_client()
+        self.assertVersion2(status, log, "update")
+        requests = [path for path, _ in self.server.requested()]
+        self.assertTrue(any(p.startswith("/UpdateConfig.xml?ed=Pro") for p in requests),
+                        "the server file was not asked for with the edition read from the registry: %s"
+                        % requests)
+        self.assertFalse(any("legacy" in p or "Tool.exe" in p for p in requests),
+                         "files the conditions leave out were downloaded: %s" % requests)
+        # Each point's program once, in the application's folder; the
+        # restarted main executable is version 2.
+        folder = windows_path(self.app).lower()
+        lines = [line.lower() for line in self.read_marks(len(MARKS) + 1)]
+        restarted = [line for line in lines if line.startswith("app.exe|")]
+        self.assertEqual(sorted(set(lines) - set(restarted)),
+                         sorted("%s||%s" % (name.lower(), folder) for name in MARKS.values()), "the executions' marks")
+        self.assertEqual([line.split("|")[1] for line in restarted], ["2.0"], "the restarted main executable")
+        self.assertFalse(os.listdir(os.path.join(self.app, "~tidewell"))
+                         if os.path.isdir(os.path.join(self.app, "~tidewell")) else [],
+                         "the work folder was not emptied")
+
+        self.server.reset()
+        os.remove(self.marks)
+        before = snapshot(self.app)
+        status, log = self.run_client()
+        self.assertEqual(status, 0, "second run: exit status; log:\n" + log)
+        self.assertEqual(snapshot(self.app), before, "second run changed the installed files")
+        self.assertEqual([p for p, _ in self.server.requested() if not p.startswith("/UpdateConfig.xml")], [],
+                         "second run downloaded files")
+        self.assertEqual(self.read_marks(1, wait=2.0), [], "second run started programs")
+        self.assertEqual(self.installed_version(self.registry()), "2.0")
+
+    # A connection cut in the middle of a file, every time in the first run:
+    # nothing changes; the next run resumes where the cut left the download
+    # (or, from a server that ignores ranges, reads the file again) and succeeds.
+    def test_dropped_connection_then_resumed(self):
+        for ignore_range in (False, True):
+            with self.subTest(server_ignores_range=ignore_range):
+                self.fresh_v1()
+                self.server.faults[INTRO] = (DROP, 400000)
+                status, log = self.run_client()
+                self.assertVersion1Intact(status, log, "connection dropped")
+                self.server.reset()
+                self.server.ignore_range = ignore_range
+                status, log = self.run_client()
+                self.assertVersion2(status, log, "the run after the dropped connection")
+                ranges = [r for p, r in self.server.requested() if p == INTRO and r]
+                if not ignore_range:
+                    self.assertTrue(any(r.startswith("bytes=") and not r.startswith("bytes=0-") for r in ranges),
+                                    "the download was not resumed by range: %s" % ranges)
+
+    def test_faults_leave_version_1(self):
+        cases = [
+            ("wrong size", "/files/Library.dll", (SIZE, 7)),
+            ("404", "/files/docs/new.txt", (STATUS, 404)),
+            ("HTML instead of the server file", "/UpdateConfig.xml", (HTML,)),
+        ]
+        for what, path, fault in cases:
+            with self.subTest(what):
+                self.fresh_v1()
+                self.server.faults[path] = fault
+                status, log = self.run_client()
+                self.assertVersion1Intact(status, log, what)
+                if fault[0] == HTML:
+                    self.assertEqual([p for p, _ in self.server.requested() if p.startswith("/files/")], [],
+                                     "files were downloaded after an unreadable server file")
+
+    def test_file_held_open(self):
+        self.fresh_v1()
+        held = os.path.join(self.app, "Library.dll")
+        ready, release = os.path.join(self.scratch, "held.ready"), os.path.join(self.scratch, "held.release")
+        for flag in (ready, release):
+            if os.path.exists(flag):
+                os.remove(flag)
+        holder = self.wine.start([windows_path(os.path.join(ARGS.programs, "HoldOpen.exe")),
+                                  windows_path(held), windows_path(ready), windows_path(release)])
+        try:
+            deadline = time.monotonic() + 60
+            while not os.path.exists(ready):
+                self.assertIsNone(holder.poll(), "the helper could not hold the file open")
+                self.assertLess(time.monotonic(), deadline, "the helper did not hold the file in time")
+                time.sleep(0.05)
+            status, log = self.run_client()
+        finally:
+            open(release, "w").close()
+            holder.wait(timeout=60)
+        self.assertVersion1Intact(status, log, "a file held open")
+
+    # A real small file system where the machine allows mounting one: the
+    # download fills it.
+    def test_disk_full_real_file_system(self):
+        self.fresh_v1()
+        if os.geteuid() != 0 or not shutil.which("mount"):
+            self.skipTest("mounting a small file system needs root; the simulated full disk covers it")
+        used = sum(len(d) for d in self.product.installed_v1(self.product.client).values())
+        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%dk" % (used // 1024 + 600),
+                                  "tidewell-e2e", self.app], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        if mounted.returncode != 0:
+            self.skipTest("no small file system could be mounted: " + mounted.stdout.decode().strip())
+        try:
+            self.product.install_v1(self.app)
+            status, log = self.run_client()
+            self.assertVersion1Intact(status, log, "a full disk")
+        finally:
+            subprocess.run(["timeout", "30", "wineserver", "-w"], env=self.wine.env)
+            subprocess.run(["umount", "-l", self.app])
+            self.product.install_v1(self.app)
+
+    # The disk fills up once every byte of the downloads was written: what is
+    # written after them (the archive's entries, the journal, copies) fails.
+    def test_disk_full_after_the_downloads(self):
+        self.fresh_v1()
+        downloaded = sum(len(self.product.v2[n]) for n in (
+            "App.exe", "Library.dll", "readme.txt", "docs/guide.txt", "docs/new.txt", "media/intro.bin",
+            "Data/Data.zip"))
+        status, log = self.run_client({"TIDEWATCH_TEST_DISK_FULL_AFTER": str(downloaded + 1000)})
+        self.assertVersion1Intact(status, log, "disk full after the downloads")
+
+    # Killed after a step of the apply: the next start undoes what was done
+    # before anything else (here the server is gone, so it then fails).
+    def test_killed_mid_apply_restored_at_next_start(self):
+        for step in (2, 6):
+            with self.subTest(halt_after_step=step):
+                self.fresh_v1()
+                status, log = self.run_client({"TIDEWATCH_TEST_HALT_AFTER_STEP": str(step)})
+                self.assertNotEqual(status, 0, "the client was not stopped; log:\n" + log)
+                self.assertTrue(os.path.exists(os.path.join(self.app, "~tidewell", "journal")),
+                                "no journal left by the client killed after step %d" % step)
+                self.server.faults["/UpdateConfig.xml"] = (STATUS, 404)
+                status, log = self.run_client()
+                self.assertVersion1Intact(status, log, "the start after a kill")
+                self.assertFalse(os.path.exists(os.path.join(self.app, "~tidewell", "journal")),
+                                 "the journal is still there after the undo")
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin", required=True)
+    parser.add_argument("--programs", required=True)
+    ARGS, rest = parser.parse_known_args()
+    if not shutil.which("wine") or not shutil.which("timeout"):
+        print("wine is not installed: the client's end-to-end test is skipped")
+        sys.exit(77)
+    unittest.main(argv=[sys.argv[0], "-v"] + rest)
+
+
+if __name__ == "__main__":
+    main()
