@@ -6,6 +6,8 @@
 
 #include "ClientEnvironment.h"
 #include "ClientResources.h"
+#include "InteractiveUpdate.h"
+#include "Schedule.h"
 #include "Text.h"
 #include "UpdateLogFile.h"
 #include "UpdateRun.h"
@@ -46,7 +48,8 @@ int CheckForUpdateNow(const ClientStrings& strings) {
   settings.appTitle = strings.Get(4);
   settings.companyName = strings.Get(5);
   settings.appVersion = strings.Get(10);
-  const bool showErrors = strings.Get(7) == u"True";
+  settings.waitForNextVersion = engine::ReadCheckSchedule(strings.Get(8)).waitForNextVersion;
+  const PageOptions options{strings.Get(7) == u"True", strings.Get(9) == u"True"};
 
   UpdateLogFile log(settings.companyName, settings.appTitle);
   WindowsHttp http;
@@ -68,12 +71,10 @@ int CheckForUpdateNow(const ClientStrings& strings) {
     log.Line("stopped: an interrupted update could not be undone");
     return 1;
   }
-  const engine::UpdateOutcome outcome = engine::RunUpdate(settings, services);
-  if (outcome.result == engine::UpdateOutcome::Failed) {
-    if (showErrors && !outcome.silent)
-      Show(engine::FromUtf8("The update failed: " + outcome.error), settings.appTitle, MB_ICONERROR);
-    return 1;
-  }
+  // Failures are shown (or only logged) by then.
+  const engine::UpdateOutcome outcome = RunUpdateWithPages(settings, services, options);
+  if (outcome.result == engine::UpdateOutcome::Failed || outcome.result == engine::UpdateOutcome::Cancelled)
+    return outcome.exitCode();
   if (!outcome.message.empty()) Show(outcome.message, settings.appTitle, MB_ICONINFORMATION);
   if (outcome.restart && !settings.mainExecutable.empty()) {
     const std::u16string main = engine::JoinPath(services.places.applicationDir, settings.mainExecutable);
