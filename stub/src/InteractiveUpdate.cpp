@@ -229,7 +229,9 @@ class PageFlow final : public PageEvents, public engine::DownloadObserver {
                                                  u" is not offered again."
                                            : u" and the update is offered again later.";
       text += u"\r\n\r\nStop the update?";
-      if (asker_.Ask(window_.handle(), text, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+      const bool yes = asker_.Ask(window_.handle(), text, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+      // The download may have ended while the question was open.
+      if (!yes || stage_ != Stage::Downloading) return;
     }
     stop_ = true;
     window_.EnableCancel(false);
@@ -259,6 +261,8 @@ class PageFlow final : public PageEvents, public engine::DownloadObserver {
           u"The update is being installed and cannot be stopped halfway. The window closes as soon as the "
           u"installation has ended or been undone.\r\n\r\nClose the window then?";
       if (asker_.Ask(window_.handle(), text, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+      // The installation may have ended while the question was open.
+      if (stage_ != Stage::Applying) return window_.Close();
     }
     closeWhenDone_ = true;
     window_.SetProgress(u"Closing when the installation has ended...", {}, 1000);

@@ -157,6 +157,13 @@ void UpdateWindow::SetProgress(const std::u16string& line, const std::u16string&
 void UpdateWindow::Run() {
   MSG msg;
   while (window_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    // A multi-line text box keeps Enter and Escape to itself outside a
+    // dialog; here they move on or cancel from it too.
+    if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE) &&
+        msg.hwnd == GetDlgItem(window_, kBody)) {
+      SendMessageW(window_, WM_COMMAND, msg.wParam == VK_RETURN ? kNext : kCancel, 0);
+      continue;
+    }
     if (IsDialogMessageW(window_, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
@@ -248,8 +255,12 @@ LRESULT UpdateWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
       const int id = LOWORD(wParam);
       HWND control = GetDlgItem(window_, id);
       // Enter and Escape arrive as commands of the default and the Cancel
-      // button, also when that button is hidden or disabled.
-      if (!control || !IsWindowVisible(control) || !IsWindowEnabled(control)) return 0;
+      // button, also when that button is hidden or disabled: then Enter does
+      // nothing and Escape asks to close, as the title bar's button does.
+      if (!control || !IsWindowVisible(control) || !IsWindowEnabled(control)) {
+        if (id == kCancel) events_.OnCloseRequest();
+        return 0;
+      }
       if (id == kAccept) EnableNext(Accepted());
       else if (id == kBack) events_.OnBack();
       else if (id == kNext) events_.OnNext();
