@@ -16,11 +16,12 @@ import urllib.parse
 # Faults, set per URL path (without the query):
 #   ("drop", OFFSET)  the body stops at byte OFFSET of the file and the
 #                     connection is cut; a request starting there is cut at once
+#   ("drop once", OFFSET)  the same for the first request only
 #   ("size", EXTRA)   the body has EXTRA more bytes than the file (an announced
 #                     length that matches the body, not the server file's Size)
 #   ("status", CODE)  the answer is CODE with a short page
 #   ("html",)         200 with an HTML page instead of the file
-DROP, SIZE, STATUS, HTML = "drop", "size", "status", "html"
+DROP, DROP_ONCE, SIZE, STATUS, HTML = "drop", "drop once", "size", "status", "html"
 
 HTML_PAGE = (b"<!DOCTYPE html>\n<html><head><title>Welcome</title></head>\n"
              b"<body><p>This domain is parked.</p></body></html>\n")
@@ -47,8 +48,13 @@ class LoopbackServer:
             def do_HEAD(self):
                 server._answer(self, send_body=False)
 
-        self._httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-        self._httpd.daemon_threads = True
+        class Server(http.server.ThreadingHTTPServer):
+            daemon_threads = True
+
+            def handle_error(self, request, client_address):
+                pass  # a client that hangs up is one of the cases under test
+
+        self._httpd = Server(("127.0.0.1", 0), Handler)
         self.port = self._httpd.server_address[1]
         self._thread = threading.Thread(target=self._httpd.serve_forever, daemon=True)
 
@@ -83,6 +89,9 @@ class LoopbackServer:
         with self._lock:
             self.requests.append((handler.path, range_header))
             fault = self.faults.get(path)
+            if fault and fault[0] == DROP_ONCE:
+                del self.faults[path]
+                fault = (DROP, fault[1])
             ignore_range = self.ignore_range
         if fault and fault[0] in (STATUS, HTML):
             code, body = (fault[1], b"<html><body>Not here</body></html>") if fault[0] == STATUS else (200, HTML_PAGE)

@@ -20,7 +20,11 @@ class WineSession:
         self.env.update(WINEPREFIX=self.prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
 
     def __enter__(self):
-        # The prefix is made once here, not inside the first timed run.
+        # One server for the whole session, kept running between programs, so
+        # that each run does not start wine's services again; the prefix is
+        # made once here.
+        subprocess.run(["wineserver", "-p"], env=self.env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.run_plain(["wineboot", "-i"], timeout=300)
         return self
 
@@ -40,11 +44,15 @@ class WineSession:
         return env
 
     def run_plain(self, argv, timeout=120, extra_env=None, cwd=None):
-        """Runs `wine ARGV...` and answers (exit status, output text)."""
-        done = subprocess.run(["timeout", "--kill-after=10", str(timeout), "wine"] + argv,
-                              env=self._env(extra_env), cwd=cwd, stdin=subprocess.DEVNULL,
-                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-        return done.returncode, done.stdout.decode("utf-8", "replace").replace("\r", "")
+        """Runs `wine ARGV...` and answers (exit status, output text). The
+        output goes through a file: wine's services, which outlive the
+        program, would hold a pipe open."""
+        with tempfile.TemporaryFile() as output:
+            status = subprocess.run(["timeout", "--kill-after=10", str(timeout), "wine"] + argv,
+                                    env=self._env(extra_env), cwd=cwd, stdin=subprocess.DEVNULL,
+                                    stdout=output, stderr=subprocess.STDOUT).returncode
+            output.seek(0)
+            return status, output.read().decode("utf-8", "replace").replace("\r", "")
 
     def start(self, argv, extra_env=None):
         """Starts `wine ARGV...` in the background."""
