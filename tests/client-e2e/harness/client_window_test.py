@@ -125,8 +125,11 @@ class ClientWindowTest(unittest.TestCase):
             "every third start": cls.client("Reprompt=0", "Frequency=2"),
         }
         cls.serve(cls.server_v2)
+        # The prefix's desktop is made on the display, so every window is drawn there.
         cls.xvfb = Xvfb().__enter__()
-        cls.wine = WineSession().__enter__()
+        cls.wine = WineSession()
+        cls.wine.env["DISPLAY"] = cls.xvfb.display
+        cls.wine.__enter__()
         cls.log = os.path.join(cls.wine.local_app_data(), "Tidewell", COMPANY, TITLE, "update.log")
         with open(os.path.join(cls.scratch, "v1.reg"), "w", encoding="utf-16", newline="") as out:
             out.write(Product.REGISTRY_V1)
@@ -175,7 +178,7 @@ class ClientWindowTest(unittest.TestCase):
         """Runs the client on the display with the test answers; answers its
         exit status and the lines it added to its log."""
         before = os.path.getsize(self.log) if os.path.exists(self.log) else 0
-        env = {"DISPLAY": self.xvfb.display, "TIDEWATCH_TEST_ANSWERS": answers,
+        env = {"TIDEWATCH_TEST_ANSWERS": answers,
                "TIDEWATCH_TEST_SNAPSHOTS": windows_path(self.shots)}
         argv = [windows_path(os.path.join(self.app, CLIENT))] + ([argument] if argument else [])
         status, _ = self.wine.run_plain(argv, timeout=timeout, extra_env=env, cwd=self.app)
