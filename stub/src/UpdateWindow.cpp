@@ -183,8 +183,12 @@ LRESULT UpdateWindow::CallFromWorker(WPARAM what) { return SendMessageW(window_,
 HWND UpdateWindow::Control(int id) const { return GetDlgItem(window_, id); }
 
 bool UpdateWindow::SaveSnapshot(const std::u16string& path) const {
+  // The page as it stands now, without the frame (a window manager's).
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  GdiFlush();
   RECT r;
-  if (!GetWindowRect(window_, &r)) return false;
+  if (!GetClientRect(window_, &r)) return false;
+  MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&r), 2);
   const int w = r.right - r.left, h = r.bottom - r.top;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
