@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "UpdateWindow.h"
@@ -61,6 +63,11 @@ void TestAnswers::Tick(UpdateWindow& window) {
     else if (word == u"key-escape") PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, 1);
     else if (word.starts_with(u"key-alt-") && word.size() == 9)
       PostMessageW(focus, WM_SYSCHAR, static_cast<WPARAM>(word[8]), 1 | (1 << 29));
+    return;
+  }
+  if (word == u"progress") {
+    HWND bar = window.Control(UpdateWindow::kBar);
+    if (bar && IsWindowVisible(bar) && SendMessageW(bar, PBM_GETPOS, 0, 0) > 0) words_.pop_front();
     return;
   }
   int id = 0;

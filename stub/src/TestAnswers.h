@@ -11,7 +11,8 @@ class UpdateWindow;
 // from the environment (documented in stub/README.md):
 // TIDEWATCH_TEST_ANSWERS, words separated by commas, used in order: "next",
 // "back", "accept", "cancel" press that control as soon as it can be pressed
-// (they wait for it), "close" closes the window as its title bar does,
+// (they wait for it), "progress" waits until the download has brought its
+// first bytes, "close" closes the window as its title bar does,
 // "key-enter", "key-escape" and "key-alt-X" type that key into the control
 // with the focus (they do not wait), and
 // "box-ok", "box-yes", "box-no", "box-retry", "box-cancel" answer the next

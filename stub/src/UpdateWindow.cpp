@@ -14,7 +14,7 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"TidewatchUpdateWindow";
 constexpr UINT kPosted = WM_APP + 1;
 constexpr UINT kCall = WM_APP + 2;
-constexpr int kHeading = 100, kBody = 101, kLine = 102, kBar = 103, kDetail = 104;
+constexpr int kHeading = 100, kBody = 101, kLine = 102, kDetail = 104;
 
 // Sizes at 96 dots per inch; the pictures' slots are those of the preview:
 // the top picture 500 x 60, the main picture 164 x 314.

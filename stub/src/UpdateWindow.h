@@ -77,7 +77,7 @@ class UpdateWindow {
   // The window's pixels as a 24-bit bitmap file.
   bool SaveSnapshot(const std::u16string& path) const;
 
-  static constexpr int kBack = 10, kNext = IDOK, kCancel = IDCANCEL, kAccept = 11;
+  static constexpr int kBack = 10, kNext = IDOK, kCancel = IDCANCEL, kAccept = 11, kBar = 103;
 
  private:
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

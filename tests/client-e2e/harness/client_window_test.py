@@ -239,7 +239,7 @@ class ClientWindowTest(unittest.TestCase):
         self.install("shows errors, waits for the next version")
         # Cancel during the download; warn on exit asks first.
         self.server.rate = 256 * 1024
-        status, log = self.run_client("next,next,accept,next,cancel,box-yes")
+        status, log = self.run_client("next,next,accept,next,progress,cancel,box-yes")
         self.assertUnchanged(status, log, "cancelled download")
         self.assertIn("message: The update is being downloaded.", log)
         self.assertTrue(self.files_requested(), "the download had not started")
