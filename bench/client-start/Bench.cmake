@@ -1,6 +1,6 @@
 # A start of the update client that does not check, under wine, against the
 # start of an empty Win32 program.   <build folder>/bin/client-start-bench
-if(TARGET tidewatch-stub AND TIDEWELL_MINGW_FOUND)
+if(TARGET tidewatch-stub)
   set(empty_program ${CMAKE_CURRENT_BINARY_DIR}/EmptyProgram.exe)
   tidewell_mingw_program(OUTPUT ${empty_program} SOURCES ${CMAKE_CURRENT_LIST_DIR}/EmptyProgram.cpp
                          OPTIONS -municode -mwindows)

@@ -197,6 +197,12 @@ class ClientWindowTest(unittest.TestCase):
                 return line.split(" ", 2)[2]
         return None
 
+    def with_version(self, version):
+        """The server file of version 2 offering `version` instead."""
+        document, count = re.subn(rb"(<UpdateVersion>|UpdateVersion=\")2\.0", rb"\g<1>" + version, self.server_v2)
+        self.assertEqual(count, 1, "the server file names no update version 2.0")
+        return document
+
     def files_requested(self):
         return [p for p, _ in self.server.requested() if p.startswith("/files/")]
 
@@ -251,7 +257,7 @@ class ClientWindowTest(unittest.TestCase):
         self.assertIn("version 2.0 is not offered", log)
         self.assertEqual(self.files_requested(), [])
         # A later version is.
-        self.serve(self.server_v2.replace(b'UpdateVersion="2.0"', b'UpdateVersion="2.1"'))
+        self.serve(self.with_version(b"2.1"))
         status, log = self.run_client(THROUGH)
         self.assertEqual(status, 0, "later version: exit status; log:\n" + log)
         self.assertEqual(snapshot(self.app), self.v2)
@@ -297,7 +303,7 @@ class ClientWindowTest(unittest.TestCase):
 
     def test_update_not_needed(self):
         self.install("logs errors, always reprompts")
-        self.serve(self.server_v2.replace(b'UpdateVersion="2.0"', b'UpdateVersion="1.0"'))
+        self.serve(self.with_version(b"1.0"))
         status, log = self.run_client("next")
         self.assertEqual(status, 0, "exit status; log:\n" + log)
         self.assertTrue(os.path.exists(os.path.join(self.shots, "client-notneeded.bmp")))
