@@ -257,7 +257,8 @@ class Updater {
         s_.log.Line("up to date: version " + ToUtf8(installed) + " is installed, the server offers " +
                     ToUtf8(update->updateVersion));
       outcome.result = UpdateOutcome::UpToDate;
-      outcome.message = Fill(update->updateNotNeeded);
+      // A version the user declined is passed over without a word.
+      if (!wasDeclined) outcome.message = Fill(update->updateNotNeeded);
       return false;
     }
     s_.log.Line("update " + ToUtf8(update->updateVersion) + " found (installed: " + ToUtf8(installed) + ")");
