@@ -4,6 +4,7 @@
 #include "cli/Commands.h"
 #include "cli/FlowCommandSupport.h"
 #include "files/FileSelection.h"
+#include "platform/HostPath.h"
 #include "project/ProjectDocument.h"
 #include "text/Text.h"
 
@@ -33,7 +34,7 @@ class AddFilesCommand final : public Command {
     std::vector<WString> paths;
     for (const std::string& path : paths_) {
       std::error_code ec;
-      if (!std::filesystem::is_regular_file(path, ec)) {
+      if (!std::filesystem::is_regular_file(SystemPath(ArgumentPath(path)), ec)) {
         PrintError("not a file: " + path);
         return kFailed;
       }

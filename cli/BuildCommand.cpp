@@ -48,6 +48,9 @@ class BuildCommand final : public Command {
     mode->add_flag("--view", view_, "rewrite the server update file and open the project folder");
     mode->require_option(1);
     toolFolder_.Add(app);
+    app.add_option("--key", key_,
+                   "sign with this key file instead of the project's own key (default: the "
+                   "file named by TIDEWELL_SIGNING_KEY)");
   }
   int Run() override {
     BuildPrompt prompt;
@@ -62,6 +65,7 @@ class BuildCommand final : public Command {
     HostProcessStarter starter;
     BuildCommands commands(*document, pages.release, builder, starter, prompt);
     commands.SetCollectPages([&pages] { pages.CollectPages(); });
+    commands.SetSigningKeyFile(FromArgument(key_));
 
     CommandOutcome outcome = CommandOutcome::Failed;
     if (client_) outcome = commands.BuildClientCommand();
@@ -77,7 +81,7 @@ class BuildCommand final : public Command {
   }
 
  private:
-  std::string file_;
+  std::string file_, key_;
   bool client_ = false, xml_ = false, preview_ = false, view_ = false;
   ToolFolderOption toolFolder_;
 };

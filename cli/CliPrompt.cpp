@@ -28,8 +28,7 @@ Answer CliPrompt::Ask(const WString&, const WString& text, Buttons buttons, Mess
     refused_ = true;
     PrintError(text);
     PrintError(std::string("(answer with --yes or --no)"));
-    return buttons == Buttons::YesNoCancel || buttons == Buttons::OkCancel ? Answer::Cancel
-                                                                          : Answer::No;
+    return buttons == Buttons::YesNo || buttons == Buttons::Ok ? Answer::No : Answer::Cancel;
   }
   if (buttons == Buttons::OkCancel) return *answer_ ? Answer::Ok : Answer::Cancel;
   return *answer_ ? Answer::Yes : Answer::No;

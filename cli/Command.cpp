@@ -1,5 +1,6 @@
 #include "cli/Command.h"
 
+#include "platform/HostPath.h"
 #include "project/DocumentReader.h"
 #include "project/DocumentWriter.h"
 #include "project/ProjectDocument.h"
@@ -10,13 +11,11 @@ namespace tidewell::cli {
 
 WString FromArgument(const std::string& argument) { return text::DecodeFileText(argument); }
 std::string ToArgument(const WString& text) { return text::ToUtf8(text); }
+std::filesystem::path ArgumentPath(const std::string& argument) { return text::ToPath(FromArgument(argument)); }
 
 std::unique_ptr<ProjectDocument> LoadProjectOrReport(const std::string& file, Prompt& prompt) {
-  std::error_code ec;
-  const auto absolute = std::filesystem::absolute(file, ec);
   std::string why;
-  auto document = LoadDocumentFresh(text::FromPath(ec ? std::filesystem::path(file) : absolute),
-                                    &prompt, &why);
+  auto document = LoadDocumentFresh(text::FromPath(AbsolutePath(ArgumentPath(file))), &prompt, &why);
   if (!document) {
     PrintError(kLoadErrorMessage);
     PrintReason(why);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,5 +51,7 @@ void PrintReason(const std::string& why);
 
 WString FromArgument(const std::string& argument);
 std::string ToArgument(const WString& text);
+// An argument naming a host file, as the system's path type.
+std::filesystem::path ArgumentPath(const std::string& argument);
 
 }  // namespace tidewell::cli

@@ -7,6 +7,7 @@ CommandList AllCommands() {
   commands.push_back(MakeXmlCommand());
   commands.push_back(MakeInfoCommand());
   commands.push_back(MakeBuildCommand());
+  commands.push_back(MakeKeygenCommand());
   commands.push_back(MakeSetCommand());
   commands.push_back(MakeIconsCommand());
   commands.push_back(MakeSetIconsCommand());

@@ -9,6 +9,7 @@ namespace tidewell::cli {
 std::unique_ptr<Command> MakeXmlCommand();
 std::unique_ptr<Command> MakeInfoCommand();
 std::unique_ptr<Command> MakeBuildCommand();
+std::unique_ptr<Command> MakeKeygenCommand();
 std::unique_ptr<Command> MakeSetCommand();
 std::unique_ptr<Command> MakeIconsCommand();
 std::unique_ptr<Command> MakeSetIconsCommand();

@@ -4,6 +4,7 @@
 
 #include "cli/Command.h"
 #include "files/DirectoryComparison.h"
+#include "platform/HostPath.h"
 #include "project/ProjectDocument.h"
 #include "text/Text.h"
 
@@ -54,10 +55,7 @@ int SaveAfterEdit(EditResult result, ProjectDocument& document, const WString& u
 }
 
 WString AbsoluteHostPath(const std::string& argument) {
-  std::error_code ec;
-  const std::filesystem::path absolute = std::filesystem::absolute(argument, ec);
-  if (ec) return FromArgument(argument);
-  return text::FromPath(absolute.lexically_normal());
+  return text::FromPath(NormalAbsolutePath(ArgumentPath(argument)));
 }
 
 std::optional<WString> MatchChoice(std::span<const std::u16string_view> choices,

@@ -56,3 +56,78 @@ endif()
 file(COPY ${TIDEWELL_CLI11_INCLUDE}/CLI DESTINATION ${CMAKE_BINARY_DIR}/cli11-headers)
 add_library(tidewell-cli11 INTERFACE)
 target_include_directories(tidewell-cli11 SYSTEM INTERFACE ${CMAKE_BINARY_DIR}/cli11-headers)
+
+# Qt built for Windows from Debian's source (scripts/build-windows-qt prints
+# its prefix). With it the desktop tool and its tests are built; the host's
+# Qt tools (moc, rcc, uic) serve the cross build.
+set(TIDEWELL_WINDOWS_QT "" CACHE PATH "Qt for Windows, as scripts/build-windows-qt installed it")
+if(TIDEWELL_WINDOWS_QT)
+  if(NOT EXISTS ${TIDEWELL_WINDOWS_QT}/lib/cmake/Qt6/Qt6Config.cmake)
+    message(FATAL_ERROR "${TIDEWELL_WINDOWS_QT} holds no Qt 6: run scripts/build-windows-qt")
+  endif()
+  list(APPEND CMAKE_FIND_ROOT_PATH ${TIDEWELL_WINDOWS_QT})
+  list(APPEND CMAKE_PREFIX_PATH ${TIDEWELL_WINDOWS_QT})
+  set(QT_HOST_PATH /usr)
+  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
+endif()
+
+# Programs using Qt share its DLLs' MinGW runtime instead of linking their
+# own copy: called in the folders that define them.
+macro(tidewell_windows_shared_runtime)
+  string(REPLACE "-static-libgcc" "" CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS}")
+  string(REPLACE "-static-libstdc++" "" CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS}")
+  string(REPLACE "-static" "" CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS}")
+endmacro()
+
+# The DLLs and plug-ins a Qt program needs, copied beside the programs so
+# that they start from the build folder under wine as from the package.
+function(tidewell_windows_qt_runtime)
+  set(qt ${TIDEWELL_WINDOWS_QT})
+  set(bin ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+  set(copies)
+  foreach(dll Qt6Core Qt6Gui Qt6Widgets Qt6Test)
+    list(APPEND copies COMMAND ${CMAKE_COMMAND} -E copy_if_different ${qt}/bin/${dll}.dll ${bin}/)
+  endforeach()
+  foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtime}
+                    OUTPUT_VARIABLE found OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT IS_ABSOLUTE "${found}" OR NOT EXISTS "${found}")
+      # libwinpthread lives with the MinGW-w64 headers and libraries.
+      set(found /usr/${TIDEWELL_MINGW_TRIPLET}/lib/${runtime})
+    endif()
+    if(NOT EXISTS ${found})
+      message(FATAL_ERROR "MinGW's ${runtime} was not found")
+    endif()
+    list(APPEND copies COMMAND ${CMAKE_COMMAND} -E copy_if_different ${found} ${bin}/)
+  endforeach()
+  foreach(plugin platforms/qwindows platforms/qoffscreen styles/qwindowsvistastyle)
+    get_filename_component(folder ${plugin} DIRECTORY)
+    list(APPEND copies
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${bin}/${folder}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${qt}/plugins/${plugin}.dll ${bin}/${folder}/)
+  endforeach()
+  add_custom_target(tidewell-windows-qt-runtime ALL ${copies}
+    COMMENT "Copying Qt's and MinGW's DLLs beside the programs")
+endfunction()
+
+# libsodium, built for MinGW-w64 from Debian's source package (static, the
+# minimal set) and kept beside the Debian sources; the stub links the same
+# build.
+set(TIDEWELL_LIBSODIUM_MINGW ${CMAKE_BINARY_DIR}/libsodium-mingw CACHE PATH
+    "Folder of libsodium built for MinGW-w64 (scripts/build-libsodium-mingw)")
+if(NOT EXISTS ${TIDEWELL_LIBSODIUM_MINGW}/built)
+  message(STATUS "Building Debian's libsodium for MinGW-w64 into ${TIDEWELL_LIBSODIUM_MINGW}")
+  execute_process(
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/../scripts/build-libsodium-mingw
+            ${TIDEWELL_DEBIAN_SOURCES} ${TIDEWELL_LIBSODIUM_MINGW}
+    RESULT_VARIABLE sodium_result)
+  if(NOT sodium_result EQUAL 0)
+    message(FATAL_ERROR "libsodium could not be built for MinGW-w64")
+  endif()
+endif()
+add_library(tidewell-sodium STATIC IMPORTED GLOBAL)
+set_target_properties(tidewell-sodium PROPERTIES
+  IMPORTED_LOCATION ${TIDEWELL_LIBSODIUM_MINGW}/lib/libsodium.a
+  INTERFACE_INCLUDE_DIRECTORIES ${TIDEWELL_LIBSODIUM_MINGW}/include
+  INTERFACE_COMPILE_DEFINITIONS SODIUM_STATIC)
+add_library(PkgConfig::SODIUM ALIAS tidewell-sodium)

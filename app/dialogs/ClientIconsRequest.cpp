@@ -4,6 +4,7 @@
 #include "build/IconCatalogue.h"
 #include "build/IconSelection.h"
 #include "build/ToolFolder.h"
+#include "dialogs/ClientImages.h"
 #include "dialogs/IconSelectionDialog.h"
 #include "project/ProjectDocument.h"
 #include "shell/PageServices.h"
@@ -14,6 +15,8 @@ void RunIconSelection(PageServices& services, const ProjectDocument& document,
                       ClientBuilder& builder, const WString& source) {
   const WString listed = source.empty() ? DefaultIconSource(builder.ToolFolder()) : source;
   IconSelectionDialog dialog(listed, services.prompt, services.fields, services.window);
+  const ClientImages now = ReadClientImages(document.ClientExecutablePath());
+  dialog.SetCurrentIcons(now.largeIcon, now.smallIcon);
   if (dialog.exec() != QDialog::Accepted) return;
   // A missing client is reported by the copy itself.
   builder.EnsureClientExecutable(document);

@@ -17,6 +17,7 @@
 #include "dialogs/TextFields.h"
 #include "shell/QtText.h"
 #include "toolkit/FieldRegistry.h"
+#include "toolkit/FileDialogSize.h"
 #include "toolkit/HelpKey.h"
 
 namespace tidewell::app {
@@ -34,14 +35,20 @@ constexpr int kSourceLimit = 260;
 
 int SystemIconSize() { return QApplication::style()->pixelMetric(QStyle::PM_LargeIconSize); }
 
-// An entry is the system icon height plus 12 pixels high and the icon width
-// plus 6 wide; its picture sits 2 pixels from the left and 4 from the top.
+// Room for a resource name under an icon: about eight characters.
+int NameWidth(const QFontMetrics& metrics) { return metrics.averageCharWidth() * 8; }
+
+// An entry is the icon with 4 pixels above and 8 below, then its resource
+// name in a line of its own; as wide as the icon plus 6 pixels or the name's
+// room, whichever is wider, the picture centred. A longer name is shortened
+// in its middle.
 class IconEntryDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
 
-  QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
-    return {SystemIconSize() + 6, SystemIconSize() + 12};
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
+    return {std::max(SystemIconSize() + 6, NameWidth(option.fontMetrics)),
+            SystemIconSize() + 12 + option.fontMetrics.height()};
   }
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -50,7 +57,17 @@ class IconEntryDelegate : public QStyledItemDelegate {
     painter->fillRect(option.rect, selected ? option.palette.brush(QPalette::Highlight)
                                             : QBrush(Qt::white));
     const QImage picture = index.data(Qt::DecorationRole).value<QImage>();
-    if (!picture.isNull()) painter->drawImage(option.rect.topLeft() + QPoint(2, 4), picture);
+    if (!picture.isNull())
+      painter->drawImage(QPoint(option.rect.center().x() - picture.width() / 2,
+                                option.rect.top() + 4),
+                         picture);
+    const QRect nameBox(option.rect.left() + 1, option.rect.top() + SystemIconSize() + 10,
+                        option.rect.width() - 2, option.fontMetrics.height());
+    painter->setPen(selected ? option.palette.color(QPalette::HighlightedText)
+                             : QColor(Qt::black));
+    painter->drawText(nameBox, Qt::AlignHCenter | Qt::AlignTop,
+                      option.fontMetrics.elidedText(index.data(Qt::UserRole).toString(),
+                                                    Qt::ElideMiddle, nameBox.width()));
     if (option.state & QStyle::State_HasFocus) {
       QPen pen(option.palette.color(QPalette::Text), 1, Qt::DotLine);
       painter->setPen(pen);
@@ -75,8 +92,8 @@ IconListView::IconListView(QWidget* parent) : QListView(parent) {
   white.setColor(QPalette::Base, Qt::white);
   setPalette(white);
   // Two rows of entries and the scroll bar.
-  setMinimumHeight(2 * (SystemIconSize() + 12) + style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
-                   2 * frameWidth() + 2);
+  setMinimumHeight(2 * (SystemIconSize() + 12 + fontMetrics().height()) +
+                   style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * frameWidth() + 2);
 }
 
 WString IconListView::SelectedName() const {
@@ -92,7 +109,7 @@ IconSelectionDialog::IconSelectionDialog(const WString& initialSource, Prompt& p
   source_ = MakeLineEdit(this);
   source_->setMaxLength(kSourceLimit);
   SetHelpKey(source_, "iconSelection.source");
-  auto* browse = new QPushButton(QStringLiteral("Browse..."), this);
+  auto* browse = new QPushButton(QStringLiteral("&Browse..."), this);
   browse->setAutoDefault(false);
   SetHelpKey(browse, "iconSelection.browse");
 
@@ -113,11 +130,11 @@ IconSelectionDialog::IconSelectionDialog(const WString& initialSource, Prompt& p
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(browse, &QPushButton::clicked, this, &IconSelectionDialog::Browse);
 
-  auto* sourceLabel = new QLabel(QStringLiteral("Icon source:"), this);
+  auto* sourceLabel = new QLabel(QStringLiteral("&Icon source:"), this);
   sourceLabel->setBuddy(source_);
-  auto* largeLabel = new QLabel(QStringLiteral("Large icon:"), this);
+  auto* largeLabel = new QLabel(QStringLiteral("&Large icon:"), this);
   largeLabel->setBuddy(large_);
-  auto* smallLabel = new QLabel(QStringLiteral("Small icon:"), this);
+  auto* smallLabel = new QLabel(QStringLiteral("&Small icon:"), this);
   smallLabel->setBuddy(small_);
 
   auto* sourceRow = new QHBoxLayout;
@@ -132,13 +149,37 @@ IconSelectionDialog::IconSelectionDialog(const WString& initialSource, Prompt& p
   layout->addWidget(smallLabel);
   layout->addWidget(small_, 1);
   layout->addSpacing(4);
-  layout->addWidget(buttons);
+  auto* bottom = new QHBoxLayout;
+  auto* currentLabel = new QLabel(tr("The client's icons now:"), this);
+  currentLarge_ = new QLabel(this);
+  currentSmall_ = new QLabel(this);
+  for (QLabel* picture : {currentLarge_, currentSmall_}) {
+    picture->setAlignment(Qt::AlignCenter);
+    picture->setMinimumSize(SystemIconSize() + 4, SystemIconSize() + 4);
+  }
+  bottom->addWidget(currentLabel);
+  bottom->addWidget(currentLarge_);
+  bottom->addWidget(currentSmall_);
+  bottom->addStretch();
+  bottom->addWidget(buttons);
+  layout->addLayout(bottom);
+  SetCurrentIcons({}, {});
   resize(520, 420);
 
   fields.Register(kLargeIconListField, large_);
   fields.Register(kSmallIconListField, small_);
   fields.Register(kIconSelectionOkField, ok_);
   Fill(initialSource);
+}
+
+void IconSelectionDialog::SetCurrentIcons(const QImage& large, const QImage& small) {
+  if (large.isNull() && small.isNull()) {
+    currentLarge_->setText(tr("(none)"));
+    currentSmall_->clear();
+    return;
+  }
+  currentLarge_->setPixmap(QPixmap::fromImage(large));
+  currentSmall_->setPixmap(QPixmap::fromImage(small));
 }
 
 void IconSelectionDialog::Fill(const WString& source) {
@@ -168,10 +209,13 @@ void IconSelectionDialog::accept() {
 }
 
 void IconSelectionDialog::Browse() {
-  const QString chosen = QFileDialog::getOpenFileName(
-      this, QStringLiteral("Icon source"), QString(), QtFileFilters(kIconSourceFilters));
-  if (chosen.isEmpty()) return;
-  Fill(ToWString(QDir::toNativeSeparators(chosen)));
+  QFileDialog dialog(this, QStringLiteral("Icon source"), QString(),
+                     QtFileFilters(kIconSourceFilters));
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  FitFileDialog(dialog);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  Fill(ToWString(QDir::toNativeSeparators(dialog.selectedFiles().constFirst())));
 }
 
 }  // namespace tidewell::app

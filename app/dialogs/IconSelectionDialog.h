@@ -6,6 +6,7 @@
 #include "build/IconCatalogue.h"
 #include "build/IconSelection.h"
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -44,6 +45,9 @@ class IconSelectionDialog : public QDialog {
 
   // Lists the icon images of `source`, shown in the source field.
   void Fill(const WString& source);
+  // The icons the client has now, shown beside the buttons (null: none).
+  void SetCurrentIcons(const QImage& large, const QImage& small);
+  QLabel* CurrentLargeIcon() const { return currentLarge_; }
 
   QLineEdit* SourceField() const { return source_; }
   IconListView* LargeList() const { return large_; }
@@ -65,6 +69,8 @@ class IconSelectionDialog : public QDialog {
   IconListView* large_;
   IconListView* small_;
   QPushButton* ok_;
+  QLabel* currentLarge_;
+  QLabel* currentSmall_;
 };
 
 }  // namespace tidewell::app

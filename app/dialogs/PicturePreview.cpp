@@ -12,6 +12,7 @@
 #include "build/BitmapPreview.h"
 #include "dialogs/FileFilters.h"
 #include "shell/QtText.h"
+#include "toolkit/FileDialogSize.h"
 
 namespace tidewell::app {
 
@@ -107,6 +108,8 @@ QString ChooseBitmapFile(QWidget* parent, const QString& startFolder) {
                      QtFileFilters(kBitmapFilters));
   // The preview panel needs the toolkit's own dialog, not the platform's.
   dialog.setOption(QFileDialog::DontUseNativeDialog);
+  // The filter texts name their patterns themselves ("Bitmaps (*.bmp)").
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setSizeGripEnabled(true);
   auto* panel = new PicturePreviewPanel(&dialog);
@@ -114,6 +117,7 @@ QString ChooseBitmapFile(QWidget* parent, const QString& startFolder) {
   if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
     grid->addWidget(panel, 0, grid->columnCount(), grid->rowCount(), 1);
   QObject::connect(&dialog, &QFileDialog::currentChanged, panel, &PicturePreviewPanel::ShowFile);
+  FitFileDialog(dialog);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return QDir::toNativeSeparators(dialog.selectedFiles().first());
 }

@@ -43,11 +43,12 @@ RegistryReadDialog::RegistryReadDialog(const RegistryReadFields& initial, Prompt
   SetHelpKey(valueName_, "registryRead.valueName");
 
   auto* form = new QFormLayout;
-  form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
-  form->addRow(QStringLiteral("Base key:"), baseKey_);
-  form->addRow(QStringLiteral("Sub-key:"), subKey_);
-  form->addRow(QStringLiteral("Value Type:"), valueType_);
-  form->addRow(QStringLiteral("Value Name:"), valueName_);
+  // Drop-downs as wide as the text fields, not each as wide as its longest choice.
+  form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+  form->addRow(QStringLiteral("&Base key:"), baseKey_);
+  form->addRow(QStringLiteral("&Sub-key:"), subKey_);
+  form->addRow(QStringLiteral("Value &Type:"), valueType_);
+  form->addRow(QStringLiteral("Value &Name:"), valueName_);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

@@ -1,6 +1,8 @@
 target_sources(tidewell-app PRIVATE
   dialogs/ClientIconsRequest.cpp
   dialogs/ClientIconsRequest.h
+  dialogs/ClientImages.cpp
+  dialogs/ClientImages.h
   dialogs/FileFilters.cpp
   dialogs/FileFilters.h
   dialogs/IconImages.cpp
@@ -9,6 +11,8 @@ target_sources(tidewell-app PRIVATE
   dialogs/IconSelectionDialog.h
   dialogs/PicturePreview.cpp
   dialogs/PicturePreview.h
+  dialogs/ProjectsFolder.cpp
+  dialogs/ProjectsFolder.h
   dialogs/RegistryReadDialog.cpp
   dialogs/RegistryReadDialog.h
   dialogs/TextFields.cpp

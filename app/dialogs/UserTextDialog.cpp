@@ -9,13 +9,15 @@
 
 #include "dialogs/TextFields.h"
 #include "toolkit/HelpKey.h"
+#include "toolkit/Mnemonic.h"
 
 namespace tidewell::app {
 
 UserTextDialog::UserTextDialog(Setup setup, QWidget* parent)
     : QDialog(parent), store_(std::move(setup.store)) {
   setWindowTitle(setup.title);
-  auto* prompt = new QLabel(setup.prompt, this);
+  // The prompt is shown as it is ("Terms & Conditions"), with Alt+E for the box.
+  auto* prompt = new QLabel(WithMnemonic(setup.prompt, u'e'), this);
   prompt->setWordWrap(true);
   text_ = new QPlainTextEdit(this);
   text_->setPlainText(ToEditorText(setup.text));

@@ -13,7 +13,7 @@ namespace tidewell::app {
 
 VariablesButton::VariablesButton(QWidget* editor, Names names,
                                  std::function<void()> showVariables, QWidget* parent)
-    : SplitButton(QStringLiteral("Variables"), parent), editor_(editor), names_(std::move(names)) {
+    : SplitButton(QStringLiteral("&Variables"), parent), editor_(editor), names_(std::move(names)) {
   setAutoDefault(false);
   SetMenu(new QMenu(this));
   connect(Menu(), &QMenu::aboutToShow, this, &VariablesButton::FillMenu);

@@ -1,7 +1,10 @@
 #include "models/ItemTreeModel.h"
 
+#include <QFileInfo>
 #include <algorithm>
 
+#include "files/FileInfo.h"
+#include "files/FileProperties.h"
 #include "files/FileRecord.h"
 #include "files/FileTree.h"
 #include "files/ItemTree.h"
@@ -25,7 +28,10 @@ void ItemTreeModel::Bind(ItemTree* tree) {
 }
 
 void ItemTreeModel::BeginChange() {
-  if (changeDepth_++ == 0) beginResetModel();
+  if (changeDepth_++ == 0) {
+    beginResetModel();
+    sizes_.clear();
+  }
 }
 
 void ItemTreeModel::EndChange() {
@@ -58,12 +64,12 @@ QModelIndex ItemTreeModel::IndexOf(const TreeNode* node) const {
 }
 
 QModelIndex ItemTreeModel::index(int row, int column, const QModelIndex& parent) const {
-  if (!tree_ || Changing() || column != 0 || row < 0) return {};
+  if (!tree_ || Changing() || column < 0 || column >= columnCount() || row < 0) return {};
   if (parent.isValid() && parent.model() != this) return {};
   const TreeNode* parentNode = static_cast<const TreeNode*>(parent.internalPointer());
   const std::vector<TreeNode*>& children = tree_->Children(parentNode);
   if (static_cast<size_t>(row) >= children.size()) return {};
-  return createIndex(row, 0, children[static_cast<size_t>(row)]);
+  return createIndex(row, column, children[static_cast<size_t>(row)]);
 }
 
 QModelIndex ItemTreeModel::parent(const QModelIndex& child) const {
@@ -79,7 +85,9 @@ int ItemTreeModel::rowCount(const QModelIndex& parent) const {
   return node ? static_cast<int>(node->children.size()) : 0;
 }
 
-int ItemTreeModel::columnCount(const QModelIndex&) const { return 1; }
+int ItemTreeModel::columnCount(const QModelIndex&) const {
+  return kind_ == TreeKind::Files ? kFileColumnCount : 1;
+}
 
 bool ItemTreeModel::hasChildren(const QModelIndex& parent) const {
   return rowCount(parent) > 0;
@@ -102,12 +110,70 @@ QVariant ItemTreeModel::IconOf(const TreeNode& node) const {
   return icons_->ForFile(ToQString(tree_->GetItemDiskPath(node)));
 }
 
+QString TargetSystemsText(int mask) {
+  if ((mask & OsMask::All) == OsMask::All) return QObject::tr("All");
+  QStringList systems;
+  for (const OsCheckBox& box : kOsCheckBoxes)
+    if (mask & box.bit) systems << ToQString(WString(box.label));
+  return systems.isEmpty() ? QObject::tr("None") : systems.join(QStringLiteral(", "));
+}
+
+QString ItemTreeModel::SizeText(const TreeNode& node) const {
+  const auto cached = sizes_.constFind(&node);
+  if (cached != sizes_.constEnd()) return *cached;
+  const WString path = tree_->GetItemDiskPath(node);
+  QString text;
+  if (!path.empty() && path.back() == u'>') {
+    // A zip entry: its uncompressed size, read from its archive.
+    if (const auto measured = MeasureFile(path, UpdateCondition::Unconditional, true))
+      text = ToQString(FormatFileSize(measured->size));
+  } else {
+    const QFileInfo file(ToQString(path));
+    if (file.isFile()) text = ToQString(FormatFileSize(static_cast<uint64_t>(file.size())));
+  }
+  sizes_.insert(&node, text);
+  return text;
+}
+
+QVariant ItemTreeModel::FileColumnText(const TreeNode& node, int column) const {
+  const FileRecord* record = node.IsItem() ? FileTree::RecordOf(node) : nullptr;
+  if (!record) return {};
+  switch (column) {
+    case kConditionColumn: {
+      const auto type = static_cast<size_t>(record->Type);
+      return type < kUpdateConditionLabels.size()
+                 ? ToQString(WString(kUpdateConditionLabels[type]))
+                 : QString::number(static_cast<int>(record->Type));
+    }
+    case kTargetsColumn: return TargetSystemsText(record->OS);
+    case kSizeColumn: return SizeText(node);
+    default: return {};
+  }
+}
+
 QVariant ItemTreeModel::data(const QModelIndex& index, int role) const {
   const TreeNode* node = NodeOf(index);
   if (!node) return {};
+  if (index.column() > kNameColumn) {
+    if (role == Qt::DisplayRole) return FileColumnText(*node, index.column());
+    if (role == Qt::TextAlignmentRole && index.column() == kSizeColumn)
+      return int(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+  }
   switch (role) {
     case Qt::DisplayRole: return ToQString(node->name);
     case Qt::DecorationRole: return IconOf(*node);
+    default: return {};
+  }
+}
+
+QVariant ItemTreeModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  switch (section) {
+    case kNameColumn: return tr("Name");
+    case kConditionColumn: return ToQString(kUpdateConditionLabel).chopped(1);
+    case kTargetsColumn: return tr("Target systems");
+    case kSizeColumn: return tr("Size");
     default: return {};
   }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QHash>
 #include <memory>
 
 namespace tidewell {
@@ -12,11 +13,16 @@ namespace tidewell::app {
 
 class IconCache;
 
-// Which of the core's trees a model shows: it decides the icons.
+// Which of the core's trees a model shows: it decides the icons and columns.
 enum class TreeKind { Files, Executions, Registry };
 
-// One column of the core's ItemTree as a Qt item model. The core owns the
-// nodes; an index carries its node. Rows are asked for only when a view
+// The columns of a file tree.
+enum FileColumn { kNameColumn, kConditionColumn, kTargetsColumn, kSizeColumn, kFileColumnCount };
+
+// The core's ItemTree as a Qt item model. The core owns the nodes; an index
+// carries its node. A file tree shows four columns (the name, the update
+// condition, the target systems and the size), the other trees the name
+// alone. Rows are asked for only when a view
 // opens a folder, and a node's row is found by its name in its sorted
 // siblings, so nothing here walks the whole tree.
 //
@@ -51,16 +57,27 @@ class ItemTreeModel final : public QAbstractItemModel {
   int columnCount(const QModelIndex& parent = {}) const override;
   bool hasChildren(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation,
+                      int role = Qt::DisplayRole) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
  private:
   int RowOf(const TreeNode* node) const;
   QVariant IconOf(const TreeNode& node) const;
+  QVariant FileColumnText(const TreeNode& node, int column) const;
+  QString SizeText(const TreeNode& node) const;
 
   TreeKind kind_;
   ItemTree* tree_ = nullptr;
   int changeDepth_ = 0;
   std::shared_ptr<IconCache> icons_;
+  // Sizes measured on disk, kept until the tree changes: the views ask for
+  // them at every repaint.
+  mutable QHash<const TreeNode*, QString> sizes_;
 };
+
+// A file's target systems as the tree shows them: "All", or the systems
+// ticked in the properties sheet's order ("WinXP, Win98"), or "None".
+QString TargetSystemsText(int mask);
 
 }  // namespace tidewell::app

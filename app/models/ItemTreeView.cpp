@@ -1,20 +1,32 @@
 #include "models/ItemTreeView.h"
 
 #include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <algorithm>
 
 #include "files/ItemTree.h"
 #include "files/TreePath.h"
 #include "models/ItemTreeModel.h"
+#include "models/TreeEdits.h"
 
 namespace tidewell::app {
 
 ItemTreeView::ItemTreeView(ItemTreeModel* model, QWidget* parent)
     : QTreeView(parent), model_(model) {
   setModel(model);
-  setHeaderHidden(true);
+  // One column: no header. Several: the name takes the room the others
+  // leave, each of which is as wide as its usual text.
+  setHeaderHidden(model->columnCount() == 1);
+  if (model->columnCount() > 1) {
+    header()->setStretchLastSection(false);
+    const QString widest[] = {{}, QStringLiteral("Time-stamp based"),
+                              QStringLiteral("Win2000, WinNT"), QStringLiteral("99999 KB")};
+    for (int column = 1; column < model->columnCount() && column < 4; ++column)
+      setColumnWidth(column, fontMetrics().horizontalAdvance(widest[column]) + 18);
+  }
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -23,6 +35,22 @@ ItemTreeView::ItemTreeView(ItemTreeModel* model, QWidget* parent)
           [this](const QModelIndex& current) { emit currentNodeChanged(model_->NodeOf(current)); });
   connect(model, &QAbstractItemModel::modelReset, this,
           [this] { emit currentNodeChanged(CurrentNode()); });
+}
+
+bool ItemTreeView::viewportEvent(QEvent* event) {
+  if (event->type() == QEvent::Resize) FitNameColumn();
+  return QTreeView::viewportEvent(event);
+}
+
+void ItemTreeView::FitNameColumn() {
+  const int columns = model_->columnCount();
+  if (columns < 2) return;
+  int others = 0;
+  for (int column = 1; column < columns; ++column) others += columnWidth(column);
+  // In a narrow window the names keep a readable width and the view
+  // scrolls sideways to the other columns.
+  const int nameMinimum = fontMetrics().averageCharWidth() * 24;
+  setColumnWidth(0, std::max(viewport()->width() - others, nameMinimum));
 }
 
 TreeNode* ItemTreeView::CurrentNode() const { return model_->NodeOf(currentIndex()); }
@@ -38,6 +66,8 @@ void ItemTreeView::SelectNode(const TreeNode* node) {
 TreeNode* ItemTreeView::NodeAtLabel(const QPoint& pos) const {
   const QModelIndex index = indexAt(pos);
   if (!index.isValid()) return nullptr;
+  // The other columns show the node's own values.
+  if (index.column() > 0) return model_->NodeOf(index);
   // The row runs to the view's edge; only the icon and the text are the node.
   QStyleOptionViewItem option;
   initViewItemOption(&option);
@@ -135,8 +165,10 @@ TreeChange::TreeChange(ItemTreeView& view)
 
 TreeChange::~TreeChange() {
   view_.TreeModel()->EndChange();
-  if (!view_.TreeModel()->Changing()) view_.RestoreState(state_);
+  const bool outermost = !view_.TreeModel()->Changing();
+  if (outermost) view_.RestoreState(state_);
   view_.setUpdatesEnabled(updatesWereEnabled_);
+  if (outermost) TreeEdits::Instance().Committed();
 }
 
 }  // namespace tidewell::app

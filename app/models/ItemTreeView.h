@@ -56,8 +56,11 @@ class ItemTreeView : public QTreeView {
   void keyPressEvent(QKeyEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
+  // The name column takes the width the other columns leave.
+  void FitNameColumn();
   void SaveExpanded(const QModelIndex& parent, State& state) const;
 
   ItemTreeModel* model_;
@@ -66,7 +69,7 @@ class ItemTreeView : public QTreeView {
 // Runs a core call that changes the tree behind a view: screen updates of the
 // tree are suspended and the model shows no node until the scope ends; then
 // the model is reset and the open folders and the current node come back
-// where they still exist.
+// where they still exist, and the change is announced (TreeEdits) for undo.
 class TreeChange {
  public:
   explicit TreeChange(ItemTreeView& view);

@@ -5,4 +5,6 @@ target_sources(tidewell-app PRIVATE
   models/ItemTreeModel.h
   models/ItemTreeView.cpp
   models/ItemTreeView.h
+  models/TreeEdits.cpp
+  models/TreeEdits.h
 )

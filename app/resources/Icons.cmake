@@ -1,10 +1,25 @@
 # The icons are drawn as SVG in resources/icons and rendered to PNG at build
 # time, at the sizes the windows use, so the tool loads no SVG renderer when
 # it starts.
-find_package(Qt6 REQUIRED COMPONENTS Svg)
-add_executable(tidewell-icon-renderer tools/IconRenderer.cpp)
-target_link_libraries(tidewell-icon-renderer PRIVATE Qt6::Gui Qt6::Svg)
-tidewell_warnings(tidewell-icon-renderer)
+if(CMAKE_CROSSCOMPILING)
+  # The icons are the same on every platform: the host build's renderer draws
+  # them (the Qt built for Windows has no SVG module).
+  set(TIDEWELL_HOST_ICON_RENDERER ${CMAKE_SOURCE_DIR}/build/bin/tidewell-icon-renderer CACHE FILEPATH
+      "The host build's tidewell-icon-renderer")
+  if(NOT EXISTS ${TIDEWELL_HOST_ICON_RENDERER})
+    message(FATAL_ERROR "${TIDEWELL_HOST_ICON_RENDERER} is missing: build it first "
+                        "(cmake --build build --target tidewell-icon-renderer)")
+  endif()
+  set(icon_renderer ${TIDEWELL_HOST_ICON_RENDERER})
+  set(icon_renderer_depends ${TIDEWELL_HOST_ICON_RENDERER})
+else()
+  find_package(Qt6 REQUIRED COMPONENTS Svg)
+  add_executable(tidewell-icon-renderer tools/IconRenderer.cpp)
+  target_link_libraries(tidewell-icon-renderer PRIVATE Qt6::Gui Qt6::Svg)
+  tidewell_warnings(tidewell-icon-renderer)
+  set(icon_renderer $<TARGET_FILE:tidewell-icon-renderer>)
+  set(icon_renderer_depends tidewell-icon-renderer)
+endif()
 
 set(tidewell_icon_names about build check-update client configure new open preview registry
     save server-files tidewell)
@@ -24,8 +39,8 @@ endforeach()
 string(REPLACE ";" "," icon_size_list "${tidewell_icon_sizes}")
 add_custom_command(OUTPUT ${icon_pngs}
   COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
-          $<TARGET_FILE:tidewell-icon-renderer> ${icon_dir} ${icon_size_list} ${icon_svgs}
-  DEPENDS tidewell-icon-renderer ${icon_svgs}
+          ${icon_renderer} ${icon_dir} ${icon_size_list} ${icon_svgs}
+  DEPENDS ${icon_renderer_depends} ${icon_svgs}
   COMMENT "Rendering the desktop tool's icons"
   VERBATIM)
 file(WRITE ${icon_dir}/icons.qrc.in

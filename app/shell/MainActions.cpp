@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QToolBar>
+#include <iterator>
 
 #include "shell/MenuTexts.h"
 #include "shell/ProductIcons.h"
@@ -24,6 +25,23 @@ MainActions::MainActions(QMainWindow& window) : QObject(&window) {
     Add(fileMenu_, entry);
     if (entry.command == Command::Open || entry.command == Command::SaveAs)
       fileMenu_->addSeparator();
+  }
+
+  editMenu_ = window.menuBar()->addMenu(QString::fromLatin1(kEditMenuText));
+  for (const CommandText& entry : kEditCommands) Add(editMenu_, entry)->setEnabled(false);
+  QAction* redo = Action(Command::Redo);
+  redo->setShortcuts({redo->shortcut(), QKeySequence(QString::fromLatin1(kRedoAlternativeShortcut))});
+
+  // Shortcuts without a menu item: each shows a page.
+  for (size_t i = 0; i < std::size(kPageShortcutOrder); ++i) {
+    auto* show = new QAction(this);
+    show->setShortcut(QKeySequence(QStringLiteral("Ctrl+%1").arg(i + 1)));
+    show->setShortcutContext(Qt::WindowShortcut);
+    const int command = static_cast<int>(kPageShortcutOrder[i]);
+    show->setData(command);
+    connect(show, &QAction::triggered, this, [this, command] { emit commandTriggered(command); });
+    window.addAction(show);
+    pageShortcuts_.push_back(show);
   }
 
   QMenu* help = window.menuBar()->addMenu(QString::fromLatin1(kHelpMenuText));
@@ -60,6 +78,11 @@ QAction* MainActions::Add(QMenu* menu, const CommandText& entry) {
   connect(action, &QAction::triggered, this, [this, command] { emit commandTriggered(command); });
   actions_[entry.command] = action;
   return action;
+}
+
+void MainActions::ShowUndoState(bool canUndo, bool canRedo) {
+  Action(Command::Undo)->setEnabled(canUndo);
+  Action(Command::Redo)->setEnabled(canRedo);
 }
 
 QAction* MainActions::Action(Command command) const {

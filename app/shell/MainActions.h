@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <map>
+#include <vector>
 
 #include "shell/PageCommands.h"
 
@@ -15,7 +16,8 @@ namespace tidewell::app {
 class RecentMenu;
 
 // The main window's menu bar and toolbar: every command with its text,
-// shortcut, status prompt and icon, and the recent projects in the File menu.
+// shortcut, status prompt and icon, the recent projects in the File menu, and
+// the page shortcuts Ctrl+1 to Ctrl+5.
 class MainActions : public QObject {
   Q_OBJECT
 
@@ -25,6 +27,10 @@ class MainActions : public QObject {
   QAction* Action(Command command) const;
   RecentMenu& Recent() const { return *recent_; }
   QMenu* FileMenu() const { return fileMenu_; }
+  QMenu* EditMenu() const { return editMenu_; }
+  // The actions of Ctrl+1 to Ctrl+5, in that order.
+  const std::vector<QAction*>& PageShortcuts() const { return pageShortcuts_; }
+  void ShowUndoState(bool canUndo, bool canRedo);
   QToolBar* ToolBar() const { return toolBar_; }
 
  signals:
@@ -35,6 +41,8 @@ class MainActions : public QObject {
 
   std::map<Command, QAction*> actions_;
   QMenu* fileMenu_ = nullptr;
+  QMenu* editMenu_ = nullptr;
+  std::vector<QAction*> pageShortcuts_;
   QToolBar* toolBar_ = nullptr;
   RecentMenu* recent_ = nullptr;
 };

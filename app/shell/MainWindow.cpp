@@ -1,7 +1,9 @@
 #include "shell/MainWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QMenu>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStatusBar>
@@ -10,6 +12,7 @@
 #include "build/ToolFolder.h"
 #include "dialogs/ClientIconsRequest.h"
 #include "dialogs/VariablesDialog.h"
+#include "models/TreeEdits.h"
 #include "project/AutoShowLoad.h"
 #include "project/ProjectDocument.h"
 #include "project/ProjectMessages.h"
@@ -19,9 +22,12 @@
 #include "shell/PageHost.h"
 #include "shell/ProductIcons.h"
 #include "shell/ProjectDialog.h"
+#include "shell/ProjectFileWatcher.h"
+#include "shell/ProjectLocks.h"
 #include "shell/QtPreferences.h"
 #include "shell/QtText.h"
 #include "shell/RecentMenu.h"
+#include "dialogs/ProjectsFolder.h"
 #include "shell/WindowState.h"
 #include "toolkit/NavigationBar.h"
 
@@ -37,7 +43,7 @@ DesktopProjectShell::DialogRunner ProjectDialogRunner(Prompt& prompt, Preference
     ProjectDialogInput input;
     input.mode = mode;
     input.openChoices = ReadOpenPageChoices(preferences);
-    input.initialLocation = InitialProjectLocation(RunningToolFolder());
+    input.initialLocation = InitialProjectLocation(ProjectsFolder(RunningToolFolder()));
     input.showLoadScreen = ReadAutoShowLoad(preferences);
     ProjectDialog dialog(input, prompt, fields, owner);
     dialog.exec();
@@ -99,6 +105,11 @@ MainWindow::MainWindow(Prompt& prompt, QtPreferences& preferences, FieldRegistry
     options.runProjectDialog = ProjectDialogRunner(prompt, preferences, fields, this);
   shell_ = std::make_unique<DesktopProjectShell>(*pages_, actions_->Recent(), *this,
                                                  std::move(options.runProjectDialog));
+  locks_ = std::make_unique<ProjectLocks>(options.lockFolder);
+  watcher_ = new ProjectFileWatcher(this);
+  shell_->SetProjectFileServices(locks_.get(), watcher_);
+  shell_->SetUndoView(
+      [this](bool canUndo, bool canRedo) { actions_->ShowUndoState(canUndo, canRedo); });
   lifecycle_ = std::make_unique<ProjectLifecycle>(prompt, preferences, *shell_,
                                                   std::move(options.updateServiceSources));
   shell_->SetLifecycle(*lifecycle_);
@@ -108,6 +119,23 @@ MainWindow::MainWindow(Prompt& prompt, QtPreferences& preferences, FieldRegistry
   connect(&actions_->Recent(), &RecentMenu::projectChosen, this,
           [this](const QString& path) { lifecycle_->OpenProjectFile(ToWString(path)); });
   connect(navigation_, &NavigationBar::itemChosen, this, &MainWindow::RunCommand);
+  connect(&TreeEdits::Instance(), &TreeEdits::committed, this,
+          [this] { lifecycle_->EditCommitted(); });
+  connect(watcher_, &ProjectFileWatcher::changed, this, [this] {
+    // Not in the middle of a flow: it looks again once the flow is done.
+    if (commandDepth_ > 0 || QApplication::activeModalWidget()) {
+      QTimer::singleShot(250, watcher_, &ProjectFileWatcher::changed);
+      return;
+    }
+    lifecycle_->ProjectFileChanged();
+  });
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget*) {
+    if (old && !fieldCheckPosted_) {
+      fieldCheckPosted_ = true;
+      QTimer::singleShot(0, this, &MainWindow::NoticeFieldEdits);
+    }
+  });
+  connect(actions_->EditMenu(), &QMenu::aboutToShow, this, &MainWindow::NoticeFieldEdits);
 
   const NavigationPosition start = StartNavigationPosition(preferences_, *navigation_);
   navigation_->Select(start);
@@ -146,8 +174,21 @@ void MainWindow::ShowPage(int command) {
   navigation_->Select(navigation_->Find(command));
 }
 
+void MainWindow::NoticeFieldEdits() {
+  fieldCheckPosted_ = false;
+  if (commandDepth_ > 0 || closed_ || QApplication::activeModalWidget()) return;
+  lifecycle_->FieldsMayHaveChanged();
+}
+
 void MainWindow::RunCommand(int command) {
+  ++commandDepth_;
+  struct Leave {
+    int& depth;
+    ~Leave() { --depth; }
+  } leave{commandDepth_};
   switch (static_cast<Command>(command)) {
+    case Command::Undo: lifecycle_->UndoCommand(); break;
+    case Command::Redo: lifecycle_->RedoCommand(); break;
     case Command::New: lifecycle_->NewCommand(); break;
     case Command::Open: lifecycle_->OpenCommand(); break;
     case Command::Save: lifecycle_->SaveCommand(); break;

@@ -21,6 +21,8 @@ class FieldRegistry;
 class MainActions;
 class NavigationBar;
 class PageHost;
+class ProjectFileWatcher;
+class ProjectLocks;
 class VariablesDialog;
 class QtPreferences;
 
@@ -31,6 +33,8 @@ struct MainWindowOptions {
   DesktopProjectShell::DialogRunner runProjectDialog;
   // Makes the five pages; empty: the product's pages.
   std::function<PageSet(PageServices&, QWidget*)> createPages;
+  // Where the marks of open projects are kept; empty: the configuration folder.
+  QString lockFolder;
 };
 
 // The one window of the tool. It assembles the menus and toolbar, the status
@@ -59,6 +63,7 @@ class MainWindow : public QMainWindow {
   PageHost* Pages() const { return pages_; }
   MainActions* Actions() const { return actions_; }
   ProjectLifecycle& Lifecycle() { return *lifecycle_; }
+  ProjectFileWatcher& FileWatcher() const { return *watcher_; }
   PageServices& Services() { return services_; }
 
  signals:
@@ -71,6 +76,8 @@ class MainWindow : public QMainWindow {
  private:
   void BuildNavigation();
   void ShowAbout();
+  // Fields typed into a page count as an edit once the focus leaves them.
+  void NoticeFieldEdits();
 
   Prompt& prompt_;
   QtPreferences& preferences_;
@@ -81,9 +88,13 @@ class MainWindow : public QMainWindow {
   PageHost* pages_ = nullptr;
   VariablesDialog* variables_ = nullptr;
   VariableList* boundVariables_ = nullptr;
+  std::unique_ptr<ProjectLocks> locks_;
+  ProjectFileWatcher* watcher_ = nullptr;
   std::unique_ptr<DesktopProjectShell> shell_;
   std::unique_ptr<ProjectLifecycle> lifecycle_;
   bool closed_ = false;
+  bool fieldCheckPosted_ = false;
+  int commandDepth_ = 0;
 };
 
 }  // namespace tidewell::app

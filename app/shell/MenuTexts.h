@@ -18,9 +18,16 @@ inline constexpr CommandText kFileCommands[] = {
     {Command::New, "&New", "Ctrl+N", "Create a new project", "new"},
     {Command::Open, "&Open...", "Ctrl+O", "Load an existing Tidewell project", "open"},
     {Command::Save, "&Save", "Ctrl+S", "Save existing project", "save"},
-    {Command::SaveAs, "Save &As...", "", "Save existing project as...", ""},
+    {Command::SaveAs, "Save &As...", "Shift+Ctrl+S", "Save existing project as...", ""},
     {Command::Exit, "E&xit", "", "Quit the application", ""},
 };
+
+// Redo also answers Shift+Ctrl+Z (kRedoAlternativeShortcut).
+inline constexpr CommandText kEditCommands[] = {
+    {Command::Undo, "&Undo", "Ctrl+Z", "Undo the last change to the project", ""},
+    {Command::Redo, "&Redo", "Ctrl+Y", "Redo the change last undone", ""},
+};
+inline constexpr const char* kRedoAlternativeShortcut = "Shift+Ctrl+Z";
 
 inline constexpr CommandText kHelpCommands[] = {
     {Command::PreviewClient, "&Preview client", "Ctrl+P",
@@ -31,6 +38,7 @@ inline constexpr CommandText kHelpCommands[] = {
 };
 
 inline constexpr const char* kFileMenuText = "&File";
+inline constexpr const char* kEditMenuText = "&Edit";
 inline constexpr const char* kHelpMenuText = "&Help";
 inline constexpr const char* kToolBarTitle = "Standard";
 
@@ -58,5 +66,10 @@ inline constexpr NavigationText kNavigationItems[] = {
     {1, "About", Command::About, "about"},
 };
 inline constexpr int kNavigationIconSize = 36;
+
+// Ctrl+1 to Ctrl+5 show the five pages in the navigation bar's order.
+inline constexpr Command kPageShortcutOrder[] = {Command::ClientPage, Command::ClientBehavioursPage,
+                                                 Command::ServerFilesPage, Command::RegistryPage,
+                                                 Command::ReleasePage};
 
 }  // namespace tidewell::app

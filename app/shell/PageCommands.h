@@ -18,6 +18,8 @@ enum class Command : int {
   SaveAs = 32807,
   PreviewClient = 32809,
   CheckForUpdateNow = 32823,
+  Undo = 57643,
+  Redo = 57644,
   FirstRecentProject = 57616,
 };
 

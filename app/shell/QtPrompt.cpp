@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "build/IconCatalogue.h"
 #include "project/ProjectMessages.h"
@@ -32,6 +33,8 @@ QMessageBox::StandardButtons BoxButtons(Buttons buttons) {
     case Buttons::YesNo: return QMessageBox::Yes | QMessageBox::No;
     case Buttons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     case Buttons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case Buttons::ReloadOverwriteCancel:
+      return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
   }
   return QMessageBox::Ok;
 }
@@ -76,12 +79,26 @@ QWidget* QtPrompt::MessageOwner() const {
 }
 
 Answer QtPrompt::RunBox(const WString& caption, const WString& text, Buttons buttons,
-                        MessageIcon icon) {
+                        MessageIcon icon, const WString& detail) {
   QMessageBox box(BoxIcon(icon), ToQString(caption), ToQString(text), BoxButtons(buttons),
                   MessageOwner());
   box.setTextFormat(Qt::PlainText);
-  box.setDefaultButton(buttons == Buttons::Ok || buttons == Buttons::OkCancel ? QMessageBox::Ok
-                                                                               : QMessageBox::Yes);
+  if (!detail.empty()) {
+    box.setInformativeText(ToQString(detail));
+    // Paths and the system's words are shown as they are, never as markup.
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+      label->setTextFormat(Qt::PlainText);
+  }
+  if (buttons == Buttons::ReloadOverwriteCancel) {
+    // Nothing is written unless the user says so.
+    box.button(QMessageBox::Yes)->setText(QObject::tr("&Reload"));
+    box.button(QMessageBox::No)->setText(QObject::tr("&Overwrite"));
+    box.setDefaultButton(QMessageBox::Cancel);
+  } else {
+    box.setDefaultButton(buttons == Buttons::Ok || buttons == Buttons::OkCancel
+                             ? QMessageBox::Ok
+                             : QMessageBox::Yes);
+  }
   // A question inside a long operation is answered with the normal pointer.
   const bool lifted = busyDepth_ > 0;
   if (lifted) QApplication::setOverrideCursor(Qt::ArrowCursor);
@@ -94,6 +111,11 @@ void QtPrompt::ShowMessage(const WString& caption, const WString& text, MessageI
   RunBox(caption, text, Buttons::Ok, icon);
 }
 
+void QtPrompt::ShowDetailedMessage(const WString& caption, const WString& text,
+                                   const WString& detail, MessageIcon icon) {
+  RunBox(caption, text, Buttons::Ok, icon, detail);
+}
+
 Answer QtPrompt::Ask(const WString& caption, const WString& text, Buttons buttons,
                      MessageIcon icon) {
   return RunBox(caption, text, buttons, icon);
@@ -102,6 +124,7 @@ Answer QtPrompt::Ask(const WString& caption, const WString& text, Buttons button
 void QtPrompt::ShowBalloon(const FieldId& field, const WString& caption, const WString& text,
                            MessageIcon icon) {
   FieldAnchor anchor = fields_.Find(field);
+  QWidget* const fieldWidget = anchor.widget;
   BalloonManager::Request request;
   QWidget* shown = VisibleAnchor(anchor.widget);
   if (shown && shown != anchor.widget) anchor = {shown, {}};
@@ -110,13 +133,18 @@ void QtPrompt::ShowBalloon(const FieldId& field, const WString& caption, const W
     anchor = {shown, {}};
   }
   request.anchor = shown;
-  request.globalTip = anchor.GlobalCentre();
+  request.globalTip = anchor.GlobalTip();
+  request.beside = anchor.placement == BalloonPlacement::Beside;
   request.caption = ToQString(caption);
   request.text = ToQString(text);
   request.icon = icon;
   request.key = QString::fromStdString(field);
   request.pairGroup = PairGroupOf(field);
   balloons_.Show(request);
+  // A refused value is typed again where the balloon points.
+  if (icon == MessageIcon::Error && fieldWidget && shown == fieldWidget && shown->isEnabled() &&
+      shown->focusPolicy() != Qt::NoFocus)
+    shown->setFocus(Qt::OtherFocusReason);
 }
 
 void QtPrompt::SetStatusText(const WString& text) {

@@ -27,6 +27,9 @@ class QtPrompt final : public Prompt {
   void SetStatusLabel(QLabel* label) { statusLabel_ = label; }
 
   void ShowMessage(const WString& caption, const WString& text, MessageIcon icon) override;
+  // The detail line is the box's informative text, under the text.
+  void ShowDetailedMessage(const WString& caption, const WString& text, const WString& detail,
+                           MessageIcon icon) override;
   Answer Ask(const WString& caption, const WString& text, Buttons buttons,
              MessageIcon icon) override;
   void ShowBalloon(const FieldId& field, const WString& caption, const WString& text,
@@ -42,7 +45,8 @@ class QtPrompt final : public Prompt {
   QWidget* MessageOwner() const;
 
  private:
-  Answer RunBox(const WString& caption, const WString& text, Buttons buttons, MessageIcon icon);
+  Answer RunBox(const WString& caption, const WString& text, Buttons buttons, MessageIcon icon,
+               const WString& detail = {});
 
   FieldRegistry& fields_;
   BalloonManager& balloons_;

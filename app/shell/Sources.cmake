@@ -21,6 +21,10 @@ target_sources(tidewell-app PRIVATE
   shell/ProductIcons.h
   shell/ProjectDialog.cpp
   shell/ProjectDialog.h
+  shell/ProjectFileWatcher.cpp
+  shell/ProjectFileWatcher.h
+  shell/ProjectLocks.cpp
+  shell/ProjectLocks.h
   shell/QtPreferences.cpp
   shell/QtPreferences.h
   shell/QtPrompt.cpp

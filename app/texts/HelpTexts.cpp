@@ -100,6 +100,12 @@ constexpr HelpEntry kHelpTexts[] = {
 
     // Update-files page ("Server Files"), its dialogs and sheets
     {"files.operations", u"Select to add files to the update proces and relevant file properties."},
+    {"files.baseFolder",
+     u"The folder on your machine whose layout the update copies: each file's place below it "
+     u"becomes its place below the destination on the user's machine. Use \"...\" to choose "
+     u"another one."},
+    {"files.addExecution",
+     u"Choose a file the client starts before, during or after the update."},
 
     // Shell executions
     {"shellExec.point",

@@ -84,7 +84,7 @@ Balloon::Balloon(const QString& caption, const QString& text, MessageIcon icon, 
   column->addLayout(captionRow);
   column->addWidget(textLabel);
   column->setSizeConstraint(QLayout::SetFixedSize);
-  SetArrowSide(true);
+  SetArrowSide(Arrow::Up);
 
   lifetime_.setSingleShot(true);
   lifetime_.setInterval(LifetimeFor(text));
@@ -95,12 +95,19 @@ int Balloon::LifetimeFor(const QString& text) {
   return kBaseLifetimeMs + kLifetimePerCharacterMs * static_cast<int>(text.size());
 }
 
-void Balloon::SetArrowSide(bool up) {
-  arrowUp_ = up;
-  layout()->setContentsMargins(kMargin, kMargin + (up ? kArrowHeight : 0), kMargin,
-                               kMargin + (up ? 0 : kArrowHeight));
+void Balloon::SetArrowSide(Arrow side) {
+  arrow_ = side;
+  layout()->setContentsMargins(kMargin + (side == Arrow::Left ? kArrowHeight : 0),
+                               kMargin + (side == Arrow::Up ? kArrowHeight : 0), kMargin,
+                               kMargin + (side == Arrow::Down ? kArrowHeight : 0));
   layout()->activate();
   adjustSize();
+}
+
+void Balloon::Start() {
+  show();
+  raise();
+  lifetime_.start();
 }
 
 void Balloon::ShowPointingAt(QPoint globalTip) {
@@ -109,7 +116,9 @@ void Balloon::ShowPointingAt(QPoint globalTip) {
   const QRect room = screen ? screen->availableGeometry() : QRect(globalTip, QSize(1, 1));
 
   SetArrowSide(globalTip.y() + height() + kArrowHeight <= room.bottom() ||
-               globalTip.y() - height() < room.top());
+                       globalTip.y() - height() < room.top()
+                   ? Arrow::Up
+                   : Arrow::Down);
   const QSize size = this->size();
 
   // The arrow sits near the left edge unless the balloon would leave the
@@ -117,28 +126,52 @@ void Balloon::ShowPointingAt(QPoint globalTip) {
   int left = globalTip.x() - kArrowInset;
   if (left + size.width() > room.right()) left = globalTip.x() - size.width() + kArrowInset;
   left = std::max(left, room.left());
-  arrowX_ = std::clamp(globalTip.x() - left, kRadius + kArrowHalfWidth,
-                       size.width() - kRadius - kArrowHalfWidth);
-  const int top = arrowUp_ ? globalTip.y() : globalTip.y() - size.height();
+  arrowAt_ = std::clamp(globalTip.x() - left, kRadius + kArrowHalfWidth,
+                        size.width() - kRadius - kArrowHalfWidth);
+  const int top = arrow_ == Arrow::Up ? globalTip.y() : globalTip.y() - size.height();
   move(left, top);
-  show();
-  raise();
-  lifetime_.start();
+  Start();
+}
+
+void Balloon::ShowBeside(QPoint globalTip) {
+  QScreen* screen = QGuiApplication::screenAt(globalTip);
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  const QRect room = screen ? screen->availableGeometry() : QRect(globalTip, QSize(1, 1));
+  SetArrowSide(Arrow::Left);
+  const QSize size = this->size();
+  if (globalTip.x() + size.width() > room.right()) {
+    ShowPointingAt(globalTip);
+    return;
+  }
+  int top = globalTip.y() - kArrowInset;
+  top = std::max(room.top(), std::min(top, room.bottom() - size.height()));
+  arrowAt_ = std::clamp(globalTip.y() - top, kRadius + kArrowHalfWidth,
+                        size.height() - kRadius - kArrowHalfWidth);
+  move(globalTip.x(), top);
+  Start();
 }
 
 void Balloon::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
-  const QRectF body = QRectF(rect()).adjusted(0.5, arrowUp_ ? kArrowHeight + 0.5 : 0.5, -0.5,
-                                              arrowUp_ ? -0.5 : -kArrowHeight - 0.5);
+  const qreal up = arrow_ == Arrow::Up ? kArrowHeight : 0;
+  const qreal down = arrow_ == Arrow::Down ? kArrowHeight : 0;
+  const qreal left = arrow_ == Arrow::Left ? kArrowHeight : 0;
+  const QRectF body = QRectF(rect()).adjusted(left + 0.5, up + 0.5, -0.5, -down - 0.5);
   QPainterPath outline;
   outline.addRoundedRect(body, kRadius, kRadius);
   QPainterPath arrow;
-  const qreal edge = arrowUp_ ? body.top() + 1 : body.bottom() - 1;
-  const qreal tip = arrowUp_ ? 0.5 : height() - 0.5;
-  arrow.moveTo(arrowX_ - kArrowHalfWidth, edge);
-  arrow.lineTo(arrowX_, tip);
-  arrow.lineTo(arrowX_ + kArrowHalfWidth, edge);
+  if (arrow_ == Arrow::Left) {
+    arrow.moveTo(body.left() + 1, arrowAt_ - kArrowHalfWidth);
+    arrow.lineTo(0.5, arrowAt_);
+    arrow.lineTo(body.left() + 1, arrowAt_ + kArrowHalfWidth);
+  } else {
+    const qreal edge = arrow_ == Arrow::Up ? body.top() + 1 : body.bottom() - 1;
+    const qreal tip = arrow_ == Arrow::Up ? 0.5 : height() - 0.5;
+    arrow.moveTo(arrowAt_ - kArrowHalfWidth, edge);
+    arrow.lineTo(arrowAt_, tip);
+    arrow.lineTo(arrowAt_ + kArrowHalfWidth, edge);
+  }
   arrow.closeSubpath();
   outline = outline.united(arrow);
 
@@ -178,7 +211,10 @@ Balloon* BalloonManager::Show(const Request& request) {
   QWidget* owner = request.anchor ? request.anchor->window() : nullptr;
   auto* balloon = new Balloon(request.caption, request.text, request.icon, owner);
   shown_.push_back({balloon, request.key, request.pairGroup});
-  balloon->ShowPointingAt(request.globalTip);
+  if (request.beside)
+    balloon->ShowBeside(request.globalTip);
+  else
+    balloon->ShowPointingAt(request.globalTip);
   return balloon;
 }
 

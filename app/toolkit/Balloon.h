@@ -31,9 +31,16 @@ class Balloon : public QWidget {
   // point when the screen has room, above it otherwise), shows it and starts
   // its lifetime.
   void ShowPointingAt(QPoint globalTip);
+  // Places the balloon to the right of `globalTip` with its arrow pointing
+  // left at it, so it hides nothing above, below or left of that point (the
+  // other items of a navigation bar). Falls back to ShowPointingAt when the
+  // screen has no room on the right.
+  void ShowBeside(QPoint globalTip);
 
+  enum class Arrow { Up, Down, Left };
   int Lifetime() const { return lifetime_.interval(); }
-  bool ArrowPointsUp() const { return arrowUp_; }
+  Arrow ArrowSide() const { return arrow_; }
+  bool ArrowPointsUp() const { return arrow_ == Arrow::Up; }
   QString Caption() const { return caption_; }
   QString Text() const { return text_; }
 
@@ -46,13 +53,14 @@ class Balloon : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void SetArrowSide(bool up);
+  void SetArrowSide(Arrow side);
+  void Start();
 
   QString caption_;
   QString text_;
   QTimer lifetime_;
-  bool arrowUp_ = true;
-  int arrowX_ = 0;  // the arrow's tip, in the balloon's coordinates
+  Arrow arrow_ = Arrow::Up;
+  int arrowAt_ = 0;  // the arrow's tip along its edge, in the balloon's coordinates
 };
 
 // Shows balloons one at a time: a new balloon closes those on screen, except
@@ -66,6 +74,7 @@ class BalloonManager {
     QString caption;
     QString text;
     MessageIcon icon = MessageIcon::None;
+    bool beside = false;  // to the right of the tip (Balloon::ShowBeside)
     QString key;        // what the balloon is about (a field identifier)
     QString pairGroup;  // empty: the balloon stays alone
   };

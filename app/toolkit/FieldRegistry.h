@@ -10,14 +10,22 @@
 
 namespace tidewell::app {
 
+// How a balloon about a field lies: below (or above) the centre of the field,
+// or beside the field, to the right of the middle of its right edge, so it
+// hides none of the controls around it (the items of a navigation bar).
+enum class BalloonPlacement { Centre, Beside };
+
 // Where a balloon about a field points: a widget, and optionally a part of it
 // (an item of a navigation bar) in the widget's own coordinates.
 struct FieldAnchor {
   QWidget* widget = nullptr;
   QRect area;  // the whole widget when empty
-  // The point the balloon's arrow touches, in global coordinates: the centre
-  // of the area.
+  BalloonPlacement placement = BalloonPlacement::Centre;
+  // The centre of the area, in global coordinates.
   QPoint GlobalCentre() const;
+  // The point the balloon's arrow touches, in global coordinates: the centre
+  // of the area, or the middle of its right edge when beside.
+  QPoint GlobalTip() const;
 };
 
 // The widgets that the core's field identifiers name. Pages register their
@@ -29,8 +37,8 @@ class FieldRegistry {
  public:
   // `area`, when given, is asked each time a balloon needs the anchor, so it
   // follows the widget's layout (an item of a navigation bar).
-  void Register(const FieldId& field, QWidget* widget,
-                std::function<QRect()> area = {});
+  void Register(const FieldId& field, QWidget* widget, std::function<QRect()> area = {},
+                BalloonPlacement placement = BalloonPlacement::Centre);
   void Unregister(const FieldId& field, QWidget* widget);
   // The anchor of a field, or an anchor without widget when none is known.
   FieldAnchor Find(const FieldId& field) const;
@@ -40,6 +48,7 @@ class FieldRegistry {
     FieldId field;
     QPointer<QWidget> widget;
     std::function<QRect()> area;
+    BalloonPlacement placement;
   };
   std::vector<Entry> entries_;
 };

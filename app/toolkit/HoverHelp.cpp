@@ -57,6 +57,14 @@ bool HoverHelp::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::WindowDeactivate:
       rest_.stop();
       break;
+    case QEvent::Hide:
+      // The carrier or a page holding it went out of sight.
+      if (shownFor_ && (widget == shownFor_ || widget->isAncestorOf(shownFor_))) CloseBalloon();
+      break;
+    case QEvent::WindowBlocked:
+      rest_.stop();
+      if (shownFor_ && widget == shownFor_->window()) CloseBalloon();
+      break;
     default: break;
   }
   return false;
@@ -75,9 +83,18 @@ void HoverHelp::PointerAt(QWidget* widget, QPoint globalPos) {
   }
 }
 
+void HoverHelp::CloseBalloon() {
+  if (balloon_) balloon_->close();
+  balloon_ = nullptr;
+  shownFor_ = nullptr;
+}
+
 void HoverHelp::Rested() {
   QWidget* carrier = under_ ? HelpCarrier(under_) : nullptr;
   if (!carrier || carrier == shownFor_ || !carrier->isVisible()) return;
+  // A window behind a modal dialog shows no help.
+  const QWidget* modal = QApplication::activeModalWidget();
+  if (modal && carrier->window() != modal && !modal->isAncestorOf(carrier)) return;
   const QString text = textOf_(HelpKeyOf(carrier));
   if (text.isEmpty()) return;
   shownFor_ = carrier;
@@ -88,7 +105,7 @@ void HoverHelp::Rested() {
   request.text = text;
   request.icon = MessageIcon::Information;
   request.key = QString::fromStdString(HelpKeyOf(carrier));
-  balloons_.Show(request);
+  balloon_ = balloons_.Show(request);
 }
 
 }  // namespace tidewell::app

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+
 #include <string_view>
 
 namespace tidewell::app {
@@ -16,7 +17,9 @@ class BalloonManager;
 // in the information balloon. A control has help when it, or one of its
 // ancestors, carries a help key (SetHelpKey) whose text is not empty; the
 // balloon points at the widget that carries the key. Installed on the
-// application, so every page and dialog takes part.
+// application, so every page and dialog takes part. The balloon closes when
+// its control is hidden (its page is left) or a modal dialog blocks its
+// window, so it never lies over another page or a dialog.
 class HoverHelp : public QObject {
   Q_OBJECT
 
@@ -37,12 +40,14 @@ class HoverHelp : public QObject {
  private:
   void PointerAt(QWidget* widget, QPoint globalPos);
   void Rested();
+  void CloseBalloon();
 
   BalloonManager& balloons_;
   TextOf textOf_;
   QTimer rest_;
   QPointer<QWidget> under_;   // the widget the pointer rests on
   QPointer<QWidget> shownFor_;  // help already shown for this carrier
+  QPointer<QWidget> balloon_;   // the balloon of that help while it shows
   QPoint globalPos_;
 };
 

@@ -1,10 +1,13 @@
 #include "toolkit/NavigationBar.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+
+#include "toolkit/NavigationBarAccessible.h"
 
 namespace tidewell::app {
 
@@ -21,6 +24,7 @@ NavigationBar::NavigationBar(QWidget* parent) : QWidget(parent) {
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
   setBackgroundRole(QPalette::Base);
   setAutoFillBackground(true);
+  NavigationBarAccessible::InstallFactory();
 }
 
 int NavigationBar::AddGroup(const QString& header) {
@@ -66,6 +70,39 @@ int NavigationBar::ItemData(NavigationPosition position) const {
   return item ? item->data : -1;
 }
 
+QString NavigationBar::GroupHeader(int group) const {
+  if (group < 0 || group >= GroupCount()) return {};
+  return groups_[static_cast<size_t>(group)].header;
+}
+
+bool NavigationBar::IsSelectable(NavigationPosition position) const {
+  const Item* item = ItemOf(position);
+  return item && item->selectable;
+}
+
+void NavigationBar::SetFocusItem(NavigationPosition position) {
+  if (!ItemOf(position) || position == focusItem_) return;
+  focusItem_ = position;
+  update();
+  NotifyAccessibility(position, false);
+}
+
+void NavigationBar::NotifyAccessibility(NavigationPosition position, bool selection) {
+  if (!QAccessible::isActive()) return;
+  int index = position.item;
+  for (int g = 0; g < position.group; ++g) index += ItemCount(g);
+  if (selection) {
+    QAccessibleEvent event(this, QAccessible::SelectionAdd);
+    event.setChild(index);
+    QAccessible::updateAccessibility(&event);
+  }
+  if (hasFocus()) {
+    QAccessibleEvent event(this, QAccessible::Focus);
+    event.setChild(index);
+    QAccessible::updateAccessibility(&event);
+  }
+}
+
 NavigationPosition NavigationBar::Find(int data) const {
   for (const NavigationPosition& position : Positions())
     if (ItemData(position) == data) return position;
@@ -78,6 +115,7 @@ bool NavigationBar::Select(NavigationPosition position) {
   selected_ = position;
   focusItem_ = position;
   update();
+  NotifyAccessibility(position, true);
   return true;
 }
 
@@ -92,6 +130,7 @@ void NavigationBar::Choose(NavigationPosition position) {
       return;
     }
     selected_ = position;
+    NotifyAccessibility(position, true);
   }
   update();
   emit itemChosen(item->data);
@@ -231,8 +270,7 @@ void NavigationBar::MoveFocusItem(int step) {
   auto found = std::find(positions.begin(), positions.end(), focusItem_);
   long index = found == positions.end() ? 0 : (found - positions.begin()) + step;
   index = std::clamp<long>(index, 0, static_cast<long>(positions.size()) - 1);
-  focusItem_ = positions[static_cast<size_t>(index)];
-  update();
+  SetFocusItem(positions[static_cast<size_t>(index)]);
 }
 
 void NavigationBar::keyPressEvent(QKeyEvent* event) {

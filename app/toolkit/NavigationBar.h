@@ -43,6 +43,8 @@ class NavigationBar : public QWidget {
   int ItemCount(int group) const;
   QString ItemText(NavigationPosition position) const;
   int ItemData(NavigationPosition position) const;  // -1 when there is no such item
+  QString GroupHeader(int group) const;
+  bool IsSelectable(NavigationPosition position) const;
   // The first item with this data, or an invalid position.
   NavigationPosition Find(int data) const;
 
@@ -51,6 +53,9 @@ class NavigationBar : public QWidget {
   // exist or cannot be selected; the selection then stays.
   bool Select(NavigationPosition position);
   NavigationPosition Selected() const { return selected_; }
+  // The item the keyboard is on (Up and Down move it, Space chooses it).
+  NavigationPosition FocusItem() const { return focusItem_; }
+  void SetFocusItem(NavigationPosition position);
   int SelectedData() const { return ItemData(selected_); }
 
   // The item's rectangle in the bar's coordinates (a balloon's anchor).
@@ -93,6 +98,8 @@ class NavigationBar : public QWidget {
   // Every item in display order.
   std::vector<NavigationPosition> Positions() const;
   void MoveFocusItem(int step);
+  // Tells screen readers that an item became focused or selected.
+  void NotifyAccessibility(NavigationPosition position, bool selection);
   // Drops the measured size and asks the layout again.
   void Relayout();
 

@@ -3,6 +3,8 @@ target_sources(tidewell-app PRIVATE
   toolkit/Balloon.h
   toolkit/FieldRegistry.cpp
   toolkit/FieldRegistry.h
+  toolkit/FileDialogSize.cpp
+  toolkit/FileDialogSize.h
   toolkit/HelpKey.cpp
   toolkit/HelpKey.h
   toolkit/HoverHelp.cpp
@@ -11,6 +13,10 @@ target_sources(tidewell-app PRIVATE
   toolkit/HyperlinkLabel.h
   toolkit/NavigationBar.cpp
   toolkit/NavigationBar.h
+  toolkit/NavigationBarAccessible.cpp
+  toolkit/NavigationBarAccessible.h
+  toolkit/Mnemonic.cpp
+  toolkit/Mnemonic.h
   toolkit/PageHeader.cpp
   toolkit/PageHeader.h
   toolkit/SplitButton.cpp

@@ -25,6 +25,7 @@
 #include "project/DocumentWriter.h"
 #include "project/Preferences.h"
 #include "project/ProjectDocument.h"
+#include "LargeProject.h"
 #include "support/RatioReporter.h"
 #include "text/Text.h"
 #include "toolkit/FieldRegistry.h"
@@ -50,34 +51,7 @@ fs::path Root() {
   return root;
 }
 
-// 100,000 file nodes: 90 folders of 1,000 files and one of 10,000.
-const WString& LargeProject() {
-  static WString path;
-  if (!path.empty()) return path;
-  ProjectDocument document;
-  document.settings.SetSetting(SettingKey::ProjName, u"Bench");
-  document.projectFolder = text::FromPath(Root());
-  document.projectFileName = u"Large.xml";
-  FileRecord record;
-  for (int d = 0; d < 90; ++d) {
-    const WString folder = u"module" + text::FormatDecimal(d);
-    TreeNode* node = document.fileTree.AddDirectoryPath(u"<ApplicationDir>\\" + folder, nullptr);
-    record.Src = u"\\" + folder + u"\\";
-    for (int f = 0; f < 1000; ++f) {
-      record.Name.clear();
-      document.fileTree.InsertItem(node, &record, u"file" + text::FormatDecimal(f * 7919 % 1000) + u".dat");
-    }
-  }
-  TreeNode* wide = document.fileTree.AddDirectoryPath(u"<ApplicationDir>\\assets", nullptr);
-  record.Src = u"\\assets\\";
-  for (int f = 0; f < 10000; ++f) {
-    record.Name.clear();
-    document.fileTree.InsertItem(wide, &record, u"asset" + text::FormatDecimal(f * 7907 % 10000) + u".png");
-  }
-  if (!SaveDocument(document, XmlForm::ProjectForm)) std::abort();
-  path = document.ProjectFilePath();
-  return path;
-}
+const WString& LargeProject() { return tidewell::bench::LargeProjectFile(Root()); }
 
 // The update-files page as the main window holds it, at its usual size.
 struct ShownPage {

@@ -5,19 +5,45 @@ small and older, and the project with both artefacts built by tidewell-cli.
 
     prepare_update.py ROOT SERVER_URL TIDEWELL_CLI
 
-Writes ROOT/server (the served folder), ROOT/installed-v1 (with the client)
-and ROOT/files.txt: one "server path<TAB>installed path" line per file.
+Writes ROOT/server (the served folder, with the server file's signature
+file), ROOT/installed-v1 (with the client, which carries the project's key and
+so checks every file's SHA-256), ROOT/installed-v1-unsigned (the same with a
+client whose key resource is renamed away, so it checks sizes only) and
+ROOT/files.txt: one "server path<TAB>installed path" line per file.
 """
 import os
 import shutil
 import subprocess
 import sys
 
+KEY_RESOURCE = (10, 300)  # RCDATA 300: the publisher's public key
+
 TOTAL = 200 * 1000 * 1000
 BIG = 64 * 1024 * 1024
 COUNT = 1000
 FOLDERS = 10
 OLD_TIME = 1577836800  # 2020-01-01: the installed files are older
+
+
+def without_key(client):
+    """Renames the client's key resource to an id it does not look for."""
+    import pefile
+    pe = pefile.PE(client)
+    for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        if kind.struct.Id == KEY_RESOURCE[0]:
+            for entry in kind.directory.entries:
+                if entry.struct.Id == KEY_RESOURCE[1]:
+                    entry.struct.Name = KEY_RESOURCE[1] + 1
+    data = pe.write()
+    pe.close()
+    with open(client, "wb") as out:
+        out.write(data)
+    check = pefile.PE(client)
+    ids = [e.struct.Id for k in check.DIRECTORY_ENTRY_RESOURCE.entries if k.struct.Id == KEY_RESOURCE[0]
+           for e in k.directory.entries]
+    check.close()
+    if KEY_RESOURCE[1] in ids:
+        sys.exit("the client's key resource could not be renamed")
 
 
 def main(root, server_url, cli):
@@ -41,20 +67,26 @@ def main(root, server_url, cli):
              ["set", settings, "CompanyName=Tidewell Bench", "AppTitle=Update Bench", "Executable=App.exe",
               "HTTPLocationFiles=" + server_url + "files", "HTTPLocationXML=" + server_url + "UpdateConfig.xml",
               "AppVersion=1.0", "UpdateVersion=2.0", "UpdateType=Silent", "ClientExe=BenchUpdate",
-              "CheckNow=UpdateNow"]]
+              "CheckNow=UpdateNow", "UpdateFilesDir=" + stage + "/"]]
     folders = sorted({n.split("/")[0] for n in names})
-    for i, folder in enumerate(folders):
+    for folder in folders:
         files = [os.path.join(stage, *n.split("/")) for n in names if n.startswith(folder + "/")]
-        # The first files fix the base update directory: the served folder.
-        steps.append(["add-files", settings, "--dest", "<ApplicationDir>\\" + folder] +
-                     (["--yes"] if i == 0 else []) + files)
+        steps.append(["add-files", settings, "--dest", "<ApplicationDir>\\" + folder] + files)
     steps += [["build", settings, "--xml"], ["build", settings, "--client"]]
+    # The project's key is made in a configuration folder of its own.
+    env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(root, "config"))
+    env.pop("TIDEWELL_SIGNING_KEY", None)
     for step in steps:
-        done = subprocess.run([cli] + step, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        done = subprocess.run([cli] + step, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, env=env)
         if done.returncode != 0:
             sys.exit("tidewell-cli %s failed:\n%s" % (step[0], done.stdout.decode()))
-    shutil.copyfile(os.path.join(project, "UpdateConfig.xml"), os.path.join(root, "server", "UpdateConfig.xml"))
+    for name in ("UpdateConfig.xml", "UpdateConfig.xml.sig"):
+        shutil.copyfile(os.path.join(project, name), os.path.join(root, "server", name))
     shutil.copyfile(os.path.join(project, "BenchUpdate.exe"), os.path.join(installed, "BenchUpdate.exe"))
+    unsigned = installed + "-unsigned"
+    shutil.rmtree(unsigned, ignore_errors=True)
+    shutil.copytree(installed, unsigned)
+    without_key(os.path.join(unsigned, "BenchUpdate.exe"))
     with open(os.path.join(root, "files.txt"), "w") as out:
         for name in names:
             out.write("files/%s\t%s\n" % (name, name))

@@ -6,6 +6,7 @@
 #include "build/ClientBuilder.h"
 #include "build/ProgramLaunch.h"
 #include "build/ReleasePanes.h"
+#include "build/ServerFileSignature.h"
 #include "build/ToolFolder.h"
 #include "project/DocumentWriter.h"
 #include "project/ProjectDocument.h"
@@ -132,12 +133,44 @@ CommandOutcome BuildCommands::RunBuildOutcome(BuildMode mode) {
   return BuildClientFile(mode);
 }
 
+std::optional<KeyInUse> BuildCommands::SigningKey(bool create, bool report) {
+  std::string error;
+  auto key = KeyForBuild(document_.settings.RawValue(SettingKey::ProjName), signingKeyFile_,
+                         create, error);
+  if (!key) {
+    if (report && !error.empty()) {
+      failureReason_ = error;
+      ShowError(kErrorCaption, kSigningKeyError);
+    }
+    return std::nullopt;
+  }
+  if (key->created)
+    prompt_.ShowMessage(kSigningKeyMadeCaption, SigningKeyMadeMessage(*key),
+                        MessageIcon::Information);
+  return key;
+}
+
+bool BuildCommands::SignServerFile(const KeyInUse& key, bool report) {
+  std::string error;
+  if (WriteServerFileSignature(text::ToPath(document_.ServerFilePath()),
+                               document_.settings.RawValue(SettingKey::UpdateFilesDir), key.key,
+                               error))
+    return true;
+  if (report) {
+    failureReason_ = error;
+    ShowError(kErrorCaption, kSignServerFileError);
+  }
+  return false;
+}
+
 CommandOutcome BuildCommands::BuildServerFile() {
   if (!SaveDocument(document_, XmlForm::ServerForm, {}, &failureReason_)) {
     ShowError(kErrorCaption, kBuildConfigurationError);
     return CommandOutcome::Failed;
   }
   SaveDocument(document_, XmlForm::ProjectForm);
+  const auto key = SigningKey(true, true);
+  if (!key || !SignServerFile(*key, true)) return CommandOutcome::Failed;
   return CommandOutcome::Done;
 }
 
@@ -151,7 +184,17 @@ CommandOutcome BuildCommands::BuildClientFile(BuildMode mode) {
     ShowError(kResourceUpdateErrorCaption, kSaveResourcesError);
     return CommandOutcome::Failed;
   }
-  if (mode == BuildMode::BuildClient) {
+  // A build makes the project's key when it has none; a preview uses one
+  // that is there and makes none.
+  const bool build = mode == BuildMode::BuildClient;
+  const auto key = SigningKey(build, build);
+  if (build && !key) return CommandOutcome::Failed;
+  if (key && !builder_.WriteClientKey(document_.ClientExecutablePath(), key->key.pair.publicKey,
+                                      &failureReason_)) {
+    ShowError(kResourceUpdateErrorCaption, kSaveResourcesError);
+    return CommandOutcome::Failed;
+  }
+  if (build) {
     // The client is built whatever the project save reports.
     SaveDocument(document_, XmlForm::ProjectForm);
     return CommandOutcome::Done;
@@ -161,8 +204,10 @@ CommandOutcome BuildCommands::BuildClientFile(BuildMode mode) {
 
 CommandOutcome BuildCommands::StartPreview() {
   // A failure here is not reported: the check below finds an earlier file
-  // or reports the missing one.
-  SaveDocument(document_, XmlForm::ServerForm);
+  // or reports the missing one. A rewritten file is signed again when the
+  // project has a key, so its signature file never lags behind.
+  if (SaveDocument(document_, XmlForm::ServerForm))
+    if (const auto key = SigningKey(false, false)) SignServerFile(*key, false);
   if (document_.settings.RawValue(SettingKey::UpdateType) == u"Silent") {
     prompt_.ShowMessage({}, kSilentPreviewMessage, MessageIcon::Information);
     return CommandOutcome::Refused;
@@ -198,7 +243,8 @@ CommandOutcome BuildCommands::StartProgram(const WString& program, std::vector<W
 }
 
 CommandOutcome BuildCommands::OpenProjectFolder() {
-  SaveDocument(document_, XmlForm::ServerForm);
+  if (SaveDocument(document_, XmlForm::ServerForm))
+    if (const auto key = SigningKey(false, false)) SignServerFile(*key, false);
   const WString& folder = document_.projectFolder;
   switch (OpenFolderInBrowser(starter_, folder)) {
     case LaunchResult::Started:

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "build/CommandOutcome.h"
 #include "platform/Prompt.h"
+#include "signing/ProjectKey.h"
 #include "text/WString.h"
 
 namespace tidewell {
@@ -81,6 +83,13 @@ inline const WString kMissingUpdateFileMessage =
 inline const WString kUpdaterMissingMessage =
     u"Error: Unable to check for updates because the update client is missing.";
 
+// Signing of the server update file and the client's key.
+inline const WString kSigningKeyError =
+    u"The signing key could not be read or made, so nothing was signed.";
+inline const WString kSignServerFileError =
+    u"The update XML file was written, but it could not be signed. Clients that carry a "
+    u"signing key will refuse it.";
+
 // Where a program cannot be started on this host.
 inline const WString kWineMissingMessage =
     u"Windows programs are started through Wine on this system, and Wine was not found. Install "
@@ -107,6 +116,9 @@ class BuildCommands {
 
   void SetCollectPages(CollectPages collect) { collectPages_ = std::move(collect); }
   void SetShowBuildSummary(ShowBuildSummary show) { showBuildSummary_ = std::move(show); }
+  // The key file builds sign with instead of the project's own key (a
+  // pipeline's --key); empty: the environment's, else the project's.
+  void SetSigningKeyFile(WString file) { signingKeyFile_ = std::move(file); }
 
   CommandOutcome BuildClientCommand();
   CommandOutcome BuildUpdateXmlCommand();
@@ -140,6 +152,11 @@ class BuildCommands {
   CommandOutcome StartProgram(const WString& program, std::vector<WString> arguments,
                               const WString& workingDirectory);
   void ShowError(const WString& caption, const WString& text);
+  // The key of this build; made for the project when `create` and it has
+  // none, with a note where it is. A failure is shown when `report`.
+  std::optional<KeyInUse> SigningKey(bool create, bool report);
+  // Signs the server update file just written.
+  bool SignServerFile(const KeyInUse& key, bool report);
 
   ProjectDocument& document_;
   ReleasePanes& panes_;
@@ -148,6 +165,7 @@ class BuildCommands {
   Prompt& prompt_;
   CollectPages collectPages_;
   ShowBuildSummary showBuildSummary_;
+  WString signingKeyFile_;
   std::string failureReason_;
 };
 

@@ -14,7 +14,9 @@
 #include "platform/AtomicFile.h"
 #include "platform/Prompt.h"
 #include "project/ProjectDocument.h"
+#include "signing/UpdateKey.h"
 #include "text/Text.h"
+#include "platform/HostPath.h"
 
 namespace tidewell {
 
@@ -41,7 +43,7 @@ bool ClientBuilder::EnsureClientExecutable(const ProjectDocument& document, std:
 }
 
 bool ClientBuilder::EnsureClientExecutable(const WString& clientPath, std::string* error) {
-  const fs::path client = text::ToPath(clientPath);
+  const fs::path client = SystemPath(text::ToPath(clientPath));
   auto fail = [&](const std::string& why) {
     if (error) *error = why;
     return false;
@@ -50,7 +52,7 @@ bool ClientBuilder::EnsureClientExecutable(const WString& clientPath, std::strin
   if (fs::exists(client, ec))
     return fs::is_regular_file(client, ec) || fail(client.string() + " is not a regular file");
 
-  const fs::path stub = text::ToPath(StubPath(toolFolder_));
+  const fs::path stub = SystemPath(text::ToPath(StubPath(toolFolder_)));
   // The message itself says that files may be missing.
   if (!fs::is_regular_file(stub, ec)) return false;
   if (client.has_parent_path()) {
@@ -84,9 +86,19 @@ bool ClientBuilder::WriteClientSettings(const WString& clientPath, const Project
   return Commit(*update, error);
 }
 
+bool ClientBuilder::WriteClientKey(const WString& clientPath, const signing::PublicKey& key,
+                                   std::string* error) {
+  auto update = pe::ResourceUpdate::Begin(text::ToPath(clientPath), error);
+  if (!update) return false;
+  if (!update->Update(signing::kUpdateKeyResourceType, signing::kUpdateKeyResourceId,
+                      kClientResourceLanguage, signing::UpdateKeyResource(key)))
+    return false;
+  return Commit(*update, error);
+}
+
 bool ClientBuilder::WriteClientBitmap(const WString& clientPath, const WString& bitmapPath,
                                       uint16_t id) {
-  const fs::path bitmap = text::ToPath(bitmapPath);
+  const fs::path bitmap = SystemPath(text::ToPath(bitmapPath));
   std::error_code ec;
   if (!fs::is_regular_file(bitmap, ec) || !std::ifstream(bitmap, std::ios::binary)) {
     ShowError(kBitmapOpenError);

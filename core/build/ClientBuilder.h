@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "signing/Ed25519.h"
 #include "text/WString.h"
 
 namespace tidewell {
@@ -62,6 +63,12 @@ class ClientBuilder {
   // receives the reason of a failure where there is one.
   bool WriteClientSettings(const WString& clientPath, const ProjectSettings& settings,
                            const VariableList& variables, std::string* error = nullptr);
+
+  // Writes the publisher's public key as the client's update key resource
+  // (RCDATA 300), so that the client accepts only updates signed with it.
+  // Shows nothing but a removed signature.
+  bool WriteClientKey(const WString& clientPath, const signing::PublicKey& key,
+                      std::string* error = nullptr);
 
   // Writes a .bmp file as bitmap `id` (208 main picture, 205 top picture):
   // the file without its 14-byte file header. A file shorter than that fails

@@ -9,6 +9,9 @@ class ProjectSettings;
 
 inline const WString kClientExeEmptyMessage =
     u"This value cannot be empty. This is the actual executable that handles the updates!!";
+inline const WString kClientExeForbiddenMessage =
+    u"The client name must be a Windows file name: none of \\ / : * ? \" < > | or control "
+    u"characters, and not a device name such as CON, NUL, COM1 or LPT1.";
 inline const WString kClientXmlEmptyMessage =
     u"This value cannot be empty. It is the file you need to get updates to work!!";
 inline const WString kCheckNowEmptyMessage =

@@ -13,7 +13,9 @@ target_sources(tidewell-core PRIVATE
   build/ProgramLaunch.cpp
   build/ProjectPages.cpp
   build/ReleasePanes.cpp
+  build/ServerFileSignature.cpp
   build/SettingAssignment.cpp
+  build/SigningKeyCommands.cpp
   build/ToolFolder.cpp
   build/VersionConfigurationPane.cpp
   build/VersionValue.cpp

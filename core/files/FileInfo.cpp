@@ -135,10 +135,14 @@ FileInfoPanel DescribeFile(const WString& diskPath) {
     panel.fileSize = u"Error reading";
   } else {
     panel.modifiedDate = dated->value;
-    panel.fileSize = size <= 1000 ? text::FormatDecimal(static_cast<int64_t>(size)) + u" Bytes"
-                                  : text::FormatDecimal(static_cast<int64_t>(size / 1024)) + u" KB";
+    panel.fileSize = FormatFileSize(size);
   }
   return panel;
+}
+
+WString FormatFileSize(uint64_t size) {
+  return size <= 1000 ? text::FormatDecimal(static_cast<int64_t>(size)) + u" Bytes"
+                      : text::FormatDecimal(static_cast<int64_t>(size / 1024)) + u" KB";
 }
 
 }  // namespace tidewell

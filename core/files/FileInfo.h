@@ -53,4 +53,8 @@ struct FileInfoPanel {
 };
 FileInfoPanel DescribeFile(const WString& diskPath);
 
+// A byte count as the panel shows it: up to 1000 in bytes ("1000 Bytes"),
+// above in whole kilobytes of 1024 bytes ("2 KB").
+WString FormatFileSize(uint64_t size);
+
 }  // namespace tidewell

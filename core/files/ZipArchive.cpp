@@ -10,6 +10,7 @@
 #endif
 
 #include "text/Text.h"
+#include "platform/HostPath.h"
 
 namespace tidewell {
 
@@ -43,7 +44,7 @@ ZipArchive::~ZipArchive() { Close(); }
 
 bool ZipArchive::Open(const WString& path) {
   Close();
-  const std::filesystem::path native = text::ToPath(path);
+  const std::filesystem::path native = SystemPath(text::ToPath(path));
   // Only regular files: opening a pipe or a device for reading could block
   // or never end.
   std::error_code ec;

@@ -1,4 +1,5 @@
 #include "pe/FileWriter.h"
+#include "platform/HostPath.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -140,7 +141,7 @@ std::optional<FileWriter> FileWriter::Create(const std::filesystem::path& target
                                              const std::filesystem::path&, std::string* error) {
   FileWriter writer;
   writer.targetPath_ = target;
-  writer.file_ = _wfopen(target.c_str(), L"wb");
+  writer.file_ = _wfopen(SystemPath(target).c_str(), L"wb");
   if (!writer.file_) {
     if (error) *error = "could not create " + target.string();
     return std::nullopt;

@@ -1,4 +1,5 @@
 #include "pe/MappedFile.h"
+#include "platform/HostPath.h"
 
 #include <utility>
 
@@ -20,7 +21,7 @@ std::optional<MappedFile> MappedFile::Open(const std::filesystem::path& file, st
   };
   MappedFile mapped;
 #ifdef _WIN32
-  HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  HANDLE handle = CreateFileW(SystemPath(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return fail("cannot open");
   mapped.file_ = handle;

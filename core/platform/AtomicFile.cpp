@@ -7,7 +7,10 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/HostPath.h"
+
 #ifdef _WIN32
+#include <windows.h>
 #include <process.h>
 #else
 #include <fcntl.h>
@@ -96,7 +99,7 @@ void RemoveStaleTemporaries(const fs::path& target) {
   fs::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
   std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+  for (fs::directory_iterator it(SystemPath(folder), ec), end; !ec && it != end; it.increment(ec)) {
     const std::string entry = it->path().filename().string();
     const std::optional<int> owner = TemporaryOwner(entry, fileName);
     if ((owner && !ProcessIsAlive(*owner)) || IsEarlierTemporary(entry, fileName)) {
@@ -131,7 +134,7 @@ class Temporary {
 #endif
     if (!named_.empty()) {
       std::error_code ec;
-      fs::remove(named_, ec);
+      fs::remove(SystemPath(named_), ec);
     }
   }
 
@@ -152,7 +155,8 @@ class Temporary {
     named_ = NamedTemporaryBeside(target_);
     path_ = named_;
 #ifdef _WIN32
-    std::ofstream create(named_, std::ios::binary | std::ios::trunc);
+    path_ = SystemPath(named_);
+    std::ofstream create(path_, std::ios::binary | std::ios::trunc);
     if (!create) {
       named_.clear();
       return Fail(error, "could not create a temporary file beside " + target_.string());
@@ -176,9 +180,11 @@ class Temporary {
   // owner and group are kept only where this process may set them.
   void TakeMetadataOf(const fs::path& replaced) {
 #ifdef _WIN32
-    std::error_code ec;
-    const auto status = fs::status(replaced, ec);
-    if (!ec) fs::permissions(path_, status.permissions(), ec);
+    // The replaced file is writable (checked before); its other marks stay.
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD attributes = GetFileAttributesW(SystemPath(replaced).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kKept) != 0)
+      SetFileAttributesW(path_.c_str(), attributes & (kKept | FILE_ATTRIBUTE_ARCHIVE));
 #else
     struct stat st {};
     if (::stat(replaced.c_str(), &st) != 0) return;
@@ -222,7 +228,7 @@ class Temporary {
     return true;
 #else
     std::error_code ec;
-    fs::rename(named_, target_, ec);
+    fs::rename(SystemPath(named_), SystemPath(target_), ec);
     if (ec) return Fail(error, "could not replace " + target_.string() + ": " + ec.message());
     named_.clear();
     return true;
@@ -259,6 +265,16 @@ std::optional<fs::path> ResolveWriteTarget(const fs::path& path, std::string* er
 }
 
 bool CheckReplaceable(const fs::path& target, std::string* error) {
+#ifdef _WIN32
+  // The system's own attributes: the C library's status takes no long paths.
+  const DWORD attributes = GetFileAttributesW(SystemPath(target).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+  if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))
+    return Fail(error, "cannot write " + target.string() + ": it is not a regular file");
+  if (attributes & FILE_ATTRIBUTE_READONLY)
+    return Fail(error, "cannot write " + target.string() + ": the file is read-only");
+  return true;
+#else
   std::error_code ec;
   const fs::file_status status = fs::status(target, ec);
   if (!fs::exists(status)) return true;
@@ -270,14 +286,13 @@ bool CheckReplaceable(const fs::path& target, std::string* error) {
       fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
   if ((status.permissions() & kAnyWrite) == fs::perms::none)
     return Fail(error, "cannot write " + target.string() + ": the file is read-only");
-#ifndef _WIN32
   // The rename needs only the folder's permission; the file's own is asked
   // for here, as writing into it would.
   const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return Fail(error, "cannot write " + target.string() + ": " + SystemReason(errno));
   ::close(fd);
-#endif
   return true;
+#endif
 }
 
 bool ReplaceFileAtomically(const fs::path& path, const FillTemporary& fill, std::string* error) {
@@ -305,13 +320,12 @@ bool ReplaceFileAtomically(const fs::path& path, const FillTemporary& fill, std:
     ReplaceAll(*error, temporary.Path().string(), target->string());
     return false;
   }
-  std::error_code ec;
-  if (fs::exists(*target, ec)) temporary.TakeMetadataOf(*target);
+  temporary.TakeMetadataOf(*target);  // when it exists
   return temporary.Commit(error);
 }
 
 bool CopyFileContents(const fs::path& source, const fs::path& destination, std::string* error) {
-  std::ifstream in(source, std::ios::binary);
+  std::ifstream in(SystemPath(source), std::ios::binary);
   if (!in) return Fail(error, "could not read " + source.string());
 #ifndef _WIN32
   const int fd = ::open(destination.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
@@ -336,7 +350,7 @@ bool CopyFileContents(const fs::path& source, const fs::path& destination, std::
   if (in.bad()) return Fail(error, "could not read " + source.string());
   return true;
 #else
-  std::ofstream out(destination, std::ios::binary | std::ios::trunc);
+  std::ofstream out(SystemPath(destination), std::ios::binary | std::ios::trunc);
   out << in.rdbuf();
   out.close();
   return static_cast<bool>(out) || Fail(error, "could not write " + destination.string());

@@ -7,7 +7,9 @@
 namespace tidewell {
 
 enum class MessageIcon { None, Error, Warning, Information, Question, Exclamation };
-enum class Buttons { Ok, YesNo, YesNoCancel, OkCancel };
+// ReloadOverwriteCancel: the question about a file another program changed;
+// its answers are Yes (reload), No (overwrite) and Cancel.
+enum class Buttons { Ok, YesNo, YesNoCancel, OkCancel, ReloadOverwriteCancel };
 enum class Answer { Ok, Yes, No, Cancel };
 
 // Stable names of the fields a validation balloon can point at, so that the
@@ -24,6 +26,13 @@ class Prompt {
 
   // A message box. `caption` and `text` are shown exactly as given.
   virtual void ShowMessage(const WString& caption, const WString& text, MessageIcon icon) = 0;
+  // A message box whose text is followed by a detail line (what failed and
+  // the system's reason). Without a front end's own form, the detail is
+  // shown under the text, set off by an empty line.
+  virtual void ShowDetailedMessage(const WString& caption, const WString& text,
+                                   const WString& detail, MessageIcon icon) {
+    ShowMessage(caption, detail.empty() ? text : text + u"\n\n" + detail, icon);
+  }
   // A question in a message box; the answer is one of the buttons offered.
   virtual Answer Ask(const WString& caption, const WString& text, Buttons buttons,
                      MessageIcon icon) = 0;
@@ -48,8 +57,7 @@ class SilentPrompt final : public Prompt {
  public:
   void ShowMessage(const WString&, const WString&, MessageIcon) override {}
   Answer Ask(const WString&, const WString&, Buttons buttons, MessageIcon) override {
-    return buttons == Buttons::YesNoCancel || buttons == Buttons::OkCancel ? Answer::Cancel
-                                                                          : Answer::No;
+    return buttons == Buttons::YesNo || buttons == Buttons::Ok ? Answer::No : Answer::Cancel;
   }
   void ShowBalloon(const FieldId&, const WString&, const WString&, MessageIcon) override {}
   void SetStatusText(const WString&) override {}
@@ -64,6 +72,10 @@ class ForwardingPrompt : public Prompt {
 
   void ShowMessage(const WString& caption, const WString& text, MessageIcon icon) override {
     inner_.ShowMessage(caption, text, icon);
+  }
+  void ShowDetailedMessage(const WString& caption, const WString& text, const WString& detail,
+                           MessageIcon icon) override {
+    inner_.ShowDetailedMessage(caption, text, detail, icon);
   }
   Answer Ask(const WString& caption, const WString& text, Buttons buttons,
              MessageIcon icon) override {

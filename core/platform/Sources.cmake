@@ -7,3 +7,6 @@ target_sources(tidewell-core PRIVATE
 target_sources(tidewell-core PRIVATE
   platform/WindowsPath.cpp
 )
+target_sources(tidewell-core PRIVATE
+  platform/HostPath.cpp
+)

@@ -6,7 +6,9 @@ namespace tidewell {
 
 namespace {
 
-constexpr size_t kMaxPath = 260;
+// A folder's plain form is limited to MAX_PATH (260) less room for an 8.3
+// file name (12); a file's to MAX_PATH.
+constexpr size_t kShortLimit = 260 - 12;
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
@@ -44,7 +46,7 @@ std::wstring ResolvedParts(std::wstring_view rest) {
 }  // namespace
 
 std::wstring ExtendedLengthPath(std::wstring_view path) {
-  if (path.size() < kMaxPath) return std::wstring(path);
+  if (path.size() < kShortLimit) return std::wstring(path);
   if (path.size() >= 4 && IsSeparator(path[0]) && IsSeparator(path[1]) && (path[2] == L'?' || path[2] == L'.') &&
       IsSeparator(path[3]))
     return std::wstring(path);

@@ -16,9 +16,16 @@ class Prompt;
 // what `document` holds then must not be used (see LoadDocumentFresh).
 // The file's encoding is taken from its byte-order mark or declaration (see
 // DecodeXmlBytes); entities its document type declares are expanded. Only a
-// regular file is read.
+// regular file is read. The reasons tell apart a missing or unreadable file
+// (the system's words), an empty one, one that is not XML, one cut short and
+// an XML file that is no project (see LoadFaults.h).
 bool LoadDocument(ProjectDocument& document, const WString& path, Prompt* prompt = nullptr,
                   std::string* error = nullptr);
+
+// The same for the bytes of a project file already in memory (a state kept
+// for undo); `path` names the file the document belongs to.
+bool LoadDocumentBytes(ProjectDocument& document, std::string bytes, const WString& path,
+                       Prompt* prompt = nullptr, std::string* error = nullptr);
 
 // Reads a project file into a new document: nullptr on failure, so the open
 // project is replaced only by a fully read one.

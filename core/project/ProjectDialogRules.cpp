@@ -5,6 +5,7 @@
 
 #include "project/RecentList.h"
 #include "text/Text.h"
+#include "platform/HostPath.h"
 
 namespace tidewell {
 
@@ -70,7 +71,7 @@ std::optional<NewProjectChoice> ConfirmNewProject(const WString& name, const WSt
     return std::nullopt;
   }
   const WString folder = text::ReduceDoubleSeparators(location);
-  const std::filesystem::path path = text::ToPath(folder);
+  const std::filesystem::path path = SystemPath(text::ToPath(folder));
   std::error_code ec;
   if (std::filesystem::exists(path / text::ToPath(kProjectFileName), ec)) {
     Refuse(prompt, kProjectDialogOkField, kExistingProject);

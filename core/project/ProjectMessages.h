@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "text/WString.h"
 
 namespace tidewell {
@@ -23,5 +25,19 @@ inline const WString kLoadingStatus = u"Please wait... loading";
 // "Do you want to save changes to '" + name + "'?"
 WString SaveChangesQuestion(const WString& projectName);
 inline const WString kSaveChangesToThisProject = u"Do you want to save changes to this project?";
+
+// The detail line under a failed save or load: the file and the system's
+// reason ("<path>: <reason>"), or the reason alone when it names the file.
+WString FaultDetail(const WString& path, const std::string& reason);
+
+// The project file was changed by another program while it was open.
+inline const WString kChangedOnDiskCaption = u"Project changed on disk";
+WString ChangedOnDiskQuestion(const WString& path);
+// The status text after a quiet reload of a project without unsaved edits.
+WString ReloadedStatus(const WString& path);
+
+// The project is open in another window or process of the tool.
+inline const WString kProjectInUseCaption = u"Project in use";
+WString ProjectInUseQuestion(const WString& path);
 
 }  // namespace tidewell

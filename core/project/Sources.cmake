@@ -5,8 +5,10 @@ target_sources(tidewell-core PRIVATE
   project/DocumentWriter.cpp
   project/DocumentReader.cpp
   project/XmlWellFormedness.cpp
+  project/XmlParsedCheck.cpp
   project/XmlEncoding.cpp
   project/XmlEntities.cpp
+  project/LoadFaults.cpp
 )
 target_sources(tidewell-core PRIVATE
   project/Preferences.cpp
@@ -17,4 +19,6 @@ target_sources(tidewell-core PRIVATE
   project/ProjectMessages.cpp
   project/UpdateServiceCopy.cpp
   project/Lifecycle.cpp
+  project/EditHistory.cpp
+  project/DiskStamp.cpp
 )

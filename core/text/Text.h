@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "text/SmallText.h"
 #include "text/WString.h"
 
 namespace tidewell::text {
@@ -13,6 +14,7 @@ namespace tidewell::text {
 WString FromUtf8(std::string_view utf8);  // invalid sequences become U+FFFD
 // The same into an existing string, reusing its storage.
 void AssignUtf8(WString& out, std::string_view utf8);
+void AssignUtf8(SmallText& out, std::string_view utf8);
 std::string ToUtf8(std::u16string_view text);
 // The same into `out`, reusing its storage.
 void AssignToUtf8(std::string& out, std::u16string_view text);
@@ -76,7 +78,8 @@ constexpr char16_t kHostSeparator = u'/';
 // Appends `name` to `folder` with one host separator between them, then
 // reduces doubled separators (the path rule used wherever a path is built).
 WString JoinHostPath(std::u16string_view folder, std::u16string_view name);
-// Reduces each doubled host separator to one.
+// Reduces each doubled host separator to one; on Windows the two that open
+// a network or device path stay.
 WString ReduceDoubleSeparators(std::u16string_view path);
 // The same reduction in place for any character: each pair of `c` from
 // `from` on becomes one, left to right without overlap.

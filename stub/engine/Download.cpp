@@ -23,6 +23,7 @@ class FileSink : public HttpSink {
     if (status != 200 && status != 206) return false;
     if (written_ > 0 && !partial) written_ = 0;  // the range was not honoured: from the start again
     if (!writer_ || written_ == 0) {
+      writer_.reset();  // the file is opened without sharing: close it before opening it again
       writer_ = files_.OpenWrite(request_.path, written_ > 0, fileFailure_);
       if (!writer_) return false;
       if (written_ == 0 && verifier_) check_ = verifier_->BeginFile(request_.serverPath);

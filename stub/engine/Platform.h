@@ -45,6 +45,7 @@ class FileReader {
 struct FileVersion {
   std::uint16_t major = 0;
   std::uint16_t minor = 0;
+  bool operator==(const FileVersion&) const = default;
 };
 
 class FileSystem {

@@ -17,7 +17,7 @@ namespace {
 
 // The server update file lists files and operations; far below this.
 constexpr std::size_t kMaxServerFile = 16 * 1024 * 1024;
-constexpr std::size_t kMaxSignature = 64 * 1024;
+constexpr std::size_t kMaxSignature = 4u << 20;  // the signature file format's own bound
 constexpr unsigned kInUsePollMs = 250;
 constexpr unsigned kExecutionWaitMs = 60'000;
 constexpr std::uint32_t kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4, kRegMultiSz = 7;
@@ -29,6 +29,15 @@ std::string Described(const Failure& failure) {
 }
 
 void LogError(Log& log, const std::string& what) { log.Line("error: " + what); }
+
+// The signature file lies beside the server file: ".sig" goes at the end of
+// the address's path, before a query or fragment, so that a server file
+// asked for with parameters ("check.php?ed=2") is signed by "check.php.sig?ed=2".
+std::string SignatureUrl(const std::string& url) {
+  std::size_t end = url.find_first_of("?#");
+  if (end == std::string::npos) end = url.size();
+  return url.substr(0, end) + ".sig" + url.substr(end);
+}
 
 void AppendUtf16(std::vector<std::uint8_t>& data, std::u16string_view text) {
   for (const char16_t c : text) {
@@ -230,17 +239,17 @@ class Updater {
     if (url.empty()) return Fail(outcome, "could not read the update information: the client names no address");
     if (!FetchDocument(s_.http, url, kMaxServerFile, body, failure))
       return Fail(outcome, "could not read the update information: " + Described(failure));
-    std::string why;
-    const auto update = ReadServerUpdate(DecodeDocumentBytes(body), &why);
-    if (!update) return Fail(outcome, "could not read the update information: " + url + ": " + why);
     if (s_.verifier) {
       std::string signature;
       Failure sigFailure;
-      const bool got = FetchDocument(s_.http, url + ".sig", kMaxSignature, signature, sigFailure);
+      const bool got = FetchDocument(s_.http, SignatureUrl(url), kMaxSignature, signature, sigFailure);
       std::string reason;
       if (!s_.verifier->AcceptServerFile(body, got ? std::optional<std::string>(signature) : std::nullopt, reason))
         return Fail(outcome, "the update information was refused: " + reason);
     }
+    std::string why;
+    const auto update = ReadServerUpdate(DecodeDocumentBytes(body), &why);
+    if (!update) return Fail(outcome, "could not read the update information: " + url + ": " + why);
     outcome.silent = update->silent();
 
     const auto recorded = s_.registry.ReadValue(StateKey(settings_), u"InstalledVersion");
@@ -335,6 +344,13 @@ class Updater {
       const auto folder = ResolvePlace(file.destination, s_.places);
       if (!folder) return Fail(outcome, "the destination " + ToUtf8(file.destination) + " of " + ToUtf8(file.name) +
                                             " is not a folder the client knows");
+      // The tool writes plain names; a name that climbs out of its folder
+      // ("..", a drive, a path) is refused, never followed.
+      std::u16string place = file.destination.substr(std::min(file.destination.find(u'\\'), file.destination.size()));
+      place += u"\\" + file.name;
+      if (place.size() < 2 || !IsSafeEntryName(place.substr(1)) || file.name.find_first_of(u"/\\") != std::u16string::npos)
+        return Fail(outcome, "the file " + ToUtf8(file.destination) + "\\" + ToUtf8(file.name) +
+                                 " would lie outside its folder");
       TakenFile item{&file, JoinPath(*folder, file.name), {}, {}};
       if (!NeedsFile(file, item.target, s_.files)) continue;
       std::string url = base, serverPath;

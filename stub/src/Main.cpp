@@ -30,6 +30,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     case ClientAction::ShowStatus: {
       // A start that does not check ends here, before any window.
       const ClientStrings strings;
+      // An interrupted update is undone first, on every start.
+      if (!UndoInterruptedUpdate(strings)) return 1;
       if (!ThisStartChecks(strings, command.firstWord)) return 0;
       return CheckForUpdateNow(strings);
     }

@@ -34,12 +34,17 @@ class Writer : public engine::FileWriter {
         return false;
       }
       DWORD done = 0;
-      if (!WriteFile(file_, data, chunk, &done, nullptr) || done != chunk) {
+      if (!WriteFile(file_, data, chunk, &done, nullptr)) {
         failure = SystemFailure("could not write", path_);
         return false;
       }
-      data += chunk;
-      size -= chunk;
+      // A full disk first shows as a short write that reports success.
+      if (done == 0) {
+        failure = SystemFailure("could not write", path_, ERROR_DISK_FULL);
+        return false;
+      }
+      data += done;
+      size -= done;
     }
     return true;
   }

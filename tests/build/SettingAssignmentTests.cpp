@@ -104,6 +104,41 @@ TEST(SettingAssignment, AppliesEverythingOrNothing) {
   EXPECT_EQ(settings.RawValue(SettingKey::CheckNow), u"CheckNow");
 }
 
+TEST(SettingAssignment, ClientNamesWindowsCannotHoldAreRefused) {
+  const struct {
+    std::u16string_view value;
+    std::u16string_view stored;  // empty: refused
+  } cases[] = {
+      {u"Updater", u"Updater.exe"},           {u"Über Tide", u"Über Tide.exe"},
+      {u"CONSOLE", u"CONSOLE.exe"},           {u"COM10", u"COM10.exe"},
+      {u"bad:name", u""},                     {u"sub\\Updater", u""},
+      {u"sub/Updater", u""},                  {u"why?", u""},
+      {u"star*", u""},                        {u"a\"b", u""},
+      {u"<x>", u""},                          {u"pipe|d", u""},
+      {u"tab\there", u""},                   {u"con", u""},
+      {u"NUL.exe", u""},                      {u"com1", u""},
+      {u"Lpt9.exe", u""},                     {u"aux", u""},
+  };
+  for (const auto& c : cases) {
+    ProjectSettings settings;
+    testing::ScriptedPrompt prompt;
+    const bool stored = ApplySettingAssignments(settings, Parse({u"ClientExe=" + WString(c.value)}), prompt);
+    SCOPED_TRACE(text::ToUtf8(c.value));
+    EXPECT_EQ(stored, !c.stored.empty());
+    if (stored) {
+      EXPECT_EQ(settings.RawValue(SettingKey::ClientExe), c.stored);
+      continue;
+    }
+    EXPECT_EQ(settings.RawValue(SettingKey::ClientExe), u"Tidewatcher.exe");
+    const auto balloons = prompt.Of(PromptEvent::Kind::Balloon);
+    ASSERT_EQ(balloons.size(), 1u);
+    EXPECT_EQ(balloons[0].field, "fileConfiguration.clientExe");
+    EXPECT_EQ(balloons[0].text,
+              u"The client name must be a Windows file name: none of \\ / : * ? \" < > | or "
+              u"control characters, and not a device name such as CON, NUL, COM1 or LPT1.");
+  }
+}
+
 TEST(SettingAssignment, OnlyTheTouchedPanesAreChecked) {
   ProjectSettings settings;
   // Versions that the pane would refuse, stored by an earlier tool.

@@ -19,6 +19,12 @@ if(WIN32 AND CMAKE_CROSSCOMPILING AND CMAKE_HOST_UNIX)
   set_tests_properties(example-matches-linux-build PROPERTIES SKIP_RETURN_CODE 77)
 endif()
 
+# tidewell-cli.exe under the code pages and path forms Windows users have.
+if(WIN32 AND CMAKE_CROSSCOMPILING AND CMAKE_HOST_UNIX)
+  add_test(NAME windows-command-line
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/CommandLineCases.sh ${CMAKE_BINARY_DIR})
+endif()
+
 # The Windows package and the DLLs its programs import.
 if(WIN32 AND CMAKE_CROSSCOMPILING AND CMAKE_HOST_UNIX)
   add_test(NAME windows-package

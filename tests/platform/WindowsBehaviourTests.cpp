@@ -16,6 +16,7 @@
 #include "files/FileStatus.h"
 #include "files/FileTree.h"
 #include "platform/AtomicFile.h"
+#include "platform/HostPath.h"
 #include "platform/WindowsPath.h"
 #include "project/ProjectSettings.h"
 #include "support/ScriptedPrompt.h"
@@ -165,6 +166,45 @@ TEST(WindowsBaseDirectory, DriveLettersAndUncNamesCompareWithoutRegardToCase) {
     }
     EXPECT_EQ(settings.GetSetting(SettingKey::UpdateFilesDir), c.base);
   }
+}
+
+TEST(WindowsHostPaths, AbsoluteFormsKeepNetworkAndDevicePaths) {
+  const fs::path current = fs::current_path();
+  const std::wstring drive = current.wstring().substr(0, 2);
+  const struct {
+    std::wstring path;
+    std::wstring absolute;
+  } cases[] = {
+      {L"\\\\fileserver\\share\\Proj\\Settings.xml", L"\\\\fileserver\\share\\Proj\\Settings.xml"},
+      {L"//fileserver/share/Proj/../Other", L"\\\\fileserver\\share\\Other"},
+      {L"\\\\?\\C:\\Proj\\Settings.xml", L"\\\\?\\C:\\Proj\\Settings.xml"},
+      {L"Z:/path/./to/../Settings.xml", L"Z:\\path\\Settings.xml"},
+      {L"\\Proj\\Settings.xml", drive + L"\\Proj\\Settings.xml"},
+      {L"Settings.xml", (current / L"Settings.xml").wstring()},
+  };
+  for (const auto& c : cases) EXPECT_EQ(AbsolutePath(c.path).wstring(), c.absolute) << c.path;
+}
+
+TEST(WindowsHostPaths, JoiningKeepsTheNetworkAndDevicePrefix) {
+  EXPECT_EQ(text::JoinHostPath(u"\\\\server\\share\\Proj\\", u"Settings.xml"),
+            u"\\\\server\\share\\Proj\\Settings.xml");
+  EXPECT_EQ(text::JoinHostPath(u"\\\\?\\C:\\Proj", u"Settings.xml"), u"\\\\?\\C:\\Proj\\Settings.xml");
+  EXPECT_EQ(text::ReduceDoubleSeparators(u"C:\\\\Proj\\\\Settings.xml"), u"C:\\Proj\\Settings.xml");
+}
+
+TEST(WindowsHostPaths, LongFoldersAndFilesAreWrittenThroughTheExtendedForm) {
+  TempDir dir;
+  fs::path folder = dir.Path();
+  while (folder.native().size() < 300) folder /= std::wstring(60, L'f');
+  const fs::path file = folder / L"Settings.xml";
+  ASSERT_TRUE(SystemPath(folder).wstring().starts_with(L"\\\\?\\"));
+  std::error_code ec;
+  ASSERT_TRUE(fs::create_directories(SystemPath(folder), ec)) << ec.message();
+  std::string error;
+  ASSERT_TRUE(WriteFileAtomically(file, "first", &error)) << error;
+  ASSERT_TRUE(WriteFileAtomically(file, "second", &error)) << error;
+  EXPECT_EQ(ReadBytes(SystemPath(file)), "second");
+  EXPECT_EQ(ExtendedLengthPath(L"C:\\" + std::wstring(250, L'a')).substr(0, 4), L"\\\\?\\");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
+#include <chrono>
 #include <deque>
 #include <functional>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -49,11 +51,27 @@ class FakeShell final : public ProjectShell {
   }
   void LoadPages() override { ++loaded; }
   void ShowTitle(const WString& title) override { titles.push_back(title); }
+  void ShowEditState(bool isModified, bool undo, bool redo) override {
+    modified = isModified;
+    canUndo = undo;
+    canRedo = redo;
+  }
+  bool LockProject(const WString& path) override {
+    if (heldElsewhere.count(path)) return false;
+    locked.insert(path);
+    return true;
+  }
+  void UnlockProject(const WString& path) override { locked.erase(path); }
 
   std::deque<ProjectDialogResult> results;
   std::vector<ProjectDialogMode> modes;
   std::vector<WString> titles;
   std::function<void()> onCollect;
+  std::set<WString> heldElsewhere;
+  std::set<WString> locked;
+  bool modified = false;
+  bool canUndo = false;
+  bool canRedo = false;
   int collected = 0;
   int loaded = 0;
 };
@@ -176,19 +194,21 @@ TEST_F(Lifecycle, AnsweringYesSavesTheChangesBeforeTheDialog) {
   EXPECT_TRUE(Messages().empty());
 }
 
-TEST_F(Lifecycle, AFailedSaveAfterYesIsReportedAndTheFlowGoesOn) {
+TEST_F(Lifecycle, AFailedSaveAfterYesIsReportedWithItsReasonAndStopsTheFlow) {
   CreateProject(u"MyApp");
   Document().settings.SetSetting(SettingKey::AppTitle, u"Unsaved");
   // The project file's place is taken by a folder: it cannot be replaced.
-  std::filesystem::remove(text::ToPath(Document().ProjectFilePath()));
-  std::filesystem::create_directory(text::ToPath(Document().ProjectFilePath()));
+  const WString file = Document().ProjectFilePath();
+  std::filesystem::remove(text::ToPath(file));
+  std::filesystem::create_directory(text::ToPath(file));
   prompt.QueueAnswer(Answer::Yes);
-  EXPECT_TRUE(lifecycle->PromptSaveChanges());
+  EXPECT_FALSE(lifecycle->PromptSaveChanges());
   const auto messages = Messages();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].caption, u"Error");
   EXPECT_EQ(messages[0].text, kSaveError);
   EXPECT_EQ(messages[0].icon, MessageIcon::Error);
+  EXPECT_EQ(messages[0].detail, u"cannot write " + file + u": it is not a regular file");
 }
 
 TEST_F(Lifecycle, WithoutANameTheQuestionOffersSaveAs) {
@@ -443,6 +463,239 @@ TEST_F(Lifecycle, StartUpWithAProjectOpensItInsteadOfTheDialog) {
       EXPECT_EQ(freshShell.titles.back(), u"Tidewell");
     }
   }
+}
+
+// Faults a save cannot get past, also for a process that may write anywhere
+// (root): the project file made read-only for everyone (refused before
+// writing), its place taken by a folder, its folder replaced by a file.
+enum class SaveFault { ReadOnlyFile, FileIsAFolder, FolderIsAFile };
+
+void InjectSaveFault(const WString& projectFile, SaveFault fault) {
+  namespace fs = std::filesystem;
+  const fs::path file = text::ToPath(projectFile);
+  switch (fault) {
+    case SaveFault::ReadOnlyFile:
+      fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+      break;
+    case SaveFault::FileIsAFolder:
+      fs::remove(file);
+      fs::create_directory(file);
+      break;
+    case SaveFault::FolderIsAFile:
+      fs::remove_all(file.parent_path());
+      WriteBytes(file.parent_path(), "not a folder");
+      break;
+  }
+}
+
+TEST_F(Lifecycle, AFailedSaveCancelsCloseNewOpenAndOpeningARecentProject) {
+  enum class Flow { Close, New, Open, Recent };
+  int round = 0;
+  for (const Flow flow : {Flow::Close, Flow::New, Flow::Open, Flow::Recent}) {
+    for (const SaveFault fault :
+         {SaveFault::ReadOnlyFile, SaveFault::FileIsAFolder, SaveFault::FolderIsAFile}) {
+      SCOPED_TRACE(100 * static_cast<int>(flow) + static_cast<int>(fault));
+      if (round > 0) prompt.QueueAnswer(Answer::No);  // the last round's edits
+      CreateProject(u"Work" + text::FormatDecimal(++round));
+      WriteBytes(dir / "Other.xml", ReadBytes(text::ToPath(Document().ProjectFilePath())));
+      Document().settings.SetSetting(SettingKey::AppTitle, u"Edited");
+      const WString file = Document().ProjectFilePath();
+      InjectSaveFault(file, fault);
+      prompt.Clear();
+      prompt.QueueAnswer(Answer::Yes);
+      const size_t dialogs = shell.modes.size();
+      switch (flow) {
+        case Flow::Close: EXPECT_FALSE(lifecycle->CloseRequested()); break;
+        case Flow::New: lifecycle->NewCommand(); break;
+        case Flow::Open: lifecycle->OpenCommand(); break;
+        case Flow::Recent:
+          EXPECT_FALSE(lifecycle->OpenProjectFile(text::FromPath(dir / "Other.xml")));
+          break;
+      }
+      EXPECT_EQ(shell.modes.size(), dialogs);  // no project dialog
+      EXPECT_EQ(Document().ProjectFilePath(), file);
+      EXPECT_EQ(Document().settings.GetSetting(SettingKey::AppTitle), u"Edited");
+      const auto messages = Messages();
+      ASSERT_EQ(messages.size(), 1u);
+      EXPECT_EQ(messages[0].text, kSaveError);
+      EXPECT_NE(messages[0].detail.find(file), WString::npos) << text::ToUtf8(messages[0].detail);
+      // Edits that are not saved stay unsaved: the window asks again.
+      EXPECT_TRUE(shell.modified);
+    }
+  }
+}
+
+TEST_F(Lifecycle, LoadErrorsCarryTheFileAndTheReason) {
+  CreateProject(u"Open");
+  struct Case {
+    const char* name;
+    const char* bytes;  // null: no file at all
+    std::string reason;
+  };
+  const std::filesystem::path file = dir / "Broken" / "Settings.xml";
+  const std::string path = file.string();
+  const Case cases[] = {
+      {"missing", nullptr, "cannot read " + path + ": No such file or directory"},
+      {"empty", "", path + ": the file is empty"},
+      {"not XML", "PK\x03\x04 zip bytes", path + ": the file is not XML: it does not begin with markup"},
+      {"cut in a tag", "<Tidemark><ProjName>Cut</Proj",
+       path + ": the file is cut short: it ends inside the document (Start-end tags mismatch)"},
+      {"cut after a tag", "<Tidemark><ProjName>Cut</ProjName>",
+       path + ": the file is cut short: it ends inside the document (Start-end tags mismatch)"},
+      {"broken inside", "<Tidemark><a></b><c/></Tidemark>",
+       path + ": not well-formed XML at byte 15: Start-end tags mismatch"},
+      {"not a project", "<Catalogue><Item/></Catalogue>",
+       path + ": the XML file is not a project: its root element is <Catalogue>, not <Tidemark>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(dir / "Broken");
+    if (c.bytes) WriteBytes(file, c.bytes);
+    prompt.Clear();
+    EXPECT_FALSE(lifecycle->OpenProjectFile(text::FromPath(file)));
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, u"Error trying to open the given project.");
+    EXPECT_EQ(text::ToUtf8(messages[0].detail), c.reason);
+    EXPECT_EQ(Document().settings.GetSetting(SettingKey::ProjName), u"Open");
+  }
+}
+
+// Another program writes the project file while it is open.
+class ChangedOnDisk : public Lifecycle {
+ protected:
+  void SetUp() override {
+    Lifecycle::SetUp();
+    CreateProject(u"Shared");
+    file = text::ToPath(Document().ProjectFilePath());
+    WriteTitle("Theirs");
+    prompt.Clear();
+  }
+  // What the other program does: a new AppTitle in the file.
+  void WriteTitle(const std::string& title) {
+    std::string bytes = ReadBytes(file);
+    const size_t from = bytes.find("<AppTitle>") + 10;
+    bytes.replace(from, bytes.find("</AppTitle>") - from, title);
+    WriteBytes(file, bytes);
+  }
+  std::filesystem::path file;
+};
+
+TEST_F(ChangedOnDisk, SavingAsksAndEachAnswerDoesWhatItSays) {
+  struct Case {
+    Answer answer;
+    const char* onDisk;  // the AppTitle the file holds afterwards
+    const char* shown;   // the AppTitle the project holds afterwards
+  };
+  for (const Case& c : {Case{Answer::Cancel, "Theirs", "Mine"}, Case{Answer::No, "Mine", "Mine"},
+                        Case{Answer::Yes, "Theirs", "Theirs"}}) {
+    SCOPED_TRACE(static_cast<int>(c.answer));
+    if (c.answer != Answer::Cancel) WriteTitle("Theirs");
+    Document().settings.SetSetting(SettingKey::AppTitle, u"Mine");
+    prompt.Clear();
+    prompt.QueueAnswer(c.answer);
+    lifecycle->SaveCommand();
+    const auto questions = Questions();
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0].caption, u"Project changed on disk");
+    EXPECT_EQ(questions[0].buttons, Buttons::ReloadOverwriteCancel);
+    EXPECT_NE(ReadBytes(file).find(std::string("<AppTitle>") + c.onDisk), std::string::npos);
+    EXPECT_EQ(text::ToUtf8(Document().settings.GetSetting(SettingKey::AppTitle)), c.shown);
+  }
+  // After the overwrite or reload, the file is known again: no question.
+  lifecycle->SaveCommand();
+  EXPECT_EQ(Questions().size(), 1u);
+}
+
+TEST_F(ChangedOnDisk, AProjectWithoutEditsIsReloadedAndTheStatusSaysSo) {
+  lifecycle->ProjectFileChanged();
+  EXPECT_TRUE(Questions().empty());
+  EXPECT_EQ(Document().settings.GetSetting(SettingKey::AppTitle), u"Theirs");
+  const auto status = prompt.Of(PromptEvent::Kind::Status);
+  ASSERT_FALSE(status.empty());
+  EXPECT_EQ(status.back().text,
+            u"'" + text::FromPath(file) + u"' was changed by another program and has been reloaded.");
+  EXPECT_FALSE(shell.modified);
+  // A second notice of the same change does nothing, nor does a file
+  // written again with the same bytes.
+  prompt.Clear();
+  lifecycle->ProjectFileChanged();
+  WriteBytes(file, ReadBytes(file));
+  std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) +
+                                             std::chrono::seconds(5));
+  lifecycle->ProjectFileChanged();
+  EXPECT_TRUE(prompt.Events().empty());
+}
+
+TEST_F(ChangedOnDisk, AProjectWithEditsAsksAtOnceAndCancelKeepsBoth) {
+  shell.onCollect = [&] { Document().settings.SetSetting(SettingKey::AppTitle, u"Mine"); };
+  prompt.QueueAnswer(Answer::Cancel);
+  lifecycle->ProjectFileChanged();
+  ASSERT_EQ(Questions().size(), 1u);
+  EXPECT_EQ(Document().settings.GetSetting(SettingKey::AppTitle), u"Mine");
+  EXPECT_NE(ReadBytes(file).find("<AppTitle>Theirs"), std::string::npos);
+  shell.onCollect = nullptr;
+}
+
+TEST_F(Lifecycle, AProjectOpenElsewhereIsOpenedOnlyWhenTheUserSaysSo) {
+  CreateProject(u"Held");
+  const WString held = Document().ProjectFilePath();
+  CreateProject(u"Mine");
+  EXPECT_EQ(shell.locked, std::set<WString>{Document().ProjectFilePath()});
+  shell.heldElsewhere.insert(held);
+  prompt.Clear();
+  prompt.QueueAnswer(Answer::No);
+  EXPECT_FALSE(lifecycle->OpenProjectFile(held));
+  ASSERT_EQ(Questions().size(), 1u);
+  EXPECT_EQ(Questions()[0].caption, u"Project in use");
+  EXPECT_EQ(Questions()[0].buttons, Buttons::YesNo);
+  EXPECT_EQ(Document().settings.GetSetting(SettingKey::ProjName), u"Mine");
+
+  prompt.QueueAnswer(Answer::Yes);
+  EXPECT_TRUE(lifecycle->OpenProjectFile(held));
+  EXPECT_EQ(Document().settings.GetSetting(SettingKey::ProjName), u"Held");
+  // What was read is what the next save compares with: no question.
+  Document().settings.SetSetting(SettingKey::AppTitle, u"Saved quietly");
+  lifecycle->SaveCommand();
+  EXPECT_EQ(Questions().size(), 2u);
+  EXPECT_NE(ReadBytes(text::ToPath(held)).find("Saved quietly"), std::string::npos);
+  // The project left is no longer marked; the one opened anyway is not ours.
+  EXPECT_TRUE(shell.locked.empty());
+}
+
+TEST_F(Lifecycle, UndoAndRedoWalkTheEditsAndTheModifiedMarkFollows) {
+  CreateProject(u"History");
+  FillDocument();  // one committed edit
+  EXPECT_TRUE(lifecycle->EditCommitted());
+  lifecycle->SaveCommand();
+  EXPECT_FALSE(shell.modified);
+  Document().fileTree.DeleteItem(Document().fileTree.Children(nullptr).front());
+  EXPECT_TRUE(lifecycle->EditCommitted());
+  EXPECT_FALSE(lifecycle->EditCommitted());  // nothing changed since
+  const WString title = Document().settings.GetSetting(SettingKey::AppTitle);
+  shell.onCollect = [&] { Document().settings.SetSetting(SettingKey::AppTitle, u"Typed"); };
+  lifecycle->FieldsMayHaveChanged();
+  shell.onCollect = nullptr;
+  EXPECT_TRUE(shell.modified);
+
+  lifecycle->UndoCommand();  // the typed title
+  EXPECT_EQ(Document().settings.GetSetting(SettingKey::AppTitle), title);
+  EXPECT_EQ(Document().fileTree.NodeCount(), 0u);
+  lifecycle->UndoCommand();  // the deletion: back to the saved state
+  EXPECT_EQ(Document().fileTree.NodeCount(), 2u);
+  EXPECT_FALSE(shell.modified);
+  EXPECT_TRUE(shell.canRedo);
+  lifecycle->RedoCommand();
+  EXPECT_EQ(Document().fileTree.NodeCount(), 0u);
+  EXPECT_TRUE(shell.modified);
+  // A new edit drops what could be redone.
+  Document().settings.SetSetting(SettingKey::CompanyName, u"New");
+  lifecycle->EditCommitted();
+  EXPECT_FALSE(shell.canRedo);
+  // Opening another project starts a new history.
+  prompt.QueueAnswer(Answer::No);
+  CreateProject(u"Fresh");
+  EXPECT_FALSE(shell.canUndo);
 }
 
 }  // namespace

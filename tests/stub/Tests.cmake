@@ -8,6 +8,9 @@ tidewell_add_tests(stub-tests
 )
 target_link_libraries(stub-tests PRIVATE tidewatch-common)
 
+tidewell_add_tests(update-verifier-tests ${CMAKE_CURRENT_LIST_DIR}/SignedUpdateVerifierTests.cpp)
+target_link_libraries(update-verifier-tests PRIVATE tidewatch-verifier tidewatch-engine)
+
 # Runs Windows programs under wine (no display, private prefix, time limit);
 # any test executable may link it.
 if(WIN32)
@@ -75,7 +78,7 @@ tidewell_add_tests(stub-engine-tests
   ${CMAKE_CURRENT_LIST_DIR}/engine/EngineRulesTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine/EngineTransactionTests.cpp
 )
-target_link_libraries(stub-engine-tests PRIVATE tidewatch-engine ZLIB::ZLIB)
+target_link_libraries(stub-engine-tests PRIVATE tidewatch-engine tidewatch-verifier ZLIB::ZLIB)
 
 # The client's window side: its schedule and the texts it shows.
 include(${CMAKE_CURRENT_LIST_DIR}/ui/Tests.cmake)

@@ -10,6 +10,11 @@ void ScriptedPrompt::ShowMessage(const WString& caption, const WString& text, Me
   events_.push_back({PromptEvent::Kind::Message, caption, text, icon, Buttons::Ok, {}});
 }
 
+void ScriptedPrompt::ShowDetailedMessage(const WString& caption, const WString& text,
+                                         const WString& detail, MessageIcon icon) {
+  events_.push_back({PromptEvent::Kind::Message, caption, text, icon, Buttons::Ok, {}, detail});
+}
+
 Answer ScriptedPrompt::Ask(const WString& caption, const WString& text, Buttons buttons,
                            MessageIcon icon) {
   events_.push_back({PromptEvent::Kind::Question, caption, text, icon, buttons, {}});

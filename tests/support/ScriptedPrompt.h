@@ -16,6 +16,7 @@ struct PromptEvent {
   MessageIcon icon = MessageIcon::None;
   Buttons buttons = Buttons::Ok;
   FieldId field;  // balloons only
+  WString detail;  // messages with a detail line only
 };
 
 // A prompt answered in advance. Questions take the next scripted answer; a
@@ -25,6 +26,8 @@ class ScriptedPrompt final : public Prompt {
   void QueueAnswer(Answer answer) { answers_.push_back(answer); }
 
   void ShowMessage(const WString& caption, const WString& text, MessageIcon icon) override;
+  void ShowDetailedMessage(const WString& caption, const WString& text, const WString& detail,
+                           MessageIcon icon) override;
   Answer Ask(const WString& caption, const WString& text, Buttons buttons,
              MessageIcon icon) override;
   void ShowBalloon(const FieldId& field, const WString& caption, const WString& text,

@@ -14,12 +14,14 @@
 #include "build/ClientBuilder.h"
 #include "build/ToolFolder.h"
 #include "dialogs/ClientIconsRequest.h"
+#include "dialogs/ClientImages.h"
 #include "dialogs/PicturePreview.h"
 #include "dialogs/UserTextDialog.h"
 #include "project/ProjectDocument.h"
 #include "shell/QtText.h"
 #include "toolkit/FieldRegistry.h"
 #include "toolkit/HelpKey.h"
+#include "toolkit/Mnemonic.h"
 #include "toolkit/PageHeader.h"
 
 namespace tidewell::app {
@@ -34,10 +36,22 @@ QComboBox* ChoiceList(const std::array<std::u16string_view, N>& choices, QWidget
   return box;
 }
 
+// The size of the pictures on the "Main", "Top" and "Icon" buttons.
+constexpr QSize kThumbnailSize(40, 30);
+
 QPushButton* GraphicsButton(const QString& text, const char* helpKey, QWidget* parent) {
   auto* button = new QPushButton(text, parent);
   SetHelpKey(button, helpKey);
+  button->setIconSize(kThumbnailSize);
   return button;
+}
+
+// A picture on a button, whole and in its shape; none for a null picture.
+void ShowOnButton(QPushButton* button, const QImage& picture) {
+  button->setIcon(picture.isNull()
+                      ? QIcon()
+                      : QIcon(QPixmap::fromImage(picture.scaled(
+                            kThumbnailSize, Qt::KeepAspectRatio, Qt::SmoothTransformation))));
 }
 
 }  // namespace
@@ -64,12 +78,12 @@ ClientBehavioursPageWidget::ClientBehavioursPageWidget(PageServices& services, Q
   messages_->setFixedHeight(messages_->header()->sizeHint().height() +
                             6 * messages_->sizeHintForRow(0) + 2 * messages_->frameWidth() + 4);
   SetHelpKey(messages_, "clientBehaviours.messages");
-  edit_ = new QPushButton(QStringLiteral("Edit"), this);
+  edit_ = new QPushButton(QStringLiteral("&Edit"), this);
   SetHelpKey(edit_, "clientBehaviours.edit");
 
-  warnOnExit_ = new QCheckBox(ToQString(kWarnOnExitLabel), this);
-  allowErrors_ = new QCheckBox(ToQString(kAllowErrorsLabel), this);
-  restart_ = new QCheckBox(ToQString(kAutomaticRestartLabel), this);
+  warnOnExit_ = new QCheckBox(WithMnemonic(ToQString(kWarnOnExitLabel), u'w'), this);
+  allowErrors_ = new QCheckBox(WithMnemonic(ToQString(kAllowErrorsLabel), u'a'), this);
+  restart_ = new QCheckBox(WithMnemonic(ToQString(kAutomaticRestartLabel), u'o'), this);
   SetHelpKey(warnOnExit_, "clientBehaviours.warnOnExit");
   SetHelpKey(allowErrors_, "clientBehaviours.allowErrors");
   SetHelpKey(restart_, "clientBehaviours.restart");
@@ -79,9 +93,9 @@ ClientBehavioursPageWidget::ClientBehavioursPageWidget(PageServices& services, Q
   SetHelpKey(updateType_, "clientBehaviours.updateType");
   SetHelpKey(frequency_, "clientBehaviours.frequency");
   SetHelpKey(reprompt_, "clientBehaviours.reprompt");
-  main_ = GraphicsButton(QStringLiteral("Main"), "clientBehaviours.main", this);
-  top_ = GraphicsButton(QStringLiteral("Top"), "clientBehaviours.top", this);
-  icon_ = GraphicsButton(QStringLiteral("Icon"), "clientBehaviours.icon", this);
+  main_ = GraphicsButton(QStringLiteral("&Main"), "clientBehaviours.main", this);
+  top_ = GraphicsButton(QStringLiteral("&Top"), "clientBehaviours.top", this);
+  icon_ = GraphicsButton(QStringLiteral("&Icon"), "clientBehaviours.icon", this);
 
   auto* listRow = new QHBoxLayout;
   listRow->addWidget(messages_, 1);
@@ -101,17 +115,18 @@ ClientBehavioursPageWidget::ClientBehavioursPageWidget(PageServices& services, Q
   auto* behaviour = new QGridLayout;
   behaviour->setColumnStretch(2, 1);
   behaviour->setHorizontalSpacing(12);
-  auto addRow = [&](int row, const WString& label, QWidget* field, QLayout* fields = nullptr) {
-    auto* text = new QLabel(ToQString(label), this);
+  auto addRow = [&](int row, const WString& label, char16_t mnemonic, QWidget* field,
+                    QLayout* fields = nullptr) {
+    auto* text = new QLabel(WithMnemonic(ToQString(label), mnemonic), this);
     text->setBuddy(field);
     behaviour->addWidget(text, row, 0);
     if (fields) behaviour->addLayout(fields, row, 1);
     else behaviour->addWidget(field, row, 1);
   };
-  addRow(0, kUpdateTypeLabel, updateType_);
-  addRow(1, kFrequencyLabel, frequency_);
-  addRow(2, kRepromptLabel, reprompt_);
-  addRow(3, kGraphicsLabel, main_, graphics);
+  addRow(0, kUpdateTypeLabel, u'u', updateType_);
+  addRow(1, kFrequencyLabel, u'c', frequency_);
+  addRow(2, kRepromptLabel, u'p', reprompt_);
+  addRow(3, kGraphicsLabel, u'g', main_, graphics);
   auto* switches = new QVBoxLayout;
   switches->addWidget(warnOnExit_);
   switches->addWidget(allowErrors_);
@@ -129,16 +144,17 @@ ClientBehavioursPageWidget::ClientBehavioursPageWidget(PageServices& services, Q
   layout->addLayout(switches);
   layout->addStretch();
 
+  // Reading order: the list, the drop-downs and pictures, then the switches.
   setTabOrder(messages_, edit_);
-  setTabOrder(edit_, warnOnExit_);
-  setTabOrder(warnOnExit_, allowErrors_);
-  setTabOrder(allowErrors_, restart_);
-  setTabOrder(restart_, updateType_);
+  setTabOrder(edit_, updateType_);
   setTabOrder(updateType_, frequency_);
   setTabOrder(frequency_, reprompt_);
   setTabOrder(reprompt_, main_);
   setTabOrder(main_, top_);
   setTabOrder(top_, icon_);
+  setTabOrder(icon_, warnOnExit_);
+  setTabOrder(warnOnExit_, allowErrors_);
+  setTabOrder(allowErrors_, restart_);
 
   connect(edit_, &QPushButton::clicked, this, &ClientBehavioursPageWidget::EditMessageText);
   connect(messages_, &QTreeWidget::itemDoubleClicked, this,
@@ -158,6 +174,19 @@ ClientBehavioursPageWidget::~ClientBehavioursPageWidget() = default;
 void ClientBehavioursPageWidget::BindDocument(ProjectDocument& document) {
   document_ = &document;
   page_ = std::make_unique<ClientBehavioursPage>(document.settings);
+}
+
+void ClientBehavioursPageWidget::showEvent(QShowEvent* event) {
+  Page::showEvent(event);
+  ShowClientPictures();
+}
+
+void ClientBehavioursPageWidget::ShowClientPictures() {
+  const ClientImages images =
+      document_ ? ReadClientImages(document_->ClientExecutablePath()) : ClientImages{};
+  ShowOnButton(main_, images.main);
+  ShowOnButton(top_, images.top);
+  ShowOnButton(icon_, images.largeIcon);
 }
 
 ClientBehavioursPage::Fields ClientBehavioursPageWidget::Collect() const {
@@ -193,6 +222,7 @@ void ClientBehavioursPageWidget::LoadFromSettings() {
   page_->fields = Collect();
   page_->LoadFromSettings();
   Show(page_->fields);
+  ShowClientPictures();
 }
 
 bool ClientBehavioursPageWidget::ValidateAndStore(bool showBalloon) {
@@ -240,6 +270,7 @@ void ClientBehavioursPageWidget::WritePicture(ClientPicture picture, const QStri
   if (!document_) return;
   ClientBuilder builder(services_.prompt, toolFolder_);
   WriteChosenPicture(*document_, builder, picture, ToWString(bitmapPath));
+  ShowClientPictures();
 }
 
 void ClientBehavioursPageWidget::ChooseIcons() {
@@ -247,6 +278,7 @@ void ClientBehavioursPageWidget::ChooseIcons() {
     return;
   ClientBuilder builder(services_.prompt, toolFolder_);
   RunIconSelection(services_, *document_, builder, {});
+  ShowClientPictures();
 }
 
 }  // namespace tidewell::app

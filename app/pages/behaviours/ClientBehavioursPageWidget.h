@@ -54,8 +54,15 @@ class ClientBehavioursPageWidget : public Page {
   // A user-text dialog opened (tests answer it).
   void UserTextOpened(QDialog* dialog);
 
+ protected:
+  // The client may have changed since (a build, icons from the main
+  // executable): its pictures are read again.
+  void showEvent(QShowEvent* event) override;
+
  private:
   void ChoosePicture(ClientPicture picture);
+  // The client's pictures and icon on their buttons, as the client has them.
+  void ShowClientPictures();
   ClientBehavioursPage::Fields Collect() const;
   void Show(const ClientBehavioursPage::Fields& fields);
 

@@ -12,7 +12,9 @@
 #include "dialogs/VariablesButton.h"
 #include "project/ProjectDocument.h"
 #include "shell/QtText.h"
+#include "toolkit/FileDialogSize.h"
 #include "toolkit/HelpKey.h"
+#include "toolkit/Mnemonic.h"
 #include "toolkit/PageHeader.h"
 
 namespace tidewell::app {
@@ -32,8 +34,8 @@ constexpr SettingKey kFieldKeys[] = {SettingKey::HTTPLocationXML, SettingKey::HT
 
 WString Unchanged(const QString& text) { return ToWString(text); }
 
-QLabel* FieldLabel(const WString& text, QWidget* buddy, QWidget* parent) {
-  auto* label = new QLabel(ToQString(text), parent);
+QLabel* FieldLabel(const WString& text, char16_t mnemonic, QWidget* buddy, QWidget* parent) {
+  auto* label = new QLabel(WithMnemonic(ToQString(text), mnemonic), parent);
   label->setBuddy(buddy);
   return label;
 }
@@ -55,27 +57,28 @@ ClientPageWidget::ClientPageWidget(PageServices& services, QWidget* parent)
       },
       this);
   SetHelpKey(variables_, "client.variables");
-  auto* browse = new QPushButton(QStringLiteral("..."), this);
+  browse_ = new QPushButton(QStringLiteral("..."), this);
+  QPushButton* browse = browse_;
   browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
   SetHelpKey(browse, "client.browseExecutable");
   connect(browse, &QPushButton::clicked, this, &ClientPageWidget::BrowseMainExecutable);
 
   auto* server = new QGroupBox(ToQString(kServerInformationGroup), this);
   auto* serverGrid = new QGridLayout(server);
-  serverGrid->addWidget(FieldLabel(kRequestXmlLabel, RequestXmlField(), server), 0, 0);
+  serverGrid->addWidget(FieldLabel(kRequestXmlLabel, u'r', RequestXmlField(), server), 0, 0);
   serverGrid->addWidget(RequestXmlField(), 0, 1);
   serverGrid->addWidget(variables_, 0, 2);
-  serverGrid->addWidget(FieldLabel(kFilesLocationLabel, FilesLocationField(), server), 1, 0);
+  serverGrid->addWidget(FieldLabel(kFilesLocationLabel, u'l', FilesLocationField(), server), 1, 0);
   serverGrid->addWidget(FilesLocationField(), 1, 1, 1, 2);
   serverGrid->setColumnStretch(1, 1);
 
   auto* general = new QGroupBox(ToQString(kGeneralInformationGroup), this);
   auto* generalGrid = new QGridLayout(general);
-  generalGrid->addWidget(FieldLabel(kCompanyNameLabel, CompanyNameField(), general), 0, 0);
+  generalGrid->addWidget(FieldLabel(kCompanyNameLabel, u'c', CompanyNameField(), general), 0, 0);
   generalGrid->addWidget(CompanyNameField(), 0, 1, 1, 2);
-  generalGrid->addWidget(FieldLabel(kAppTitleLabel, AppTitleField(), general), 1, 0);
+  generalGrid->addWidget(FieldLabel(kAppTitleLabel, u't', AppTitleField(), general), 1, 0);
   generalGrid->addWidget(AppTitleField(), 1, 1, 1, 2);
-  generalGrid->addWidget(FieldLabel(kExecutableLabel, ExecutableField(), general), 2, 0);
+  generalGrid->addWidget(FieldLabel(kExecutableLabel, u'n', ExecutableField(), general), 2, 0);
   generalGrid->addWidget(ExecutableField(), 2, 1);
   generalGrid->addWidget(browse, 2, 2);
   generalGrid->setColumnStretch(1, 1);
@@ -95,6 +98,14 @@ ClientPageWidget::ClientPageWidget(PageServices& services, QWidget* parent)
   layout->addSpacing(6);
   layout->addWidget(general);
   layout->addStretch();
+
+  // Reading order: each field, then the button beside it.
+  setTabOrder(RequestXmlField(), variables_);
+  setTabOrder(variables_, FilesLocationField());
+  setTabOrder(FilesLocationField(), CompanyNameField());
+  setTabOrder(CompanyNameField(), AppTitleField());
+  setTabOrder(AppTitleField(), ExecutableField());
+  setTabOrder(ExecutableField(), browse);
 }
 
 ClientPageWidget::~ClientPageWidget() = default;
@@ -130,11 +141,16 @@ bool ClientPageWidget::ValidateAndStore(bool showBalloon) {
 
 void ClientPageWidget::BrowseMainExecutable() {
   if (!document_) return;
-  const QString path = QFileDialog::getOpenFileName(
-      services_.window ? services_.window : this, ToQString(kSelectMainExecutableTitle),
-      ToQString(document_->settings.GetSetting(SettingKey::UpdateFilesDir)),
-      QtFileFilters(kMainExecutableFilters));
-  if (!path.isEmpty()) ChooseMainExecutable(QDir::toNativeSeparators(path));
+  QFileDialog dialog(services_.window ? services_.window : this,
+                     ToQString(kSelectMainExecutableTitle),
+                     ToQString(document_->settings.GetSetting(SettingKey::UpdateFilesDir)),
+                     QtFileFilters(kMainExecutableFilters));
+  // The filter texts name their patterns themselves ("Executable Files (*.exe)").
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  FitFileDialog(dialog);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  ChooseMainExecutable(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
 }
 
 void ClientPageWidget::ChooseMainExecutable(const QString& path) {

@@ -35,6 +35,7 @@ class ClientPageWidget : public Page {
   QLineEdit* AppTitleField() const { return fields_[3]; }
   QLineEdit* ExecutableField() const { return fields_[4]; }
   VariablesButton* Variables() const { return variables_; }
+  QPushButton* BrowseButton() const { return browse_; }
 
  private:
   void BrowseMainExecutable();
@@ -46,6 +47,7 @@ class ClientPageWidget : public Page {
   std::array<QLineEdit*, 5> fields_{};
   std::array<ShownText, 5> shown_{};
   VariablesButton* variables_ = nullptr;
+  QPushButton* browse_ = nullptr;
 };
 
 }  // namespace tidewell::app

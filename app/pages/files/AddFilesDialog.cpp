@@ -8,6 +8,7 @@
 #include "files/FileSelection.h"
 #include "pages/files/FileChoosers.h"
 #include "shell/QtText.h"
+#include "toolkit/Mnemonic.h"
 
 namespace tidewell::app {
 
@@ -44,7 +45,7 @@ AddFilesDialog::AddFilesDialog(const QString& startFolder, Prompt& prompt, QWidg
   // and type rows below; the destination takes a row of its own under them.
   if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
     const int rowIndex = grid->rowCount();
-    auto* label = new QLabel(ToQString(kClientDestinationLabel), this);
+    auto* label = new QLabel(WithMnemonic(ToQString(kClientDestinationLabel), u'd'), this);
     label->setBuddy(root_);
     grid->addWidget(label, rowIndex, 0);
     grid->addWidget(destination, rowIndex, 1, 1, grid->columnCount() - 1);

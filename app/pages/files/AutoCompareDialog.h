@@ -12,14 +12,16 @@ namespace tidewell::app {
 struct PageServices;
 
 // "Automatic file addition": the folders of the old and of the latest version
-// of the product, read-only and filled only by their "Browse" buttons. Each
-// use starts empty. OK needs both; the balloon points at the empty one's
-// "Browse".
+// of the product, typed, pasted or chosen with their "Browse" buttons, whose
+// picker says which version it asks for. Each use starts empty. OK needs
+// both; the balloon points at the empty one's "Browse".
 class AutoCompareDialog final : public QDialog {
   Q_OBJECT
 
  public:
-  AutoCompareDialog(PageServices& services, std::function<QString(QWidget*)> chooseFolder,
+  // `chooseFolder` opens the folder picker with a text above the folders.
+  using FolderChooser = std::function<QString(QWidget* owner, const QString& text)>;
+  AutoCompareDialog(PageServices& services, FolderChooser chooseFolder,
                     QWidget* parent = nullptr);
 
   WString OldFolder() const;
@@ -34,7 +36,7 @@ class AutoCompareDialog final : public QDialog {
 
  private:
   PageServices& services_;
-  std::function<QString(QWidget*)> chooseFolder_;
+  FolderChooser chooseFolder_;
   QLineEdit* old_;
   QLineEdit* latest_;
   QPushButton* oldBrowse_;

@@ -8,8 +8,22 @@
 
 namespace tidewell::app {
 
+namespace {
+
+QString FilesText(qulonglong files) {
+  return files == 1 ? QObject::tr("1 file") : QObject::tr("%1 files").arg(files);
+}
+
+}  // namespace
+
 QString ComparisonStatusText(const QString& folder, qulonglong filesTaken) {
-  return QObject::tr("Comparing %1 (%2 files taken)").arg(folder).arg(filesTaken);
+  return QObject::tr("Comparing %1 (%2 taken)").arg(folder, FilesText(filesTaken));
+}
+
+QString ComparisonSummaryText(qulonglong filesTaken, qulonglong entries) {
+  const QString entryText =
+      entries == 1 ? QObject::tr("1 entry") : QObject::tr("%1 entries").arg(entries);
+  return QObject::tr("Comparison done: %1 taken from %2").arg(FilesText(filesTaken), entryText);
 }
 
 ComparisonProgressWindow::ComparisonProgressWindow(QWidget* parent) : QDialog(parent) {

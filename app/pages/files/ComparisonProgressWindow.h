@@ -29,5 +29,8 @@ class ComparisonProgressWindow final : public QDialog {
 
 // The status text of a running comparison.
 QString ComparisonStatusText(const QString& folder, qulonglong filesTaken);
+// The status text after a comparison: the files taken and the entries
+// looked at ("1 file", "2 files").
+QString ComparisonSummaryText(qulonglong filesTaken, qulonglong entries);
 
 }  // namespace tidewell::app

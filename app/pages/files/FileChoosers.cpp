@@ -7,6 +7,7 @@
 #include "pages/files/AddFilesDialog.h"
 #include "project/ProjectDialogRules.h"
 #include "shell/QtText.h"
+#include "toolkit/FileDialogSize.h"
 
 namespace tidewell::app {
 
@@ -21,19 +22,20 @@ namespace {
 std::optional<AddFilesChoice> ChooseFiles(QWidget* owner, const QString& startFolder,
                                           Prompt& prompt) {
   AddFilesDialog dialog(startFolder, prompt, owner);
+  FitFileDialog(dialog);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return AddFilesChoice{dialog.selectedFiles(), dialog.Destination()};
 }
 
-// A folder picker that shows the base-directory text above the folders.
-QString ChooseFolder(QWidget* owner, const QString& startFolder) {
+// A folder picker that shows `text` above the folders.
+QString ChooseFolder(QWidget* owner, const QString& startFolder, const QString& text) {
   QFileDialog dialog(owner, QObject::tr("Browse For Folder"), startFolder);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setOption(QFileDialog::ShowDirsOnly);
   dialog.setFileMode(QFileDialog::Directory);
   if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
-    auto* text = new QLabel(ToQString(kBaseDirectoryChooserText), &dialog);
-    text->setWordWrap(true);
+    auto* label = new QLabel(text, &dialog);
+    label->setWordWrap(true);
     // Above everything else: the grid's items move one row down.
     QList<std::tuple<QLayoutItem*, int, int, int, int>> items;
     while (grid->count() > 0) {
@@ -41,10 +43,11 @@ QString ChooseFolder(QWidget* owner, const QString& startFolder) {
       grid->getItemPosition(0, &row, &column, &rowSpan, &columnSpan);
       items.append({grid->takeAt(0), row, column, rowSpan, columnSpan});
     }
-    grid->addWidget(text, 0, 0, 1, -1);
+    grid->addWidget(label, 0, 0, 1, -1);
     for (const auto& [item, row, column, rowSpan, columnSpan] : items)
       grid->addItem(item, row + 1, column, rowSpan, columnSpan);
   }
+  FitFileDialog(dialog);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
 }
@@ -56,6 +59,7 @@ QString ChooseExecutable(QWidget* owner) {
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setNameFilters({HostNameFilter(u"Executable File (*.exe)", u"*.exe"),
                          HostNameFilter(u"All Files (*.*)", u"*.*")});
+  FitFileDialog(dialog);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
 }

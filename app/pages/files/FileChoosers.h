@@ -34,9 +34,10 @@ struct FileChoosers {
   std::function<std::optional<AddFilesChoice>(QWidget* owner, const QString& startFolder,
                                               Prompt& prompt)>
       chooseFiles;
-  // The folder picker with the base-directory text, starting in
-  // `startFolder`; empty when cancelled.
-  std::function<QString(QWidget* owner, const QString& startFolder)> chooseFolder;
+  // The folder picker showing `text` above the folders (what the folder is
+  // chosen for), starting in `startFolder`; empty when cancelled.
+  std::function<QString(QWidget* owner, const QString& startFolder, const QString& text)>
+      chooseFolder;
   // "Select file to execute"; empty when cancelled.
   std::function<QString(QWidget* owner)> chooseExecutable;
 

@@ -11,16 +11,19 @@
 #include "files/FileProperties.h"
 #include "files/FileSelection.h"
 #include "files/FileTree.h"
+#include "project/ProjectDialogRules.h"
 #include "files/TreePath.h"
 #include "models/ItemTreeModel.h"
 #include "models/ItemTreeView.h"
 #include "pages/files/AutoCompareDialog.h"
 #include "pages/files/ComparisonProgressWindow.h"
+#include "pages/files/ComparisonPrompt.h"
 #include "pages/files/FilePropertiesSheet.h"
 #include "pages/files/PageParts.h"
 #include "pages/files/ShellExecDialog.h"
 #include "project/ProjectDocument.h"
 #include "shell/QtText.h"
+#include "toolkit/HelpKey.h"
 #include "toolkit/PageHeader.h"
 
 namespace tidewell::app {
@@ -55,8 +58,8 @@ ServerFilesPage::ServerFilesPage(PageServices& services, QWidget* parent)
   auto* body = new QHBoxLayout;
   body->setSpacing(12);
 
-  addFiles_ = new QPushButton(tr("Add Files"));
-  autoCompare_ = new QPushButton(tr("Auto Compare"));
+  addFiles_ = new QPushButton(tr("&Add Files"));
+  autoCompare_ = new QPushButton(tr("Auto &Compare"));
   baseFolder_ = new QPushButton(QStringLiteral("..."));
   baseFolder_->setFixedWidth(baseFolder_->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
   body->addWidget(MakeSideColumn(
@@ -66,13 +69,39 @@ ServerFilesPage::ServerFilesPage(PageServices& services, QWidget* parent)
       info_, this));
 
   auto* trees = new QVBoxLayout;
+  auto* baseRow = new QHBoxLayout;
+  auto* baseLabel = new QLabel(tr("Base update directory:"), this);
+  baseField_ = new QLabel(this);
+  baseField_->setTextFormat(Qt::PlainText);
+  baseField_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  baseField_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  SetHelpKey(baseLabel, "files.baseFolder");
+  SetHelpKey(baseField_, "files.baseFolder");
+  baseRow->addWidget(baseLabel);
+  baseRow->addWidget(baseField_, 1);
+  trees->addLayout(baseRow);
   fileView_ = new ItemTreeView(fileModel_, this);
+  // The smallest window still shows the tree's names; the side column gives
+  // up its room first.
+  fileView_->setMinimumWidth(270);
+  auto* filesLabel = new QLabel(tr("Files of the &update:"), this);
+  filesLabel->setBuddy(fileView_);
+  trees->addWidget(filesLabel);
   trees->addWidget(fileView_, 3);
   trees->addWidget(Note(
       tr("Double-click to change properties for zipping, update types and operating sytems."),
       this));
   trees->addSpacing(6);
   executionView_ = new ItemTreeView(executionModel_, this);
+  addExecution_ = new QPushButton(tr("Add Execu&tion..."), this);
+  SetHelpKey(addExecution_, "files.addExecution");
+  auto* executionsRow = new QHBoxLayout;
+  auto* executionsLabel = new QLabel(tr("File e&xecutions:"), this);
+  executionsLabel->setBuddy(executionView_);
+  executionsRow->addWidget(executionsLabel);
+  executionsRow->addStretch();
+  executionsRow->addWidget(addExecution_);
+  trees->addLayout(executionsRow);
   trees->addWidget(executionView_, 1);
   trees->addWidget(
       Note(tr("Select to execute any files before, during or after the update."), this));
@@ -82,6 +111,7 @@ ServerFilesPage::ServerFilesPage(PageServices& services, QWidget* parent)
   connect(addFiles_, &QPushButton::clicked, this, &ServerFilesPage::AddFiles);
   connect(autoCompare_, &QPushButton::clicked, this, &ServerFilesPage::CompareVersions);
   connect(baseFolder_, &QPushButton::clicked, this, &ServerFilesPage::ChooseBaseFolder);
+  connect(addExecution_, &QPushButton::clicked, this, &ServerFilesPage::AddExecution);
 
   connect(fileView_, &ItemTreeView::currentNodeChanged, this, &ServerFilesPage::ShowFileInfo);
   connect(fileView_, &ItemTreeView::propertiesRequested, this, &ServerFilesPage::EditFileProperties);
@@ -96,7 +126,8 @@ ServerFilesPage::ServerFilesPage(PageServices& services, QWidget* parent)
   setTabOrder(addFiles_, autoCompare_);
   setTabOrder(autoCompare_, baseFolder_);
   setTabOrder(baseFolder_, fileView_);
-  setTabOrder(fileView_, executionView_);
+  setTabOrder(fileView_, addExecution_);
+  setTabOrder(addExecution_, executionView_);
   ShowNoneSelected();
 }
 
@@ -107,11 +138,18 @@ void ServerFilesPage::BindDocument(ProjectDocument& document) {
   fileView_->ExpandTopLevel();
   executionView_->ExpandTopLevel();
   ShowNoneSelected();
+  ShowBaseFolder();
 }
 
 void ServerFilesPage::LoadFromSettings() {
   // The trees show the document itself; only the panel starts again.
   if (!fileView_->CurrentNode()) ShowNoneSelected();
+  ShowBaseFolder();
+}
+
+void ServerFilesPage::ShowBaseFolder() {
+  const QString folder = document_ ? BaseFolder() : QString();
+  baseField_->setText(folder.isEmpty() ? tr("<None Selected>") : folder);
 }
 
 bool ServerFilesPage::ValidateAndStore(bool) { return false; }
@@ -156,17 +194,22 @@ void ServerFilesPage::AddFiles() {
       if (!result.accepted) break;
     }
   }
+  ShowBaseFolder();
   // The folder that took the files opens to show them.
   if (added > 0) ExpandPath(*fileView_, destination);
 }
 
 void ServerFilesPage::ChooseBaseFolder() {
   if (!document_ || !choosers_.chooseFolder) return;
-  const QString folder = choosers_.chooseFolder(services_.window, BaseFolder());
+  const QString folder = choosers_.chooseFolder(services_.window, BaseFolder(),
+                                                ToQString(kBaseDirectoryChooserText));
   if (folder.isEmpty()) return;
-  TreeChange change(*fileView_);
-  ChooseBaseDirectory(document_->settings, document_->fileTree, ToWString(folder),
-                      services_.prompt);
+  {
+    TreeChange change(*fileView_);
+    ChooseBaseDirectory(document_->settings, document_->fileTree, ToWString(folder),
+                        services_.prompt);
+  }
+  ShowBaseFolder();
 }
 
 void ServerFilesPage::CompareVersions() {
@@ -174,8 +217,9 @@ void ServerFilesPage::CompareVersions() {
   // Both versions usually lie near the base update directory.
   AutoCompareDialog dialog(
       services_,
-      [this](QWidget* owner) {
-        return choosers_.chooseFolder ? choosers_.chooseFolder(owner, BaseFolder()) : QString();
+      [this](QWidget* owner, const QString& text) {
+        return choosers_.chooseFolder ? choosers_.chooseFolder(owner, BaseFolder(), text)
+                                      : QString();
       },
       services_.window);
   if (dialog.exec() != QDialog::Accepted) return;
@@ -185,10 +229,15 @@ void ServerFilesPage::CompareVersions() {
   QElapsedTimer sinceStart;
   sinceStart.start();
   bool shown = false;
+  QString folder;
+  size_t entries = 0;
+  size_t taken = 0;
   const ComparisonObserver observer = [&](const ComparisonProgress& step) {
     emit comparisonProgressed(step.filesAdded);
+    entries = step.entries;
+    taken = step.filesAdded;
     if (!shown || sinceUpdate.elapsed() >= progressInterval_) {
-      const QString folder = ToQString(WString(step.folder));
+      folder = ToQString(WString(step.folder));
       services_.prompt.SetStatusText(ToWString(ComparisonStatusText(folder, step.filesAdded)));
       // The window only for walks long enough to need it.
       if (sinceStart.elapsed() >= 2 * progressInterval_) progress.Report(folder, step.filesAdded);
@@ -198,12 +247,24 @@ void ServerFilesPage::CompareVersions() {
     }
     return !progress.Cancelled();
   };
+  // Before each long-operation question the window shows, so its Cancel
+  // stays within reach between two questions.
+  ComparisonPrompt prompt(
+      services_.prompt,
+      [&] {
+        if (!progress.isVisible()) progress.Report(folder, taken);
+        QCoreApplication::processEvents();
+      },
+      [&] { return progress.Cancelled(); });
+  ComparisonReport report;
   {
     TreeChange change(*fileView_);
     AutoCompare(document_->settings, document_->fileTree, dialog.OldFolder(),
-                dialog.LatestFolder(), services_.prompt, nullptr, observer);
+                dialog.LatestFolder(), prompt, &report, observer);
   }
-  services_.prompt.SetStatusText(WString());
+  progress.hide();
+  ShowBaseFolder();
+  services_.prompt.SetStatusText(ToWString(ComparisonSummaryText(report.filesAdded, entries)));
 }
 
 void ServerFilesPage::AddExecution() {

@@ -41,6 +41,9 @@ class ServerFilesPage final : public Page {
   QPushButton* AddFilesButton() const { return addFiles_; }
   QPushButton* AutoCompareButton() const { return autoCompare_; }
   QPushButton* BaseFolderButton() const { return baseFolder_; }
+  QPushButton* AddExecutionButton() const { return addExecution_; }
+  // The base update directory as the page shows it.
+  QLabel* BaseFolderField() const { return baseField_; }
   // FileName, Version, Modified Date, File Size.
   QLabel* InfoField(int row) const { return info_[row]; }
 
@@ -56,6 +59,7 @@ class ServerFilesPage final : public Page {
 
  private:
   QString BaseFolder() const;
+  void ShowBaseFolder();
   void ShowFileInfo(TreeNode* node);
   void ShowNoneSelected();
   void EditFileProperties(TreeNode* node, bool fromCommand);
@@ -71,6 +75,8 @@ class ServerFilesPage final : public Page {
   QPushButton* addFiles_;
   QPushButton* autoCompare_;
   QPushButton* baseFolder_;
+  QPushButton* addExecution_;
+  QLabel* baseField_;
   QLabel* info_[4] = {};
   int progressInterval_ = 100;
 };

@@ -28,7 +28,7 @@ ShellExecDialog::ShellExecDialog(PageServices& services,
   directory_ = new QComboBox(this);
   for (std::u16string_view name : kExecutionDirectories) directory_->addItem(ToQString(WString(name)));
   directory_->setCurrentIndex(static_cast<int>(kDefaultExecutionDirectoryIndex));
-  form->addRow(tr("Execution directory:"), directory_);
+  form->addRow(tr("Execution &directory:"), directory_);
 
   auto* fileRow = new QHBoxLayout;
   fileName_ = new QLineEdit(this);
@@ -36,12 +36,14 @@ ShellExecDialog::ShellExecDialog(PageServices& services,
   browse_->setFixedWidth(browse_->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
   fileRow->addWidget(fileName_, 1);
   fileRow->addWidget(browse_);
-  form->addRow(tr("File name:"), fileRow);
+  auto* fileLabel = new QLabel(tr("File &name:"), this);
+  fileLabel->setBuddy(fileName_);
+  form->addRow(fileLabel, fileRow);
 
   point_ = new QComboBox(this);
   for (const ExecutionPoint& point : kExecutionPoints) point_->addItem(ToQString(WString(point.name)));
   point_->setCurrentIndex(static_cast<int>(kDefaultExecutionPointIndex));
-  pointLabel_ = new QLabel(tr("Execution point:"), this);
+  pointLabel_ = new QLabel(tr("Execution &point:"), this);
   pointLabel_->setBuddy(point_);
   SetHelpKey(pointLabel_, "shellExec.point");
   form->addRow(pointLabel_, point_);

@@ -5,6 +5,8 @@ target_sources(tidewell-app PRIVATE
   pages/files/AutoCompareDialog.h
   pages/files/ComparisonProgressWindow.cpp
   pages/files/ComparisonProgressWindow.h
+  pages/files/ComparisonPrompt.cpp
+  pages/files/ComparisonPrompt.h
   pages/files/FileChoosers.cpp
   pages/files/FileChoosers.h
   pages/files/FilePropertiesSheet.cpp

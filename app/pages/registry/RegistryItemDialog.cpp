@@ -36,18 +36,20 @@ RegistryItemDialog::RegistryItemDialog(PageServices& services, QWidget* parent)
 
   auto* form = new QFormLayout;
   form->setContentsMargins(12, 8, 0, 8);
+  // Drop-downs as wide as the text fields, not each as wide as its longest choice.
+  form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
   baseKey_ = Choices(kRegistryBaseKeys, kDefaultRegistryBaseKey, this);
   subKey_ = new QLineEdit(this);
   action_ = Choices(kRegistryActions, RegistryActionText(kDefaultRegistryAction), this);
   valueType_ = Choices(kRegistryValueTypes, kDefaultRegistryValueType, this);
   valueName_ = new QLineEdit(this);
   valueData_ = new QLineEdit(this);
-  form->addRow(tr("Base key:"), baseKey_);
-  form->addRow(tr("Sub-key:"), subKey_);
-  form->addRow(tr("Action:"), action_);
-  form->addRow(tr("Value Type:"), valueType_);
-  form->addRow(tr("Value Name:"), valueName_);
-  form->addRow(tr("Value Data:"), valueData_);
+  form->addRow(tr("&Base key:"), baseKey_);
+  form->addRow(tr("&Sub-key:"), subKey_);
+  form->addRow(tr("&Action:"), action_);
+  form->addRow(tr("Value &Type:"), valueType_);
+  form->addRow(tr("Value &Name:"), valueName_);
+  form->addRow(tr("Value &Data:"), valueData_);
   subKey_->setMinimumWidth(300);
   layout->addLayout(form);
 

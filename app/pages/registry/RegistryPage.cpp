@@ -9,6 +9,7 @@
 #include "content/RegistryTree.h"
 #include "models/ItemTreeModel.h"
 #include "models/ItemTreeView.h"
+#include "models/TreeEdits.h"
 #include "pages/files/PageParts.h"
 #include "pages/registry/RegistryItemDialog.h"
 #include "pages/registry/RegistryPropertiesSheet.h"
@@ -37,11 +38,14 @@ RegistryPage::RegistryPage(PageServices& services, QWidget* parent)
   auto* body = new QHBoxLayout;
   body->setSpacing(12);
 
-  add_ = new QPushButton(tr("Add RegKey"));
+  add_ = new QPushButton(tr("&Add RegKey"));
   body->addWidget(MakeSideColumn("registry.operations", {add_}, tr("Selected registry item:"),
                                  {tr("Key name:"), tr("Key value:"), tr("Type:")}, item_, this));
 
   view_ = new ItemTreeView(model_, this);
+  // The smallest window still shows the tree's names; the side column gives
+  // up its room first.
+  view_->setMinimumWidth(270);
   body->addWidget(view_, 1);
   layout->addLayout(body, 1);
 
@@ -97,6 +101,7 @@ void RegistryPage::EditProperties(TreeNode* node) {
   if (RegistryOperation* still = OperationOf(model_->NodeOf(target))) {
     still->OS = sheet.Targets();
     ShowItem(view_->CurrentNode());
+    TreeEdits::Instance().Committed();
   }
 }
 

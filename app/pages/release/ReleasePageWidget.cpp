@@ -1,10 +1,12 @@
 #include "pages/release/ReleasePageWidget.h"
 
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QStackedWidget>
 
 #include "build/ToolFolder.h"
 #include "pages/release/ReleasePanesView.h"
+#include "pages/release/SigningKeyView.h"
 #include "project/ProjectDocument.h"
 #include "shell/PageCommands.h"
 #include "shell/ProductIcons.h"
@@ -81,8 +83,10 @@ ReleasePageWidget::ReleasePageWidget(PageServices& services, QWidget* parent,
     const NavigationPosition position = navigation_->AddItem(
         release, QString::fromUtf8(item.text), ProductIcon(item.icon), item.item,
         false);
-    services_.fields.Register(*item.field, navigation_,
-                              [this, position] { return navigation_->ItemRect(position); });
+    // A success balloon lies beside its item and hides none of the commands.
+    services_.fields.Register(
+        *item.field, navigation_, [this, position] { return navigation_->ItemRect(position); },
+        BalloonPlacement::Beside);
   }
   // The pane being left must hold valid values; otherwise the user stays on
   // it, with its balloon.
@@ -98,10 +102,16 @@ ReleasePageWidget::ReleasePageWidget(PageServices& services, QWidget* parent,
   stack_->addWidget(version_);   // VersionPane
   stack_->addWidget(file_);      // FilePane
 
+  // The key every build signs with, under the panes.
+  key_ = new SigningKeyView(*prompt_, this);
+  auto* panes = new QVBoxLayout;
+  panes->addWidget(stack_, 1);
+  panes->addWidget(key_);
+
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(navigation_);
   layout->addSpacing(8);
-  layout->addWidget(stack_, 1);
+  layout->addLayout(panes, 1);
 
   connect(navigation_, &NavigationBar::itemChosen, this, &ReleasePageWidget::ItemChosen);
   navigation_->Select(navigation_->Find(SummaryPane));
@@ -119,6 +129,9 @@ void ReleasePageWidget::BindDocument(ProjectDocument& document) {
     else ValidateAndStore(false);
   });
   commands_->SetShowBuildSummary([this] { ShowPane(SummaryPane); });
+  key_->SetProjectName([this] {
+    return document_ ? document_->settings.RawValue(SettingKey::ProjName) : WString();
+  });
 }
 
 void ReleasePageWidget::PushFields() {
@@ -137,6 +150,7 @@ void ReleasePageWidget::LoadFromSettings() {
   panes_->LoadFromSettings();
   PullFields();
   summary_->LoadNotes(document_->settings);
+  key_->Refresh();
 }
 
 bool ReleasePageWidget::ValidateAndStore(bool showBalloon) {
@@ -189,6 +203,8 @@ void ReleasePageWidget::RunCommand(int item) {
     default: break;
   }
   file_->Show(panes_->file.fields);
+  // A build may have made the project's first key.
+  key_->Refresh();
 }
 
 bool ReleasePageWidget::HandleCommand(int command) {

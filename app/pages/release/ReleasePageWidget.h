@@ -16,6 +16,7 @@ namespace tidewell::app {
 class BuildSummaryView;
 class FileConfigurationView;
 class NavigationBar;
+class SigningKeyView;
 class VersionConfigurationView;
 
 // "Build": the three release panes and the four build commands, chosen in
@@ -56,6 +57,7 @@ class ReleasePageWidget : public Page {
   BuildSummaryView* Summary() const { return summary_; }
   FileConfigurationView* FilePaneView() const { return file_; }
   VersionConfigurationView* VersionPaneView() const { return version_; }
+  SigningKeyView* KeyView() const { return key_; }
 
  private:
   class PaneFieldPrompt;
@@ -81,6 +83,7 @@ class ReleasePageWidget : public Page {
   BuildSummaryView* summary_;
   FileConfigurationView* file_;
   VersionConfigurationView* version_;
+  SigningKeyView* key_;
   int shownPane_ = SummaryPane;
 };
 

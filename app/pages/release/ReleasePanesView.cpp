@@ -69,7 +69,7 @@ BuildSummaryView::BuildSummaryView(QWidget* parent) : QWidget(parent) {
   SetHelpKey(notes_, "release.notes");
   form->addRow(QStringLiteral("Application Version:"), appVersion_);
   form->addRow(QStringLiteral("Update Version: "), updateVersion_);
-  auto* notesLabel = new QLabel(QStringLiteral("Notes:"), this);
+  auto* notesLabel = new QLabel(QStringLiteral("&Notes:"), this);
   notesLabel->setBuddy(notes_);
   form->addRow(notesLabel);
   form->addRow(notes_);
@@ -101,9 +101,9 @@ FileConfigurationView::FileConfigurationView(FieldRegistry& registry, QWidget* p
   clientExe_ = PaneField("release.clientExe", this);
   checkNow_ = PaneField("release.checkNow", this);
   clientXml_ = PaneField("release.clientXml", this);
-  form->addRow(QStringLiteral("Update client exe:"), clientExe_);
-  form->addRow(QStringLiteral("'Check For Updates Now' tag:"), checkNow_);
-  form->addRow(QStringLiteral("XML update file:"), clientXml_);
+  form->addRow(QStringLiteral("&Update client exe:"), clientExe_);
+  form->addRow(QStringLiteral("'&Check For Updates Now' tag:"), checkNow_);
+  form->addRow(QStringLiteral("&XML update file:"), clientXml_);
   registry.Register(kClientExeField, clientExe_);
   registry.Register(kCheckNowField, checkNow_);
   registry.Register(kClientXmlField, clientXml_);
@@ -128,8 +128,8 @@ VersionConfigurationView::VersionConfigurationView(FieldRegistry& registry, QWid
       kEditedFieldsWrap);
   appVersion_ = PaneField("release.appVersion", this);
   updateVersion_ = PaneField("release.updateVersion", this);
-  form->addRow(QStringLiteral("Application version:"), appVersion_);
-  form->addRow(QStringLiteral("Update version:"), updateVersion_);
+  form->addRow(QStringLiteral("&Application version:"), appVersion_);
+  form->addRow(QStringLiteral("&Update version:"), updateVersion_);
   registry.Register(kAppVersionField, appVersion_);
   registry.Register(kUpdateVersionField, updateVersion_);
 }

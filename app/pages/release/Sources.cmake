@@ -4,3 +4,7 @@ target_sources(tidewell-app PRIVATE
   pages/release/ReleasePanesView.cpp
   pages/release/ReleasePanesView.h
 )
+target_sources(tidewell-app PRIVATE
+  pages/release/SigningKeyView.cpp
+  pages/release/SigningKeyView.h
+)

@@ -1,7 +1,14 @@
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QtTest>
 #include <filesystem>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <tlhelp32.h>
+#endif
 
 #include "ClientTestServices.h"
 #include "build/BuildCommands.h"
@@ -10,7 +17,10 @@
 #include "build/VersionConfigurationPane.h"
 #include "pages/release/ReleasePageWidget.h"
 #include "pages/release/ReleasePanesView.h"
+#include "pages/release/SigningKeyView.h"
 #include "shell/PageCommands.h"
+#include "signing/SigningKey.h"
+#include "support/EnvironmentScope.h"
 #include "support/TempDir.h"
 #include "text/Text.h"
 
@@ -251,6 +261,99 @@ class ReleasePageTest : public QObject {
     QCOMPARE(f.starter.started.size(), size_t{1});
     QVERIFY(fs::exists(f.dir / "project" / "UpdateConfig.xml"));
   }
+
+  // The key control makes the project's key, shows its fingerprint and
+  // place, asks before replacing it and takes a chosen key file.
+  void SigningKeyControl() {
+    Fixture f;
+    testing::EnvironmentScope environment{{"XDG_CONFIG_HOME", (f.dir / "config").string()}};
+    SigningKeyView* view = f.page->KeyView();
+    view->Refresh();
+    const fs::path place = f.dir / "config" / "Tidewell" / "keys" / "Demo.key";
+    QCOMPARE(view->Fingerprint()->text(), Q(kNoKeyYetText));
+    QCOMPARE(view->Place()->text(), QString::fromStdString(place.string()));
+
+    QTest::mouseClick(view->MakeButton(), Qt::LeftButton);
+    std::string error;
+    const auto made = LoadSigningKey(place, error);
+    QVERIFY2(made.has_value(), error.c_str());
+    const QString fingerprint = QString::fromStdString(signing::Fingerprint(made->pair.publicKey));
+    QCOMPARE(view->Fingerprint()->text(), fingerprint);
+    QCOMPARE(f.t.Messages().size(), size_t(1));
+    QCOMPARE(Q(f.t.Messages()[0].caption), Q(kSigningKeyMadeCaption));
+
+    // Replacing asks first; No keeps the key.
+    f.t.prompt.QueueAnswer(Answer::No);
+    QTest::mouseClick(view->MakeButton(), Qt::LeftButton);
+    QCOMPARE(f.t.prompt.Of(testing::PromptEvent::Kind::Question).size(), size_t(1));
+    QCOMPARE(view->Fingerprint()->text(), fingerprint);
+
+    const fs::path chosen = fs::path(TIDEWELL_SOURCE_DIR) / "tests" / "fixtures" / "signing" / "Test.key";
+    view->SetChooseFile([&chosen] { return QString::fromStdString(chosen.string()); });
+    f.t.prompt.QueueAnswer(Answer::Yes);
+    QTest::mouseClick(view->ChooseButton(), Qt::LeftButton);
+    const auto taken = LoadSigningKey(place, error);
+    QVERIFY2(taken.has_value(), error.c_str());
+    QCOMPARE(view->Fingerprint()->text(),
+             QString::fromStdString(signing::Fingerprint(taken->pair.publicKey)));
+    QVERIFY(taken->pair.publicKey != made->pair.publicKey);
+    QCOMPARE(taken->keyChanges.size(), size_t(1));
+    QVERIFY(taken->keyChanges[0].from == made->pair.publicKey);
+  }
+
+#ifdef Q_OS_WIN
+  // On Windows the preview starts the built client itself, through the shell.
+  void PreviewStartsTheClientOnWindows() {
+    testing::TempDir dir;
+    fs::create_directories(dir / "tool");
+    fs::create_directories(dir / "project");
+    const fs::path stub = fs::path(TIDEWELL_BIN_DIR) / "Tidewatch.exe";
+    if (!fs::exists(stub)) QSKIP("the stub Tidewatch.exe was not built");
+    fs::copy_file(stub, dir / "tool" / "Tidewatch.exe");
+    ClientTestServices t;
+    ProjectDocument document;
+    document.projectFolder = text::FromPath(dir / "project");
+    document.projectFileName = u"Settings.xml";
+    document.settings.SetSetting(SettingKey::ProjName, u"Demo");
+    document.settings.SetSetting(SettingKey::CompanyName, u"Harbour Soft");
+    document.settings.SetSetting(SettingKey::AppTitle, u"Logbook");
+    document.settings.SetSetting(SettingKey::ClientExe, u"PreviewedClient.exe");
+    document.settings.SetSetting(SettingKey::AppVersion, u"1.0");
+    document.settings.SetSetting(SettingKey::UpdateVersion, u"1.1");
+    ReleasePageWidget page(t.services, nullptr, nullptr, text::FromPath(dir / "tool"));
+    page.BindDocument(document);
+    page.LoadFromSettings();
+    page.Choose(Item::PreviewClient);
+    QCOMPARE(t.Messages().size(), size_t{0});
+    QVERIFY(fs::exists(dir / "project" / "PreviewedClient.exe"));
+    // The client runs until it is closed: find it, then end it.
+    DWORD client = 0;
+    for (int tries = 0; tries < 100 && client == 0; ++tries) {
+      client = ProcessNamed(L"PreviewedClient.exe");
+      if (client == 0) QTest::qWait(100);
+    }
+    QVERIFY2(client != 0, "the client was not started");
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, client)) {
+      TerminateProcess(process, 0);
+      WaitForSingleObject(process, 10000);
+      CloseHandle(process);
+    }
+  }
+#endif
+
+ private:
+#ifdef Q_OS_WIN
+  static DWORD ProcessNamed(const wchar_t* name) {
+    DWORD found = 0;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && found == 0; more = Process32NextW(snapshot, &entry))
+      if (_wcsicmp(entry.szExeFile, name) == 0) found = entry.th32ProcessID;
+    CloseHandle(snapshot);
+    return found;
+  }
+#endif
 };
 
 QTEST_MAIN(ReleasePageTest)

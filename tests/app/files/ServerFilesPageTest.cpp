@@ -14,11 +14,13 @@
 #include "pages/files/AddFilesDialog.h"
 #include "pages/files/AutoCompareDialog.h"
 #include "pages/files/ComparisonProgressWindow.h"
+#include "pages/files/ComparisonPrompt.h"
 #include "pages/files/FilePropertiesSheet.h"
 #include "pages/files/OsTargetsPage.h"
 #include "pages/files/ServerFilesPage.h"
 #include "pages/files/ShellExecDialog.h"
 #include "files/PageHarness.h"
+#include "project/ProjectDialogRules.h"
 #include "support/TempDir.h"
 #include "text/Text.h"
 
@@ -43,6 +45,7 @@ struct FilesPage : PageHarness {
                                       QAbstractItemModelTester::FailureReportingMode::QtTest};
   std::optional<AddFilesChoice> nextFiles;
   QStringList nextFolders;
+  QStringList folderTexts;  // what each folder picker said
   int filesDialogs = 0;
 
   FilesPage() {
@@ -53,7 +56,8 @@ struct FilesPage : PageHarness {
       ++filesDialogs;
       return nextFiles;
     };
-    choosers.chooseFolder = [this](QWidget*, const QString&) {
+    choosers.chooseFolder = [this](QWidget*, const QString&, const QString& text) {
+      folderTexts << text;
       return nextFolders.isEmpty() ? QString() : nextFolders.takeFirst();
     };
     page.SetChoosers(choosers);
@@ -113,7 +117,7 @@ class ServerFilesPageTest : public QObject {
       const TreeNode* node = FindNodeByPath(p.tree(), ToWString(QString::fromLatin1(c.expectedPath)));
       if (*c.expectedPath) {
         QVERIFY2(node, c.name);
-        QCOMPARE(FileTree::RecordOf(*node)->Src, ToWString(QString::fromLatin1(c.expectedSrc)));
+        QCOMPARE(FileTree::RecordOf(*node)->Src.str(), ToWString(QString::fromLatin1(c.expectedSrc)));
       } else {
         QVERIFY2(p.tree().Empty(), c.name);
       }
@@ -142,6 +146,8 @@ class ServerFilesPageTest : public QObject {
     QCOMPARE(p.document->settings.RawValue(SettingKey::UpdateFilesDir), text::FromPath(other));
     QCOMPARE(p.page.InfoField(0)->text(), QStringLiteral("<None Selected>"));
     QCOMPARE(p.prompt.Of(PromptEvent::Kind::Question).at(0).caption, kIncorrectUpdateDirectoryCaption);
+    QCOMPARE(p.folderTexts, QStringList{ToQString(kBaseDirectoryChooserText)});
+    QCOMPARE(p.page.BaseFolderField()->text(), Q(other));
 
     // The emptied tree takes new files as usual.
     WriteBytes(other / "c.exe", "c");
@@ -329,7 +335,7 @@ class ServerFilesPageTest : public QObject {
       p.page.SetProgressInterval(0);
       p.nextFolders = {Q(oldDir), Q(p.stage)};
       WhenModal<AutoCompareDialog>([](AutoCompareDialog* dialog) {
-        QVERIFY(dialog->OldField()->text().isEmpty() && dialog->OldField()->isReadOnly());
+        QVERIFY(dialog->OldField()->text().isEmpty() && !dialog->OldField()->isReadOnly());
         dialog->OldBrowse()->click();
         dialog->LatestBrowse()->click();
         dialog->accept();
@@ -357,10 +363,78 @@ class ServerFilesPageTest : public QObject {
       QVERIFY(p.Consistent());
       const auto status = p.prompt.Of(PromptEvent::Kind::Status);
       QVERIFY(status.size() >= 2);
-      QVERIFY(status.back().text.empty());  // back to "Ready"
+      QCOMPARE(ToQString(status.back().text),
+               stop == Stop::No ? QStringLiteral("Comparison done: 97 files taken from 97 entries")
+                                : QStringLiteral("Comparison done: 5 files taken from 6 entries"));
+      // Each picker says which version it asks for.
+      QCOMPARE(p.folderTexts.size(), 2);
+      QVERIFY(p.folderTexts[0].contains(QStringLiteral("old version")));
+      QVERIFY(p.folderTexts[1].contains(QStringLiteral("latest (current) version")));
       QCOMPARE(p.prompt.BusyDepth(), 0);
       QCOMPARE(p.prompt.UnexpectedQuestions(), 0);
     }
+  }
+
+  void ComparisonCountsInTheSingularToo() {
+    QCOMPARE(ComparisonSummaryText(1, 1), QStringLiteral("Comparison done: 1 file taken from 1 entry"));
+    QCOMPARE(ComparisonSummaryText(0, 2), QStringLiteral("Comparison done: 0 files taken from 2 entries"));
+    QCOMPARE(ComparisonStatusText(QStringLiteral("new"), 1), QStringLiteral("Comparing new (1 file taken)"));
+  }
+
+  // A Cancel pressed since the last question ends the walk at the next one,
+  // as No would, without asking; other questions are asked as usual.
+  void CancelBeforeAQuestionAnswersItNo() {
+    struct Case {
+      bool cancelled;
+      const WString* question;
+      Answer expected;
+      size_t asked;
+    };
+    const WString other = u"Another question";
+    const Case cases[] = {{false, &kLongOperationQuestion, Answer::Yes, 1},
+                          {true, &kLongOperationQuestion, Answer::No, 0},
+                          {true, &other, Answer::Yes, 1}};
+    for (const Case& c : cases) {
+      ScriptedPrompt inner;
+      int before = 0;
+      ComparisonPrompt prompt(inner, [&] { ++before; }, [&] { return c.cancelled; });
+      if (c.asked) inner.QueueAnswer(Answer::Yes);
+      QCOMPARE(prompt.Ask(kLongOperationCaption, *c.question, Buttons::YesNo, MessageIcon::Question),
+               c.expected);
+      QCOMPARE(inner.Of(PromptEvent::Kind::Question).size(), c.asked);
+      QCOMPARE(before, c.question == &kLongOperationQuestion ? 1 : 0);
+    }
+  }
+
+  void FileTreeShowsConditionTargetsAndSize() {
+    FilesPage p;
+    p.SetBase(p.stage);
+    p.Add({Q(p.File("a.dll", 10)), Q(p.File("b.dll", 3000))}, "<ApplicationDir>");
+    FileTree::RecordOf(*FindNodeByPath(p.tree(), u"<ApplicationDir>\\b.dll"))->OS =
+        OsMask::WinXP | OsMask::Win98;
+    FileTree::RecordOf(*FindNodeByPath(p.tree(), u"<ApplicationDir>\\b.dll"))->Type =
+        UpdateCondition::Unconditional;
+    const ItemTreeModel& model = *p.page.FileView()->TreeModel();
+    QCOMPARE(model.headerData(kConditionColumn, Qt::Horizontal).toString(),
+             QStringLiteral("Update condition"));
+    struct Case {
+      const char16_t* path;
+      QStringList columns;
+    };
+    const Case cases[] = {
+        {u"<ApplicationDir>", {"<ApplicationDir>", "", "", ""}},
+        {u"<ApplicationDir>\\a.dll", {"a.dll", "Time-stamp based", "All", "10 Bytes"}},
+        {u"<ApplicationDir>\\b.dll", {"b.dll", "Unconditional", "WinXP, Win98", "2 KB"}},
+    };
+    for (const Case& c : cases) {
+      const QModelIndex name = model.IndexOf(FindNodeByPath(p.tree(), c.path));
+      QStringList shown;
+      for (int column = 0; column < model.columnCount(); ++column)
+        shown << model.data(name.siblingAtColumn(column)).toString();
+      QCOMPARE(shown, c.columns);
+    }
+    // The other trees show names only.
+    QCOMPARE(p.page.ExecutionView()->TreeModel()->columnCount(), 1);
   }
 
   void ComparisonDialogNeedsBothFolders() {
@@ -427,7 +501,7 @@ class ServerFilesPageTest : public QObject {
         QCOMPARE(dialog->FileName()->text(), QStringLiteral("setup.exe"));
         dialog->accept();
       });
-      p.page.AddExecution();
+      p.page.AddExecutionButton()->click();
     }
     const ShellExecList& list = p.document->shellExecs;
     QVERIFY(FindNodeByPath(list, u"Installation complete\\<ApplicationDir>\\setup.exe"));

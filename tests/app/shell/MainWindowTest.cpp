@@ -3,6 +3,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QLockFile>
+#include <QProcess>
 #include <QtTest>
 #include <deque>
 #include <memory>
@@ -17,6 +19,8 @@
 #include "shell/ProductIcons.h"
 #include "shell/PageCommands.h"
 #include "shell/PageHost.h"
+#include "shell/ProjectFileWatcher.h"
+#include "shell/ProjectLocks.h"
 #include "shell/QtPreferences.h"
 #include "shell/QtText.h"
 #include "shell/RecentMenu.h"
@@ -112,6 +116,11 @@ struct Session {
   QStringList seenTitle;
   std::unique_ptr<MainWindow> window;
 };
+
+// The title as the user reads it when nothing is unsaved.
+QString ShownTitle(const QWidget& window) {
+  return QString(window.windowTitle()).remove(QStringLiteral("[*]"));
+}
 
 ProjectDialogResult NewProject(const TempDir& dir, const std::string& name) {
   ScriptedPrompt prompt;
@@ -248,7 +257,7 @@ class MainWindowTest : public QObject {
     Session session(FreshSettings());
     session.dialogResults.push_back(NewProject(dir_, "Closing"));
     session.Start();
-    QCOMPARE(session.window->windowTitle(), QStringLiteral("Tidewell - Closing"));
+    QCOMPARE(ShownTitle(*session.window), QStringLiteral("Tidewell - Closing"));
     const auto file = dir_ / "Closing" / "Settings.xml";
     const std::string saved = ReadBytes(file);
     session.window->Lifecycle().Document().settings.SetSetting(SettingKey::AppTitle, u"Edited");
@@ -349,7 +358,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(file.at(first + 6)->text(), QStringLiteral("E&xit"));
 
     session.window->Actions()->Recent().Items().at(3)->trigger();
-    QCOMPARE(session.window->windowTitle(), QStringLiteral("Tidewell - P3"));
+    QCOMPARE(ShownTitle(*session.window), QStringLiteral("Tidewell - P3"));
     QCOMPARE(session.RecentLabels().first(), QStringLiteral("&1 P3"));
     QCOMPARE(session.prompt.UnexpectedQuestions(), 0);
   }
@@ -399,6 +408,211 @@ class MainWindowTest : public QObject {
     QCOMPARE(window.StatusLabel()->text(), QStringLiteral("Please wait... loading"));
   }
 
+  void AFailedSaveKeepsTheWindowAndItsEdits_data() {
+    QTest::addColumn<QString>("flow");
+    QTest::addColumn<bool>("folderIsAFile");
+    for (const char* flow : {"close", "new", "open", "recent"}) {
+      // Read-only for everyone is refused even for root; a file in the
+      // folder's place fails for anyone.
+      QTest::newRow((std::string(flow) + ", read-only file").c_str()) << flow << false;
+      QTest::newRow((std::string(flow) + ", folder is a file").c_str()) << flow << true;
+    }
+  }
+  void AFailedSaveKeepsTheWindowAndItsEdits() {
+    QFETCH(QString, flow);
+    QFETCH(bool, folderIsAFile);
+    Session session(FreshSettings());
+    const std::string name = "Failing" + std::to_string(sessionCount_);
+    session.dialogResults.push_back(NewProject(dir_, name + "Other"));
+    session.dialogResults.push_back(NewProject(dir_, name));
+    session.Start();
+    session.window->RunCommand(int(Command::New));
+    ProjectDocument& document = session.window->Lifecycle().Document();
+    const auto file = dir_ / name / "Settings.xml";
+    document.settings.SetSetting(SettingKey::AppTitle, u"Edited");
+    namespace fs = std::filesystem;
+    if (folderIsAFile) {
+      fs::remove_all(file.parent_path());
+      tidewell::testing::WriteBytes(file.parent_path(), "a file");
+    } else {
+      fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    }
+    const size_t dialogs = session.dialogModes.size();
+    session.prompt.Clear();
+    session.prompt.QueueAnswer(Answer::Yes);
+    if (flow == "close") QVERIFY(!session.window->close());
+    if (flow == "new") session.window->RunCommand(int(Command::New));
+    if (flow == "open") session.window->RunCommand(int(Command::Open));
+    if (flow == "recent") session.window->Actions()->Recent().Items().at(1)->trigger();
+
+    QVERIFY(session.window->isVisible());
+    QCOMPARE(session.dialogModes.size(), dialogs);
+    ProjectDocument& kept = session.window->Lifecycle().Document();
+    QCOMPARE(kept.settings.GetSetting(SettingKey::AppTitle), WString(u"Edited"));
+    QCOMPARE(ShownTitle(*session.window), QString::fromStdString("Tidewell - " + name));
+    QVERIFY(session.window->isWindowModified());
+    const auto messages = session.prompt.Of(PromptEvent::Kind::Message);
+    QCOMPARE(int(messages.size()), 1);
+    QCOMPARE(messages[0].text, kSaveErrorMessage);
+    QVERIFY2(messages[0].detail.find(text::FromPath(file)) != WString::npos,
+             text::ToUtf8(messages[0].detail).c_str());
+    session.prompt.QueueAnswer(Answer::No);
+    QVERIFY(session.window->close());
+  }
+
+  void TheTitleMarksUnsavedChangesAndTheKeysUndoAndRedo() {
+    Session session(FreshSettings());
+    session.dialogResults.push_back(NewProject(dir_, "Marked"));
+    session.Start();
+    MainWindow& window = *session.window;
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QAction* undo = window.Actions()->Action(Command::Undo);
+    QAction* redo = window.Actions()->Action(Command::Redo);
+    QCOMPARE(window.windowTitle(), QStringLiteral("Tidewell - Marked[*]"));
+    QVERIFY(!window.isWindowModified());
+    QVERIFY(!undo->isEnabled() && !redo->isEnabled());
+    const auto title = [&] {
+      return text::ToUtf8(window.Lifecycle().Document().settings.GetSetting(SettingKey::AppTitle));
+    };
+    const std::string original = title();
+
+    // A stored field counts as an edit once the Edit menu is opened.
+    window.Lifecycle().Document().settings.SetSetting(SettingKey::AppTitle, u"Typed");
+    QMenu* edit = window.Actions()->EditMenu();
+    window.menuBar()->setActiveAction(edit->menuAction());
+    QTRY_VERIFY(edit->isVisible());
+    QVERIFY(undo->isEnabled());
+    QVERIFY(window.isWindowModified());
+    edit->close();
+
+    const struct {
+      QKeySequence keys;
+      const char* title;
+      bool modified;
+    } steps[] = {{QKeySequence(Qt::CTRL | Qt::Key_Z), original.c_str(), false},
+                 {QKeySequence(Qt::CTRL | Qt::Key_Y), "Typed", true},
+                 {QKeySequence(Qt::CTRL | Qt::Key_Z), original.c_str(), false},
+                 {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), "Typed", true}};
+    for (const auto& step : steps) {
+      QTest::keySequence(&window, step.keys);
+      QCOMPARE(title(), std::string(step.title));
+      QCOMPARE(window.isWindowModified(), step.modified);
+      QCOMPARE(undo->isEnabled(), step.modified);
+      QCOMPARE(redo->isEnabled(), !step.modified);
+    }
+    session.prompt.QueueAnswer(Answer::No);
+    QVERIFY(window.close());
+  }
+
+  void ShortcutsShowThePagesAndSaveAs() {
+    Session session(FreshSettings());
+    session.preferences.WriteNumber({}, u"AutoShowLoad", 0);
+    session.Start();
+    MainWindow& window = *session.window;
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    const Command pages[] = {Command::ClientPage, Command::ClientBehavioursPage,
+                             Command::ServerFilesPage, Command::RegistryPage, Command::ReleasePage};
+    for (int i = 0; i < 5; ++i) {
+      QTest::keyClick(&window, Qt::Key(Qt::Key_1 + i), Qt::ControlModifier);
+      QCOMPARE(window.Pages()->VisibleCommand(), int(pages[i]));
+      QCOMPARE(window.Navigation()->SelectedData(), int(pages[i]));
+    }
+    QTest::keySequence(&window, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    QCOMPARE(session.dialogModes, std::vector<ProjectDialogMode>{ProjectDialogMode::SaveAsMode});
+  }
+
+  void ASecondWindowIsWarnedAndAStaleMarkIsTakenOver() {
+    Session first(FreshSettings());
+    first.dialogResults.push_back(NewProject(dir_, "Shared"));
+    first.Start();
+    const QString shared = QString::fromStdString((dir_ / "Shared" / "Settings.xml").string());
+
+    Session second(FreshSettings());
+    second.preferences.WriteNumber({}, u"AutoShowLoad", 0);
+    second.prompt.QueueAnswer(Answer::No);
+    second.Start(shared);
+    auto questions = second.prompt.Of(PromptEvent::Kind::Question);
+    QCOMPARE(int(questions.size()), 1);
+    QCOMPARE(questions[0].caption, WString(u"Project in use"));
+    QCOMPARE(ShownTitle(*second.window), QStringLiteral("Tidewell"));
+
+    Session third(FreshSettings());
+    third.preferences.WriteNumber({}, u"AutoShowLoad", 0);
+    third.prompt.QueueAnswer(Answer::Yes);
+    third.Start(shared);
+    QCOMPARE(ShownTitle(*third.window), QStringLiteral("Tidewell - Shared"));
+
+    // A mark left by a process that has ended: taken over without a word.
+    first.prompt.QueueAnswer(Answer::No);
+    QVERIFY(first.window->close());
+    third.prompt.QueueAnswer(Answer::No);
+    QVERIFY(third.window->close());
+    const QString lockFile = ProjectLocks().LockFilePath(shared);
+    {
+      QLockFile lock(lockFile);
+      QVERIFY(lock.tryLock(0));
+      QFile held(lockFile);
+      QVERIFY(held.open(QIODevice::ReadOnly));
+      QByteArray contents = held.readAll();
+      held.close();
+      lock.unlock();
+      QProcess ended;
+      ended.start(QStringLiteral("true"));
+      QVERIFY(ended.waitForStarted());
+      const QByteArray pid = QByteArray::number(ended.processId());
+      QVERIFY(ended.waitForFinished());
+      contents.replace(0, contents.indexOf('\n'), pid);
+      QVERIFY(held.open(QIODevice::WriteOnly));
+      held.write(contents);
+    }
+    Session fourth(FreshSettings());
+    fourth.preferences.WriteNumber({}, u"AutoShowLoad", 0);
+    fourth.Start(shared);
+    QCOMPARE(ShownTitle(*fourth.window), QStringLiteral("Tidewell - Shared"));
+    QCOMPARE(fourth.prompt.UnexpectedQuestions(), 0);
+    QVERIFY(fourth.prompt.Of(PromptEvent::Kind::Question).empty());
+    QCOMPARE(second.prompt.UnexpectedQuestions(), 0);
+  }
+
+  void AnotherProgramsChangeIsReloadedOrAskedAbout() {
+    Session session(FreshSettings());
+    session.dialogResults.push_back(NewProject(dir_, "Watched"));
+    session.Start();
+    session.window->FileWatcher().SetQuietInterval(20);
+    const auto file = dir_ / "Watched" / "Settings.xml";
+    const auto writeTitle = [&](const char* title) {
+      std::string bytes = ReadBytes(file);
+      const size_t from = bytes.find("<AppTitle>") + 10;
+      bytes.replace(from, bytes.find("</AppTitle>") - from, title);
+      tidewell::testing::WriteBytes(file, bytes);
+    };
+    const auto shownTitle = [&] {
+      return session.window->Lifecycle().Document().settings.GetSetting(SettingKey::AppTitle);
+    };
+    const auto lastStatus = [&] {
+      const auto status = session.prompt.Of(PromptEvent::Kind::Status);
+      return status.empty() ? std::string() : text::ToUtf8(status.back().text);
+    };
+    writeTitle("Theirs");
+    QTRY_COMPARE(lastStatus(),
+                 "'" + file.string() + "' was changed by another program and has been reloaded.");
+    QCOMPARE(shownTitle(), WString(u"Theirs"));
+    QVERIFY(!session.window->isWindowModified());
+
+    // With unsaved edits the question comes at once; Cancel keeps them.
+    session.window->Lifecycle().Document().settings.SetSetting(SettingKey::AppTitle, u"Mine");
+    session.prompt.QueueAnswer(Answer::Cancel);
+    tidewell::testing::WriteBytes(file, ReadBytes(file) + " ");
+    QTRY_COMPARE(int(session.prompt.Of(PromptEvent::Kind::Question).size()), 1);
+    QCOMPARE(session.prompt.Of(PromptEvent::Kind::Question)[0].caption,
+             WString(u"Project changed on disk"));
+    QCOMPARE(shownTitle(), WString(u"Mine"));
+    session.prompt.QueueAnswer(Answer::No);
+    QVERIFY(session.window->close());
+  }
+
   void AProjectGivenOnTheCommandLine_data() {
     QTest::addColumn<QString>("argument");
     QTest::addColumn<QString>("title");
@@ -418,7 +632,7 @@ class MainWindowTest : public QObject {
     }
     Session session(FreshSettings());
     session.Start(QString::fromStdString((dir_ / argument.toStdString()).string()));
-    QCOMPARE(session.window->windowTitle(), title);
+    QCOMPARE(ShownTitle(*session.window), title);
     QCOMPARE(int(session.dialogModes.size()), dialogs);
     const auto messages = session.prompt.Of(PromptEvent::Kind::Message);
     QCOMPARE(int(messages.size()), dialogs);

@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -21,10 +22,13 @@ using Outcome = ProjectDialogResult::Outcome;
 
 namespace {
 
+// A folder path written with '/' in the host's own separators.
+QString Host(QString path) { return path.replace(QLatin1Char('/'), QDir::separator()); }
+
 ProjectDialogInput Input(ProjectDialogMode mode, bool showLoadScreen = true) {
   ProjectDialogInput input;
   input.mode = mode;
-  input.initialLocation = u"/tools//tidewell/";
+  input.initialLocation = ToWString(Host(QStringLiteral("/tools//tidewell/")));
   input.showLoadScreen = showLoadScreen;
   input.openChoices.recent = {{u"Newest", u"/p/newest/Settings.xml"},
                               {u"Older", u"/p/older/Settings.xml"}};
@@ -88,19 +92,19 @@ class ProjectDialogTest : public QObject {
     FieldRegistry fields;
     ProjectDialog dialog(Input(ProjectDialogMode::NewMode), prompt, fields);
     dialog.show();
-    QCOMPARE(dialog.LocationEdit()->text(), QStringLiteral("/tools/tidewell/"));
+    QCOMPARE(dialog.LocationEdit()->text(), Host(QStringLiteral("/tools/tidewell/")));
     QTest::keyClicks(dialog.NameEdit(), "App");
-    QCOMPARE(dialog.LocationEdit()->text(), QStringLiteral("/tools/tidewell/App"));
+    QCOMPARE(dialog.LocationEdit()->text(), Host(QStringLiteral("/tools/tidewell/App")));
 
     // Typing a second separator in the middle: reduced at once, caret kept.
     QLineEdit* location = dialog.LocationEdit();
     location->setFocus();
     location->setCursorPosition(7);  // after "/tools/"
-    QTest::keyClick(location, '/');
-    QCOMPARE(location->text(), QStringLiteral("/tools/tidewell/App"));
+    QTest::keyClicks(location, QString(QDir::separator()));
+    QCOMPARE(location->text(), Host(QStringLiteral("/tools/tidewell/App")));
     QCOMPARE(location->cursorPosition(), 7);
     QTest::keyClick(location, 'x');
-    QCOMPARE(location->text(), QStringLiteral("/tools/xtidewell/App"));
+    QCOMPARE(location->text(), Host(QStringLiteral("/tools/xtidewell/App")));
   }
 
   void OkRefusalsPointAtTheirFields_data() {
@@ -175,6 +179,38 @@ class ProjectDialogTest : public QObject {
     QVERIFY(std::filesystem::is_directory(dir / "Fresh"));
     QVERIFY(prompt.Of(PromptEvent::Kind::Balloon).empty());
   }
+
+#ifdef Q_OS_WIN
+  void DriveLetterLocations() {
+    ScriptedPrompt prompt;
+    FieldRegistry fields;
+    ProjectDialogInput input = Input(ProjectDialogMode::NewMode);
+    input.initialLocation = u"C:\\Tools\\\\Tidewell\\";
+    ProjectDialog dialog(input, prompt, fields);
+    dialog.show();
+    QCOMPARE(dialog.LocationEdit()->text(), QStringLiteral("C:\\Tools\\Tidewell\\"));
+    QTest::keyClicks(dialog.NameEdit(), "App");
+    QCOMPARE(dialog.LocationEdit()->text(), QStringLiteral("C:\\Tools\\Tidewell\\App"));
+
+    // A drive that does not exist: refused at OK, the dialog stays.
+    dialog.LocationEdit()->setText(QStringLiteral("Q:\\Nowhere\\App"));
+    dialog.OkButton()->click();
+    QVERIFY(dialog.isVisible());
+    const auto balloons = prompt.Of(PromptEvent::Kind::Balloon);
+    QCOMPARE(balloons.size(), size_t(1));
+    QCOMPARE(QString::fromStdString(balloons[0].field), QStringLiteral("projectDialog.ok"));
+
+    // A lower-case drive letter and forward slashes are a drive path too.
+    TempDir dir;
+    QString location = ToQString(text::FromPath(dir.Path())).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    location[0] = location[0].toLower();
+    dialog.LocationEdit()->setText(location + QStringLiteral("/App"));
+    dialog.OkButton()->click();
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.Result().outcome, Outcome::New);
+    QVERIFY(std::filesystem::is_directory(dir / "App"));
+  }
+#endif
 };
 
 QTEST_MAIN(ProjectDialogTest)

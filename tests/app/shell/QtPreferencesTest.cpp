@@ -1,4 +1,7 @@
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
 #include <QtTest>
 
 #include "project/Preferences.h"
@@ -104,6 +107,38 @@ class QtPreferencesTest : public QObject {
     const QtPreferences reread(file);
     QCOMPARE(reread.ReadBytes({}, u"MainFrameWindowPlacement"), std::optional<QByteArray>(bytes));
     QVERIFY(!reread.ReadText({}, u"MainFrameWindowPlacement"));
+  }
+
+#ifdef Q_OS_WIN
+  // The registry key itself, as the system's own reg.exe reads it.
+  void TheRegistryKeyHoldsTypedValues() {
+    {
+      QtPreferences preferences;
+      QVERIFY(preferences.WriteNumber({}, u"AutoShowLoad", 1));
+      QVERIFY(preferences.WriteNumber(kRecentDocumentGroup, u"DocumentCount", 42));
+      QVERIFY(preferences.WriteText(kRecentDocumentGroup, u"Document1", u"Λ|C:\\Projects\\Logbook\\Settings.xml"));
+      QVERIFY(preferences.Flush());
+    }
+    const QString top = RegQuery(QStringLiteral("HKCU\\SoftWare\\Tidewell"));
+    QVERIFY2(top.contains(QRegularExpression(QStringLiteral("AutoShowLoad\\s+REG_DWORD\\s+0x1\\b"))), qPrintable(top));
+    const QString recent = RegQuery(QStringLiteral("HKCU\\SoftWare\\Tidewell\\Recent Document List"));
+    QVERIFY2(recent.contains(QRegularExpression(QStringLiteral("DocumentCount\\s+REG_DWORD\\s+0x2a\\b"))), qPrintable(recent));
+    QVERIFY2(recent.contains(QRegularExpression(QStringLiteral("Document1\\s+REG_SZ\\s+.\\|C:\\\\Projects\\\\Logbook\\\\Settings\\.xml"))),
+             qPrintable(recent));
+    const QtPreferences reread;  // the next session
+    QCOMPARE(reread.ReadNumber(kRecentDocumentGroup, u"DocumentCount"), std::optional<int32_t>(42));
+    QCOMPARE(reread.ReadText(kRecentDocumentGroup, u"Document1"),
+             std::optional<WString>(u"Λ|C:\\Projects\\Logbook\\Settings.xml"));
+    QSettings(QStringLiteral("HKEY_CURRENT_USER\\SoftWare\\Tidewell"), QSettings::NativeFormat).remove({});
+  }
+#endif
+
+ private:
+  static QString RegQuery(const QString& key) {
+    QProcess reg;
+    reg.start(QStringLiteral("reg"), {QStringLiteral("query"), key});
+    if (!reg.waitForFinished(60000)) return QStringLiteral("reg query did not finish");
+    return QString::fromLocal8Bit(reg.readAllStandardOutput());
   }
 };
 

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -29,6 +30,10 @@ struct SeenBox {
   QMessageBox::StandardButtons buttons;
   Qt::CursorShape cursor = Qt::BitmapCursor;
   bool cursorSet = false;
+  QString detail;
+  Qt::TextFormat detailFormat = Qt::AutoText;
+  QStringList buttonTexts;  // Yes, No, in that order, where shown
+  QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
 };
 
 // Waits for the next message box, records it and presses `press`.
@@ -43,6 +48,12 @@ void AnswerNextBox(SeenBox& seen, QMessageBox::StandardButton press) {
     seen.buttons = box->standardButtons();
     seen.cursorSet = QApplication::overrideCursor() != nullptr;
     if (seen.cursorSet) seen.cursor = QApplication::overrideCursor()->shape();
+    seen.detail = box->informativeText();
+    if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+      seen.detailFormat = label->textFormat();
+    for (auto button : {QMessageBox::Yes, QMessageBox::No})
+      if (box->button(button)) seen.buttonTexts << box->button(button)->text();
+    if (box->defaultButton()) seen.defaultButton = box->standardButton(box->defaultButton());
     box->button(press)->click();
   });
 }
@@ -109,6 +120,36 @@ class QtPromptTest : public QObject {
     QCOMPARE(seen.text, QStringLiteral("Do you want to save changes to 'x'?"));
     QCOMPARE(int(seen.buttons), shownButtons);
     QCOMPARE(int(seen.icon), shownIcon);
+  }
+
+  void TheChangedFileQuestionNamesItsAnswersAndCancelsByDefault() {
+    PromptRig rig;
+    QMainWindow window;
+    window.show();
+    rig.prompt.SetMainWindow(&window);
+    SeenBox seen;
+    AnswerNextBox(seen, QMessageBox::No);
+    QCOMPARE(rig.prompt.Ask(u"Project changed on disk", u"Reload?",
+                            Buttons::ReloadOverwriteCancel, MessageIcon::Exclamation),
+             Answer::No);
+    QCOMPARE(int(seen.buttons), int(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel));
+    QCOMPARE(seen.buttonTexts, (QStringList{"&Reload", "&Overwrite"}));
+    QCOMPARE(seen.defaultButton, QMessageBox::Cancel);
+  }
+
+  void ADetailLineShowsUnderTheTextAsItIs() {
+    PromptRig rig;
+    QMainWindow window;
+    window.show();
+    rig.prompt.SetMainWindow(&window);
+    SeenBox seen;
+    AnswerNextBox(seen, QMessageBox::Ok);
+    rig.prompt.ShowDetailedMessage(u"Error", u"Errors occured while trying to load configuration.",
+                                   u"/p/<b>x</b>.xml: the file is empty", MessageIcon::Error);
+    QCOMPARE(seen.text, QStringLiteral("Errors occured while trying to load configuration."));
+    QCOMPARE(seen.detail, QStringLiteral("/p/<b>x</b>.xml: the file is empty"));
+    QCOMPARE(seen.detailFormat, Qt::PlainText);
+    QCOMPARE(int(seen.icon), int(QMessageBox::Critical));
   }
 
   void AModalDialogOwnsTheBoxAndTheWaitCursorIsLifted() {
@@ -186,6 +227,9 @@ class QtPromptTest : public QObject {
       const QRect frame = shown.front()->geometry();
       QCOMPARE(shown.front()->ArrowPointsUp() ? frame.top() : frame.bottom() + 1, tip.y());
       QCOMPARE(shown.front()->Caption(), QStringLiteral("Invalid parameters"));
+      // The refused field takes the focus; a stand-in anchor does not.
+      QCOMPARE(window.focusWidget() == edit, c.anchor == edit);
+      edit->clearFocus();
     }
   }
 

@@ -110,6 +110,22 @@ class BalloonTest : public QObject {
     QCOMPARE(tipY, request.globalTip.y());
     QVERIFY(frame.left() < request.globalTip.x() && request.globalTip.x() < frame.right());
   }
+
+  // Beside its tip, the balloon hides nothing left of, above or below it
+  // (the other items of a navigation bar).
+  void BesideItsTipTheBalloonLiesToTheRight() {
+    QWidget window;
+    window.setGeometry(100, 100, 300, 200);
+    window.show();
+    BalloonManager balloons;
+    auto request = RequestAt(&window, "w");
+    request.beside = true;
+    Balloon* balloon = balloons.Show(request);
+    QCOMPARE(balloon->ArrowSide(), Balloon::Arrow::Left);
+    const QRect frame = balloon->geometry();
+    QCOMPARE(frame.left(), request.globalTip.x());
+    QVERIFY(frame.top() < request.globalTip.y() && request.globalTip.y() < frame.bottom());
+  }
 };
 
 QTEST_MAIN(BalloonTest)

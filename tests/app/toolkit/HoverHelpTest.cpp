@@ -1,3 +1,4 @@
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
@@ -84,6 +85,35 @@ class HoverHelpTest : public QObject {
     QTest::qWait(350);
     QVERIFY(balloons.Visible().empty());
     QTest::mouseRelease(&label, Qt::LeftButton, {}, label.rect().center());
+  }
+
+  // The balloon never stays over another page or over a modal dialog.
+  void BalloonClosesWhenItsPageGoesOrAModalDialogOpens() {
+    enum class Then { LeavePage, OpenModal };
+    for (Then then : {Then::LeavePage, Then::OpenModal}) {
+      QWidget window;
+      auto* page = new QWidget(&window);
+      auto* label = new QLabel(QStringLiteral("Name:"), page);
+      SetHelpKey(label, "test.name");
+      (new QVBoxLayout(&window))->addWidget(page);
+      window.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&window));
+      BalloonManager balloons;
+      HoverHelp help(balloons, [](std::string_view) { return QStringLiteral("text"); }, 50);
+      QTest::mouseMove(label, label->rect().center());
+      QTRY_COMPARE(balloons.Visible().size(), size_t(1));
+
+      QDialog dialog(&window);
+      if (then == Then::LeavePage) {
+        page->hide();
+      } else {
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+      }
+      QTRY_VERIFY(balloons.Visible().empty());
+      QTest::qWait(150);  // and it does not come back
+      QVERIFY(balloons.Visible().empty());
+    }
   }
 };
 

@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -106,6 +107,64 @@ class NavigationBarTest : public QObject {
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.at(0).at(0).toInt(), 116);
     QCOMPARE(bar.SelectedData(), 112);
+  }
+
+  // A screen reader sees a list of the items in display order, and drives
+  // it: "press" chooses an item as a click does, the guard included.
+  void ScreenReadersSeeAndDriveTheItems() {
+    NavigationBar bar;
+    Fill(bar);
+    bar.Select({0, 1});
+    bar.show();
+    bool allowed = true;
+    bar.SetGuard([&](NavigationPosition, NavigationPosition) { return allowed; });
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&bar);
+    QVERIFY(list);
+    QCOMPARE(list->role(), QAccessible::List);
+    QCOMPARE(list->text(QAccessible::Name), QStringLiteral("Setup, Release"));
+    QCOMPARE(list->childCount(), 6);
+
+    struct Item {
+      NavigationPosition position;
+      const char* name;
+      const char* group;
+      bool selectable;
+      bool selected;
+    };
+    const Item items[] = {{{0, 0}, "113", "Setup", true, false},
+                          {{0, 1}, "111", "Setup", true, true},
+                          {{0, 2}, "110", "Setup", true, false},
+                          {{0, 3}, "115", "Setup", true, false},
+                          {{1, 0}, "Build", "Release", true, false},
+                          {{1, 1}, "About", "Release", false, false}};
+    for (int i = 0; i < 6; ++i) {
+      QAccessibleInterface* item = list->child(i);
+      QVERIFY(item);
+      QCOMPARE(item->role(), QAccessible::ListItem);
+      QCOMPARE(item->text(QAccessible::Name), QString::fromLatin1(items[i].name));
+      QCOMPARE(item->text(QAccessible::Description), QString::fromLatin1(items[i].group));
+      QCOMPARE(bool(item->state().selectable), items[i].selectable);
+      QCOMPARE(bool(item->state().selected), items[i].selected);
+      QCOMPARE(item->parent(), list);
+      QCOMPARE(list->indexOfChild(item), i);
+      QCOMPARE(list->child(i), item);  // one identity per item
+      QCOMPARE(item->rect(), QRect(bar.mapToGlobal(bar.ItemRect(items[i].position).topLeft()),
+                                   bar.ItemRect(items[i].position).size()));
+      QCOMPARE(list->childAt(item->rect().center().x(), item->rect().center().y()), item);
+    }
+
+    QSignalSpy spy(&bar, &NavigationBar::itemChosen);
+    QAccessibleActionInterface* press = list->child(4)->actionInterface();
+    QVERIFY(press);
+    allowed = false;
+    press->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(bar.SelectedData(), 111);
+    allowed = true;
+    press->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(bar.SelectedData(), 112);
+    QVERIFY(list->child(4)->state().selected);
+    QVERIFY(!list->child(1)->state().selected);
+    QCOMPARE(spy.count(), 1);
   }
 };
 

@@ -25,6 +25,16 @@ ARGS = None
 INTRO = "/files/media/intro.bin"  # 1 MiB, the file cut in the middle
 
 
+def _read(path):
+    with open(path, "rb") as source:
+        return source.read()
+
+
+def _write_bytes(path, data):
+    with open(path, "wb") as out:
+        out.write(data)
+
+
 def parse_registry(text):
     """`reg query /s` output as {key: set of "name TYPE data" lines}."""
     keys, current = {}, None
@@ -215,6 +225,85 @@ class ClientUpdateTest(unittest.TestCase):
                     self.assertEqual([p for p, _ in self.server.requested() if p.startswith("/files/")], [],
                                      "files were downloaded after an unreadable server file")
 
+    # The client the tool built carries the project's public key: every
+    # change to what the publisher signed is refused before anything changes.
+    def test_tampered_updates_leave_version_1(self):
+        root = self.server.root
+        server_file = _read(os.path.join(root, "UpdateConfig.xml"))
+        signature = _read(os.path.join(root, "UpdateConfig.xml.sig"))
+        readme = self.product.v2["readme.txt"]
+        # The same files signed with a key of another publisher.
+        other_key = os.path.join(self.scratch, "other.key")
+        if not os.path.exists(other_key):
+            self.product.run_cli(["keygen", "--out", other_key])
+        self.product.run_cli(["build", self.product.settings, "--xml", "--key", other_key])
+        other_signature = _read(os.path.join(self.product.project, "UpdateConfig.xml.sig"))
+        digit = signature.index(b" readme.txt") - 1  # the last digit of the readme's digest
+        cases = [
+            ("a changed byte in the server file", "UpdateConfig.xml",
+             server_file.replace(b"\r\n</Tidemark>", b" \n</Tidemark>", 1), "differs from the signed one"),
+            ("a changed byte in a served file", "files/readme.txt", bytes([readme[0] ^ 0x20]) + readme[1:],
+             "readme.txt differs from the signed file"),
+            ("a changed byte in the signature file", "UpdateConfig.xml.sig",
+             signature[:digit] + (b"1" if signature[digit:digit + 1] == b"0" else b"0") + signature[digit + 1:],
+             "signature does not match its content"),
+            ("a signature file from another key", "UpdateConfig.xml.sig", other_signature, "signed by another key"),
+            ("no signature file", "UpdateConfig.xml.sig", None, "has no signature file"),
+        ]
+        for what, name, data, reason in cases:
+            with self.subTest(what):
+                self.fresh_v1()
+                path = os.path.join(root, *name.split("/"))
+                original = _read(path)
+                try:
+                    if data is None:
+                        os.remove(path)
+                    else:
+                        _write_bytes(path, data)
+                    status, log = self.run_client()
+                finally:
+                    _write_bytes(path, original)
+                self.assertVersion1Intact(status, log, what)
+                self.assertIn(reason, log, what + ": the log does not say why:\n" + log)
+
+    # A new key introduced by a signature file that the old key signed: the
+    # client moves to it for good and then refuses the old key.
+    def test_key_change(self):
+        root, keys = self.server.root, os.path.join(self.product.config, "Tidewell", "keys")
+        published = {name: _read(os.path.join(root, name)) for name in ("UpdateConfig.xml", "UpdateConfig.xml.sig")}
+        old_key = _read(os.path.join(keys, "Product.key"))
+        settings, state_key = self.product.settings, STATE_KEY.replace("HKEY_CURRENT_USER", "HKCU")
+        try:
+            self.product.run_cli(["keygen", settings, "--replace"])
+            self.product.run_cli(["build", settings, "--xml"])
+            self.product.publish()
+            self.fresh_v1()
+            status, log = self.run_client()
+            self.assertVersion2(status, log, "signed with a new key, the change signed with the old one")
+            new_key = [line[len("public "):] for line in _read(os.path.join(keys, "Product.key")).decode().splitlines()
+                       if line.startswith("public ")][0]
+            trusted = [line for line in self.registry().get(STATE_KEY, ()) if line.startswith("TrustedUpdateKey ")]
+            self.assertEqual(trusted, ["TrustedUpdateKey REG_SZ " + new_key], "the key the client moved to")
+
+            retired = [name for name in os.listdir(keys) if name.endswith(".retired.key")]
+            self.assertEqual(len(retired), 1, "the old key is kept beside the new one: %s" % os.listdir(keys))
+            self.product.run_cli(["set", settings, "UpdateVersion=3.0"])
+            self.product.run_cli(["build", settings, "--xml", "--key", os.path.join(keys, retired[0])])
+            self.product.publish()
+            self.fresh_v1()
+            self.wine.cmd(['reg add "%s" /v TrustedUpdateKey /t REG_SZ /d "%s" /f >nul' % (state_key, new_key)],
+                          self.scratch)
+            status, log = self.run_client()
+            self.assertVersion1Intact(status, log, "a later version signed with the old key")
+            self.assertIn("signed by another key", log)
+        finally:
+            self.product.run_cli(["set", settings, "UpdateVersion=2.0"])
+            for name in os.listdir(keys):
+                os.remove(os.path.join(keys, name))
+            _write_bytes(os.path.join(keys, "Product.key"), old_key)
+            for name, data in published.items():
+                _write_bytes(os.path.join(root, name), data)
+
     def test_file_held_open(self):
         self.fresh_v1()
         held = os.path.join(self.app, "Library.dll")
@@ -251,8 +340,8 @@ class ClientUpdateTest(unittest.TestCase):
             self.product.install_v1(self.app)
             status, log = self.run_client()
             self.assertVersion1Intact(status, log, "a full disk")
+            self.assertIn("[112]", log, "the full disk is not named in the log")
         finally:
-            subprocess.run(["timeout", "30", "wineserver", "-w"], env=self.wine.env)
             subprocess.run(["umount", "-l", self.app])
             self.product.install_v1(self.app)
 
@@ -265,6 +354,7 @@ class ClientUpdateTest(unittest.TestCase):
             "Data/Data.zip"))
         status, log = self.run_client({"TIDEWATCH_TEST_DISK_FULL_AFTER": str(downloaded + 1000)})
         self.assertVersion1Intact(status, log, "disk full after the downloads")
+        self.assertIn("[112]", log, "the full disk is not named in the log")
 
     # Killed after a step of the apply: the next start undoes what was done
     # before anything else (here the server is gone, so it then fails).

@@ -66,6 +66,7 @@ class Product:
         self.mark = _program(programs, "Mark.exe")
         self.stage = os.path.join(root, "server", "files")  # the update files as served
         self.project = os.path.join(root, "project")
+        self.config = os.path.join(root, "config")  # the publisher's configuration folder
         self.v1 = {
             "App.exe": _program(programs, "App1.exe"),
             "Library.dll": _program(programs, "Library1.dll"),
@@ -158,13 +159,29 @@ class Product:
         steps.append(["add-exec", settings, "--dir", app, "--file", "Missing.exe", "--point", "Download complete"])
         steps += [["build", settings, "--xml"], ["build", settings, "--client"]]
         for step in steps:
-            done = subprocess.run([self.cli] + step, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-            if done.returncode != 0:
-                raise RuntimeError("tidewell-cli %s failed:\n%s" % (" ".join(step), done.stdout.decode()))
+            self.run_cli(step)
+        self.settings = settings
         self.server_file = os.path.join(self.project, "UpdateConfig.xml")
         with open(os.path.join(self.project, CLIENT), "rb") as source:
             self.client = source.read()
-        shutil.copyfile(self.server_file, os.path.join(self.stage, "..", "UpdateConfig.xml"))
+        self.publish()
+
+    def run_cli(self, step, env=None):
+        """Runs tidewell-cli with the publisher's configuration folder in the
+        scratch folder (where the project's signing key is made) and no
+        pipeline key; answers its output."""
+        environment = dict(os.environ, XDG_CONFIG_HOME=self.config)
+        environment.pop("TIDEWELL_SIGNING_KEY", None)
+        environment.update(env or {})
+        done = subprocess.run([self.cli] + step, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, env=environment)
+        if done.returncode != 0:
+            raise RuntimeError("tidewell-cli %s failed:\n%s" % (" ".join(step), done.stdout.decode()))
+        return done.stdout.decode()
+
+    def publish(self):
+        """Copies the server file and its signature file onto the server."""
+        for name in ("UpdateConfig.xml", "UpdateConfig.xml.sig"):
+            shutil.copyfile(os.path.join(self.project, name), os.path.join(self.stage, "..", name))
 
     def install_v1(self, app_dir):
         """An installed copy of version 1 with its client, as an installer leaves it."""

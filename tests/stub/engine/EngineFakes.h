@@ -11,6 +11,7 @@
 
 #include "Platform.h"
 #include "Text.h"
+#include "TrustedKeyStore.h"
 
 namespace tidewatch::engine::testing {
 
@@ -273,6 +274,18 @@ struct FakeLog : Log {
     for (const auto& line : lines)
       if (line.find(part) != std::string::npos) return true;
     return false;
+  }
+};
+
+// The per-user store of a key change, in memory.
+struct MemoryKeyStore : TrustedKeyStore {
+  std::optional<std::string> stored;
+  int saves = 0;
+  std::optional<std::string> Load() override { return stored; }
+  bool Save(const std::string& text) override {
+    stored = text;
+    ++saves;
+    return true;
   }
 };
 

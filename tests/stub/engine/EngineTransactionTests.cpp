@@ -3,6 +3,8 @@
 
 #include "EngineFakes.h"
 #include "Journal.h"
+#include "SignedUpdateVerifier.h"
+#include "signing/SignatureFile.h"
 #include "Text.h"
 #include "UpdateRun.h"
 
@@ -203,7 +205,7 @@ TEST(UpdateRun, AClientStoppedAfterAnyStepIsUndoneAtItsNextStart) {
       halted = true;
     }
     if (!halted) {
-      EXPECT_GT(stop, 20u);
+      EXPECT_GT(stop, 15u);  // every step of the plan was tried
       break;
     }
     EXPECT_TRUE(w.files.FileExists(u"C:\\App\\~tidewell\\journal"));
@@ -227,6 +229,13 @@ TEST(UpdateRun, DownloadFaultsChangeNothing) {
        "could not read the update information"},
       {"disk full", [](World& w) { w.files.diskFullAfter = 100; }, "[112]"},
       {"file in use", [](World& w) { w.files.inUse.insert(u"C:\\App\\readme.txt"); }, "[32]"},
+      {"name out of its folder",
+       [](World& w) {
+         std::string text = ServerFile();
+         text.replace(text.find("\"readme.txt\""), 12, "\"..\\evil.txt\"");
+         w.Serve("UpdateConfig.xml?ed=al%20ice", text);
+       },
+       "would lie outside its folder"},
       {"application running", [](World& w) { w.files.inUse.insert(u"C:\\App\\App.exe"); }, "is still running"},
   };
   for (const auto& c : cases) {
@@ -250,6 +259,126 @@ TEST(UpdateRun, ResumesADroppedDownloadByRangeOrFromTheStart) {
     EXPECT_EQ(w.files.files[u"C:\\App\\Data\\Data.zip"].bytes, kZip);
     const auto resumed = std::find(w.http.requests.begin(), w.http.requests.end(), kServer + "Data/Data.zip@100");
     EXPECT_NE(resumed, w.http.requests.end()) << ignoresRange;
+  }
+}
+
+// The publisher's signature over the server file and every served file.
+std::string SignatureOf(const std::string& serverFile, const tidewell::signing::KeyPair& key) {
+  namespace sg = tidewell::signing;
+  auto digest = [](const std::string& bytes) { return sg::FileDigest{bytes.size(), sg::Sha256::Of(bytes)}; };
+  sg::SignatureContent content;
+  content.key = key.publicKey;
+  content.serverFile = digest(serverFile);
+  content.files = {{"App.exe", digest("v2 app")},
+                   {"Data/Data.zip", digest(kZip)},
+                   {"Data/My Tools/new file.dll", digest("new dll")},
+                   {"readme.txt", digest("v2 readme")},
+                   {"win98.txt", digest("9")}};
+  return sg::WriteSignatureFile(content, key);
+}
+
+TEST(UpdateRun, ASignedUpdateAppliesAndEveryTamperingIsRefusedBeforeAnyChange) {
+  namespace sg = tidewell::signing;
+  const sg::KeyPair key = sg::KeyPairFromSeed(sg::Seed{1});
+  const sg::KeyPair other = sg::KeyPairFromSeed(sg::Seed{2});
+  // The signature file's address keeps the server file's query after ".sig".
+  const std::string sigPath = "UpdateConfig.xml.sig?ed=al%20ice";
+  struct Case {
+    const char* name;
+    std::function<void(World&)> change;
+    const char* logged;  // empty: the update applies
+  } cases[] = {
+      {"signed", [](World&) {}, ""},
+      {"server file changed", [](World& w) { w.Serve("UpdateConfig.xml?ed=al%20ice", ServerFile("1.3")); },
+       "differs from the signed one"},
+      {"served file changed",
+       [](World& w) { w.Serve("readme.txt", "v2 README"); }, "readme.txt differs from the signed file"},
+      {"signature file changed",
+       [&](World& w) {
+         std::string sig = SignatureOf(ServerFile(), key);
+         char& digit = sig[sig.find("readme.txt") - 2];
+         digit = digit == '0' ? '1' : '0';
+         w.Serve(sigPath, sig);
+       },
+       "the signature file's signature does not match its content"},
+      {"signed by another key", [&](World& w) { w.Serve(sigPath, SignatureOf(ServerFile(), other)); },
+       "signed by another key"},
+      {"no signature file", [&](World& w) { w.http.resources.erase(kServer + sigPath); },
+       "has no signature file"},
+  };
+  for (const auto& c : cases) {
+    World w;
+    w.Serve(sigPath, SignatureOf(ServerFile(), key));
+    MemoryKeyStore store;
+    SignedUpdateVerifier verifier(key.publicKey, store);
+    w.services.verifier = &verifier;
+    c.change(w);
+    const Snapshot before(w);
+    const UpdateOutcome outcome = w.Run();
+    if (*c.logged == '\0') {
+      EXPECT_EQ(outcome.result, UpdateOutcome::Updated) << outcome.error;
+      EXPECT_EQ(w.files.files[u"C:\\App\\Data\\My Tools\\new file.dll"].bytes, "new dll");
+      continue;
+    }
+    EXPECT_EQ(outcome.result, UpdateOutcome::Failed) << c.name;
+    EXPECT_TRUE(Snapshot(w) == before) << c.name;
+    EXPECT_TRUE(w.log.Has(c.logged)) << c.name << ": " << outcome.error;
+  }
+}
+
+// Records what it is shown; refuses the server file or one file when told to.
+struct RecordingVerifier : UpdateVerifier {
+  bool acceptDocument = true;
+  std::string refusedPath;
+  std::optional<std::string> signature = "unset";
+  std::map<std::string, std::string> seen;
+
+  struct Check : DownloadCheck {
+    RecordingVerifier& owner;
+    std::string path;
+    Check(RecordingVerifier& o, std::string p) : owner(o), path(std::move(p)) {}
+    void Feed(const std::uint8_t* d, std::size_t n) override { owner.seen[path].append(reinterpret_cast<const char*>(d), n); }
+    bool Finish(std::string& reason) override {
+      reason = "bad signature";
+      return path != owner.refusedPath;
+    }
+  };
+  bool AcceptServerFile(std::string_view, const std::optional<std::string>& sig, std::string& reason) override {
+    signature = sig;
+    reason = "unsigned";
+    return acceptDocument;
+  }
+  std::unique_ptr<DownloadCheck> BeginFile(std::string_view path) override {
+    seen[std::string(path)];
+    return std::make_unique<Check>(*this, std::string(path));
+  }
+};
+
+TEST(UpdateRun, TheVerifierSeesEveryDownloadedByteAndCanRefuse) {
+  {
+    World w;
+    RecordingVerifier verifier;
+    w.services.verifier = &verifier;
+    w.Serve("UpdateConfig.xml.sig?ed=al%20ice", "SIG");
+    w.Serve("Data/Data.zip", kZip).dropAfter = 50;
+    ASSERT_EQ(w.Run().result, UpdateOutcome::Updated);
+    EXPECT_EQ(verifier.signature, std::optional<std::string>("SIG"));
+    EXPECT_EQ(verifier.seen["Data/My Tools/new file.dll"], "new dll");
+    EXPECT_EQ(verifier.seen["Data/Data.zip"], kZip);
+    EXPECT_EQ(verifier.seen.size(), 4u);
+  }
+  for (const bool refuseDocument : {true, false}) {
+    World w;
+    RecordingVerifier verifier;
+    verifier.acceptDocument = !refuseDocument;
+    verifier.refusedPath = "readme.txt";
+    w.services.verifier = &verifier;
+    const Snapshot before(w);
+    const UpdateOutcome outcome = w.Run();
+    EXPECT_EQ(outcome.result, UpdateOutcome::Failed);
+    EXPECT_EQ(verifier.signature, std::nullopt);
+    EXPECT_TRUE(w.log.Has(refuseDocument ? "unsigned" : "bad signature")) << outcome.error;
+    EXPECT_TRUE(Snapshot(w) == before);
   }
 }
 

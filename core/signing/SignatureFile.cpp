@@ -1,0 +1,256 @@
+#include "signing/SignatureFile.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "signing/Hex.h"
+
+namespace tidewell::signing {
+
+namespace {
+
+constexpr std::string_view kHeader = "Tidewell update signature 1";
+constexpr std::string_view kKeyChangeHeader = "Tidewell key change 1\n";
+
+std::string SizeText(std::uint64_t size) { return std::to_string(size); }
+
+// Decimal without sign or leading zeros, within 64 bits.
+bool ParseSize(std::string_view text, std::uint64_t& size) {
+  if (text.empty() || text.size() > 20 || (text.size() > 1 && text[0] == '0')) return false;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), size);
+  return ec == std::errc() && end == text.data() + text.size();
+}
+
+// Splits off the next blank-separated field; the last field of a line is
+// taken by the caller as the rest.
+bool NextField(std::string_view& rest, std::string_view& field) {
+  const std::size_t blank = rest.find(' ');
+  if (blank == std::string_view::npos || blank == 0) return false;
+  field = rest.substr(0, blank);
+  rest.remove_prefix(blank + 1);
+  return true;
+}
+
+// Valid UTF-8 without overlong forms, surrogates or values past U+10FFFF.
+bool IsUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    std::size_t length = 0;
+    std::uint32_t value = 0;
+    if (c < 0x80) {
+      ++i;
+      continue;
+    } else if ((c & 0xE0) == 0xC0) {
+      length = 2;
+      value = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+      length = 3;
+      value = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+      length = 4;
+      value = c & 0x07;
+    } else {
+      return false;
+    }
+    if (i + length > text.size()) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      value = value << 6 | (next & 0x3F);
+    }
+    static constexpr std::uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < kSmallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+      return false;
+    i += length;
+  }
+  return true;
+}
+
+bool ReadDigest(std::string_view text, FileDigest& digest) {
+  std::string_view size;
+  if (!NextField(text, size) || !ParseSize(size, digest.size)) return false;
+  return FromHex(text, digest.sha256);
+}
+
+// The records of a signature file, one line each, read in their order.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text) : rest_(text) {}
+
+  // The next line without its LF; false at the end or when the last line
+  // has no LF.
+  bool Next(std::string_view& line) {
+    const std::size_t end = rest_.find('\n');
+    if (end == std::string_view::npos) return false;
+    line = rest_.substr(0, end);
+    consumed_ += end + 1;
+    rest_.remove_prefix(end + 1);
+    ++number_;
+    return true;
+  }
+  bool AtEnd() const { return rest_.empty(); }
+  std::size_t Consumed() const { return consumed_; }
+  std::size_t Number() const { return number_; }
+
+ private:
+  std::string_view rest_;
+  std::size_t consumed_ = 0;
+  std::size_t number_ = 0;
+};
+
+std::optional<ParsedSignatureFile> Damaged(std::string& error, std::string text) {
+  error = std::move(text);
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool IsServerPath(std::string_view path) {
+  if (path.empty() || path.size() > kMaxServerPathSize || !IsUtf8(path)) return false;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t slash = path.find('/', start);
+    const std::string_view segment =
+        path.substr(start, slash == std::string_view::npos ? std::string_view::npos : slash - start);
+    if (segment.empty() || segment == "." || segment == "..") return false;
+    for (const char c : segment) {
+      const auto u = static_cast<unsigned char>(c);
+      if (u < 0x20 || u == 0x7F || c == '\\') return false;
+    }
+    if (slash == std::string_view::npos) return true;
+    start = slash + 1;
+  }
+}
+
+std::string ServerPathOf(std::string_view src, std::string_view name) {
+  std::string joined(src);
+  joined += '/';
+  joined += name;
+  std::string path;
+  std::size_t start = 0;
+  while (start <= joined.size()) {
+    std::size_t end = joined.find_first_of("/\\", start);
+    if (end == std::string::npos) end = joined.size();
+    if (end > start) {
+      if (!path.empty()) path += '/';
+      path.append(joined, start, end - start);
+    }
+    start = end + 1;
+  }
+  return path;
+}
+
+std::string FormatKeyChange(const KeyChange& change) {
+  return "key-change ed25519 " + ToHex(change.from) + ' ' + ToHex(change.to) + ' ' +
+         ToHex(change.endorsement);
+}
+
+std::optional<KeyChange> ParseKeyChange(std::string_view line) {
+  constexpr std::string_view kPrefix = "key-change ed25519 ";
+  if (!line.starts_with(kPrefix)) return std::nullopt;
+  std::string_view rest = line.substr(kPrefix.size()), from, to;
+  KeyChange change;
+  if (!NextField(rest, from) || !NextField(rest, to) || !FromHex(from, change.from) ||
+      !FromHex(to, change.to) || !FromHex(rest, change.endorsement))
+    return std::nullopt;
+  return change;
+}
+
+std::string KeyChangeMessage(const PublicKey& from, const PublicKey& to) {
+  std::string message(kKeyChangeHeader);
+  message += FormatPublicKey(from) + '\n';
+  message += FormatPublicKey(to) + '\n';
+  return message;
+}
+
+KeyChange EndorseKey(const KeyPair& from, const PublicKey& to) {
+  return KeyChange{from.publicKey, to, Sign(from, KeyChangeMessage(from.publicKey, to))};
+}
+
+std::string SignatureBody(SignatureContent content) {
+  std::sort(content.files.begin(), content.files.end(),
+            [](const SignedFile& a, const SignedFile& b) { return a.path < b.path; });
+  std::string text(kHeader);
+  text += '\n';
+  text += "key " + FormatPublicKey(content.key) + '\n';
+  for (const KeyChange& change : content.keyChanges) text += FormatKeyChange(change) + '\n';
+  text += "server-file " + SizeText(content.serverFile.size) + ' ' +
+          ToHex(content.serverFile.sha256) + '\n';
+  for (const SignedFile& file : content.files) {
+    text += "file " + SizeText(file.digest.size) + ' ' + ToHex(file.digest.sha256) + ' ' +
+            file.path + '\n';
+  }
+  return text;
+}
+
+std::string WriteSignatureFile(const SignatureContent& content, const KeyPair& key) {
+  std::string text = SignatureBody(content);
+  text += "signature ed25519 " + ToHex(Sign(key, text)) + '\n';
+  return text;
+}
+
+std::optional<ParsedSignatureFile> ReadSignatureFile(std::string_view text, std::string& error) {
+  if (text.size() > kMaxSignatureFileSize)
+    return Damaged(error, "the signature file is larger than " +
+                              std::to_string(kMaxSignatureFileSize) + " bytes");
+  LineReader reader(text);
+  std::string_view line;
+  auto at = [&reader](std::string_view what) {
+    return "line " + std::to_string(reader.Number()) + ": " + std::string(what);
+  };
+
+  if (!reader.Next(line) || line != kHeader)
+    return Damaged(error, "it does not start with \"" + std::string(kHeader) + "\"");
+
+  ParsedSignatureFile parsed;
+  SignatureContent& content = parsed.content;
+  if (!reader.Next(line) || !line.starts_with("key ") ||
+      !ParsePublicKey(line.substr(4)).has_value())
+    return Damaged(error, at("the signing key is missing or malformed"));
+  content.key = *ParsePublicKey(line.substr(4));
+
+  bool haveLine = reader.Next(line);
+  while (haveLine && line.starts_with("key-change ")) {
+    if (content.keyChanges.size() == kMaxKeyChanges)
+      return Damaged(error, at("more than " + std::to_string(kMaxKeyChanges) + " key changes"));
+    const std::optional<KeyChange> parsed = ParseKeyChange(line);
+    if (!parsed) return Damaged(error, at("malformed key change"));
+    const KeyChange& change = *parsed;
+    if (!content.keyChanges.empty() && content.keyChanges.back().to != change.from)
+      return Damaged(error, at("the key changes do not follow one another"));
+    content.keyChanges.push_back(change);
+    haveLine = reader.Next(line);
+  }
+  if (!content.keyChanges.empty() && content.keyChanges.back().to != content.key)
+    return Damaged(error, "the last key change does not lead to the signing key");
+
+  if (!haveLine || !line.starts_with("server-file ") ||
+      !ReadDigest(line.substr(12), content.serverFile))
+    return Damaged(error, at("the server file's digest is missing or malformed"));
+
+  while ((haveLine = reader.Next(line)) && line.starts_with("file ")) {
+    if (content.files.size() == kMaxSignedFiles)
+      return Damaged(error, at("more than " + std::to_string(kMaxSignedFiles) + " files"));
+    std::string_view rest = line.substr(5), size, digest;
+    SignedFile file;
+    if (!NextField(rest, size) || !NextField(rest, digest) ||
+        !ParseSize(size, file.digest.size) || !FromHex(digest, file.digest.sha256))
+      return Damaged(error, at("malformed file record"));
+    if (!IsServerPath(rest)) return Damaged(error, at("malformed server path"));
+    if (!content.files.empty() && content.files.back().path >= rest)
+      return Damaged(error, at("the files are not listed once each in order"));
+    file.path = std::string(rest);
+    content.files.push_back(std::move(file));
+  }
+
+  const std::size_t signedSize = reader.Consumed() - (haveLine ? line.size() + 1 : 0);
+  if (!haveLine || !line.starts_with("signature ed25519 ") ||
+      !FromHex(line.substr(18), parsed.signature))
+    return Damaged(error, haveLine ? at("unexpected record") : "the signature is missing");
+  if (!reader.AtEnd()) return Damaged(error, "text follows the signature");
+  parsed.signedText = std::string(text.substr(0, signedSize));
+  return parsed;
+}
+
+}  // namespace tidewell::signing
