@@ -53,7 +53,8 @@ bool ProjectLocks::Lock(const QString& projectFile) {
     qint64 pid = 0;
     QString host, application;
     if (!lock->getLockInfo(&pid, &host, &application) || pid != QCoreApplication::applicationPid() ||
-        host != QSysInfo::machineHostName() || !lock->removeStaleLockFile() || !lock->tryLock(0))
+        host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) != 0 ||  // names differ in case only on Windows
+        !lock->removeStaleLockFile() || !lock->tryLock(0))
       return false;
   }
   held_[key] = std::move(lock);
