@@ -25,7 +25,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from client_update_test import parse_registry  # noqa: E402
 from loopback_server import STATUS, LoopbackServer  # noqa: E402
 from product import CHECK_NOW, CLIENT, COMPANY, STATE_KEY, TITLE, Product, digests, snapshot  # noqa: E402
-from wine_session import WineSession, windows_path  # noqa: E402
+from wine_session import WineSession, held_open, windows_path  # noqa: E402
 
 ARGS = None
 PAGES = ("welcome", "reason", "terms", "download", "install", "complete")
@@ -322,22 +322,8 @@ class ClientWindowTest(unittest.TestCase):
     # again, Cancel gives up with nothing changed.
     def test_main_executable_in_use(self):
         self.install("logs errors, always reprompts")
-        main = os.path.join(self.app, "App.exe")
-        ready, release = os.path.join(self.scratch, "held.ready"), os.path.join(self.scratch, "held.release")
-        for flag in (ready, release):
-            if os.path.exists(flag):
-                os.remove(flag)
-        holder = self.wine.start([windows_path(os.path.join(ARGS.programs, "HoldOpen.exe")),
-                                  windows_path(main), windows_path(ready), windows_path(release)])
-        try:
-            deadline = time.monotonic() + 60
-            while not os.path.exists(ready):
-                self.assertLess(time.monotonic(), deadline, "the helper did not hold the file in time")
-                time.sleep(0.05)
+        with held_open(self.wine, ARGS.programs, os.path.join(self.app, "App.exe"), self.scratch):
             status, log = self.run_client("next,next,accept,next,box-retry,box-cancel")
-        finally:
-            open(release, "w").close()
-            holder.wait(timeout=60)
         self.assertUnchanged(status, log, "main executable in use")
         self.assertEqual(log.count("message: Update Test Product is running (App.exe)"), 2, log)
 
