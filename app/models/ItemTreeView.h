@@ -3,6 +3,7 @@
 #include <QTreeView>
 #include <vector>
 
+#include "models/ColumnFit.h"
 #include "text/WString.h"
 
 namespace tidewell {
@@ -34,6 +35,11 @@ class ItemTreeView : public QTreeView {
   // The node whose label or icon lies under `pos` (viewport coordinates).
   TreeNode* NodeAtLabel(const QPoint& pos) const;
   void ExpandTopLevel();
+  // The narrowest the view can be with every column at its floor, beside a
+  // vertical scroll bar.
+  int NarrowestWidth() const;
+  QSize minimumSizeHint() const override;
+  QSize sizeHint() const override;
 
   // What the view keeps across a change of the tree: the open folders and the
   // current node, by their paths.
@@ -60,7 +66,8 @@ class ItemTreeView : public QTreeView {
 
  private:
   // The name column takes the width the other columns leave.
-  void FitNameColumn();
+  void FitColumnsToView();
+  std::vector<ColumnNeed> ColumnNeeds() const;
   void SaveExpanded(const QModelIndex& parent, State& state) const;
 
   ItemTreeModel* model_;
