@@ -213,4 +213,17 @@ TreeChange::~TreeChange() {
   if (outermost) TreeEdits::Instance().Committed();
 }
 
+TreeViewsKept::TreeViewsKept(const QWidget& root) {
+  for (ItemTreeView* view : root.findChildren<ItemTreeView*>())
+    kept_.emplace_back(view, view->SaveState());
+}
+
+TreeViewsKept::~TreeViewsKept() {
+  for (const auto& [view, state] : kept_) {
+    if (!view) continue;
+    view->collapseAll();
+    view->RestoreState(state);
+  }
+}
+
 }  // namespace tidewell::app

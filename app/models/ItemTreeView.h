@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QPointer>
 #include <QTreeView>
+#include <utility>
 #include <vector>
 
 #include "models/ColumnFit.h"
@@ -88,6 +90,21 @@ class TreeChange {
   ItemTreeView& view_;
   ItemTreeView::State state_;
   bool updatesWereEnabled_;
+};
+
+// Keeps what every tree view inside a widget shows (its open folders and
+// current node) across a replacement of the document, as undo and redo do:
+// when the scope ends, each view shows them again where their paths still
+// exist, and nothing else open.
+class TreeViewsKept {
+ public:
+  explicit TreeViewsKept(const QWidget& root);
+  ~TreeViewsKept();
+  TreeViewsKept(const TreeViewsKept&) = delete;
+  TreeViewsKept& operator=(const TreeViewsKept&) = delete;
+
+ private:
+  std::vector<std::pair<QPointer<ItemTreeView>, ItemTreeView::State>> kept_;
 };
 
 }  // namespace tidewell::app
