@@ -53,7 +53,7 @@ std::vector<ColumnNeed> ItemTreeView::ColumnNeeds() const {
     return width + padding;
   };
   std::vector<ColumnNeed> needs(static_cast<size_t>(model_->columnCount()));
-  needs[kNameColumn].floor = cells.averageCharWidth() * 14 + indentation() +
+  needs[kNameColumn].floor = cells.averageCharWidth() * 18 + indentation() +
                              style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
   if (needs.size() != kFileColumnCount) return needs;
   needs[kConditionColumn] = {widest(kConditionColumn, {"Time-stamp based", "Version based"}),
@@ -74,10 +74,16 @@ QSize ItemTreeView::minimumSizeHint() const {
 }
 
 QSize ItemTreeView::sizeHint() const {
-  // Several columns ask for no more than their floors: the name column
-  // takes whatever room the page leaves.
+  // Several columns ask for their natural widths and a name column half as
+  // wide again as its floor, not for the widest name: the page's other
+  // parts give way first, and the name column takes whatever room is left.
   QSize size = QTreeView::sizeHint();
-  if (model_->columnCount() > 1) size.setWidth(NarrowestWidth());
+  if (model_->columnCount() < 2) return size;
+  const std::vector<ColumnNeed> needs = ColumnNeeds();
+  int width = NarrowestWidth() - needs.front().floor / 2;
+  for (const ColumnNeed& need : needs) width += std::max(need.natural, need.floor) - need.floor;
+  width += needs.front().floor;
+  size.setWidth(width);
   return size;
 }
 
