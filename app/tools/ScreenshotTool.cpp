@@ -37,6 +37,7 @@
 #include "project/ProjectDocument.h"
 #include "shell/AboutDialog.h"
 #include "shell/DeferredPage.h"
+#include "shell/FontEngine.h"
 #include "shell/MainActions.h"
 #include "shell/MainWindow.h"
 #include "shell/MenuTexts.h"
@@ -119,6 +120,7 @@ QString FileNameOf(const char* text) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  PreferDirectWriteFonts();
   QApplication application(argc, argv);
   if (argc != 3) {
     std::fprintf(stderr, "usage: tidewell-screenshots PROJECT OUTPUT_FOLDER\n");

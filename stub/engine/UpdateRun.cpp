@@ -5,6 +5,7 @@
 #include "Download.h"
 #include "Journal.h"
 #include "Plan.h"
+#include "Schedule.h"
 #include "ServerUpdate.h"
 #include "Text.h"
 #include "UpdateRules.h"
@@ -154,18 +155,58 @@ struct TakenFile {
   DownloadRequest request;
 };
 
+// Passes transfers through to the client's HTTP until the observer asks to
+// stop: then the transfer under way ends at its next piece and no other starts.
+class StoppableHttp : public Http {
+ public:
+  StoppableHttp(Http& http, DownloadObserver* observer) : http_(http), observer_(observer) {}
+
+  bool Get(const std::string& url, std::uint64_t offset, HttpSink& sink, Failure& failure) override {
+    if (Stopped()) {
+      failure = {"the download was cancelled", 0};
+      return false;
+    }
+    Sink stoppable(sink, *this);
+    return http_.Get(url, offset, stoppable, failure);
+  }
+
+  bool Stopped() const { return observer_ && observer_->StopRequested(); }
+
+ private:
+  struct Sink : HttpSink {
+    Sink(HttpSink& inner, const StoppableHttp& http) : inner(inner), http(http) {}
+    bool Begin(int status, bool partial, std::optional<std::uint64_t> length) override {
+      return !http.Stopped() && inner.Begin(status, partial, length);
+    }
+    bool Data(const std::uint8_t* data, std::size_t size) override {
+      return !http.Stopped() && inner.Data(data, size);
+    }
+    HttpSink& inner;
+    const StoppableHttp& http;
+  };
+
+  Http& http_;
+  DownloadObserver* observer_;
+};
+
+std::uint64_t PublishedSize(const DownloadRequest& request) {
+  return request.size ? static_cast<std::uint32_t>(*request.size) : 0;
+}
+
+}  // namespace
+
 class Updater {
  public:
   Updater(const ClientSettings& settings, const UpdateServices& services)
       : settings_(settings), s_(services), work_(WorkFolder(services.places)) {}
 
-  UpdateOutcome Run() {
-    UpdateOutcome outcome;
-    Check(outcome);
+  ~Updater() {
     // A journal left behind means an undo that did not finish: its backups stay.
     if (!s_.files.FileExists(JournalPath(s_.places))) s_.files.RemoveTree(work_);
-    return outcome;
   }
+
+  UpdateOutcome outcome_;
+  std::optional<ServerUpdate> update_;
 
  private:
   bool Fail(UpdateOutcome& outcome, const std::string& what) {
@@ -181,7 +222,14 @@ class Updater {
     return JoinPath(JoinPath(work_, folder), ToU16(std::to_string(++counter_)));
   }
 
-  bool Check(UpdateOutcome& outcome) {
+  std::vector<TakenFile> taken_;
+  enum class Phase { Check, Download, Apply, Done } phase_ = Phase::Check;
+
+ public:
+  bool Check() {
+    if (phase_ != Phase::Check) return false;
+    phase_ = Phase::Done;
+    UpdateOutcome& outcome = outcome_;
     const std::string url = ToUtf8(FillClientVariables(settings_.serverFileUrl, s_.variables, [](std::u16string_view v) {
       return ToU16(PercentEncode(ToUtf8(v)));
     }));
@@ -206,17 +254,35 @@ class Updater {
 
     const auto recorded = s_.registry.ReadValue(StateKey(settings_), u"InstalledVersion");
     const std::u16string installed = recorded ? RegistryValueText(*recorded) : settings_.appVersion;
-    if (!IsLaterVersion(update->updateVersion, installed)) {
-      s_.log.Line("up to date: version " + ToUtf8(installed) + " is installed, the server offers " +
-                  ToUtf8(update->updateVersion));
+    const auto declined = settings_.waitForNextVersion
+                              ? s_.registry.ReadValue(StateKey(settings_), u"DeclinedVersion")
+                              : std::nullopt;
+    const bool wasDeclined = declined && IsDeclined(update->updateVersion, RegistryValueText(*declined));
+    if (!IsLaterVersion(update->updateVersion, installed) || wasDeclined) {
+      if (wasDeclined)
+        s_.log.Line("version " + ToUtf8(update->updateVersion) + " is not offered: version " +
+                    ToUtf8(RegistryValueText(*declined)) + " was declined");
+      else
+        s_.log.Line("up to date: version " + ToUtf8(installed) + " is installed, the server offers " +
+                    ToUtf8(update->updateVersion));
       outcome.result = UpdateOutcome::UpToDate;
-      outcome.message = Fill(update->updateNotNeeded);
-      return true;
+      // A version the user declined is passed over without a word.
+      if (!wasDeclined) outcome.message = Fill(update->updateNotNeeded);
+      return false;
     }
     s_.log.Line("update " + ToUtf8(update->updateVersion) + " found (installed: " + ToUtf8(installed) + ")");
-    Execute(*update, ExecutionPoint::Welcome);
+    update_ = std::move(*update);
+    phase_ = Phase::Download;
+    return true;
+  }
 
-    std::vector<TakenFile> taken;
+  bool Download(DownloadObserver* observer) {
+    if (phase_ != Phase::Download) return false;
+    phase_ = Phase::Done;
+    UpdateOutcome& outcome = outcome_;
+    const ServerUpdate* update = &*update_;
+    Failure failure;
+    std::vector<TakenFile>& taken = taken_;
     if (!Decide(*update, taken, outcome)) return false;
     s_.files.RemoveTree(work_);
     if (!s_.files.MakeFolder(work_, failure) || !s_.files.MakeFolder(JoinPath(work_, u"new"), failure) ||
@@ -225,17 +291,40 @@ class Updater {
     s_.files.Hide(work_);
 
     Execute(*update, ExecutionPoint::Download);
-    for (auto& file : taken) {
-      if (!DownloadFile(s_.http, s_.files, s_.verifier, file.request, {}, failure))
+    StoppableHttp http(s_.http, observer);
+    std::uint64_t total = 0, before = 0;
+    for (const auto& file : taken) total += PublishedSize(file.request);
+    for (size_t i = 0; i < taken.size(); ++i) {
+      auto& file = taken[i];
+      if (observer) observer->FileStarted(file.file->name, i, taken.size());
+      std::function<void(std::uint64_t)> progress;
+      if (observer) progress = [&](std::uint64_t done) { observer->Progress(before + done, std::max(total, before + done)); };
+      if (!DownloadFile(http, s_.files, s_.verifier, file.request, progress, failure)) {
+        if (http.Stopped()) {
+          s_.log.Line("the download was cancelled by the user: nothing was changed");
+          outcome.result = UpdateOutcome::Cancelled;
+          return false;
+        }
         return Fail(outcome, Described(failure));
+      }
+      before += s_.files.FileSize(file.request.path).value_or(PublishedSize(file.request));
       s_.log.Line("downloaded " + file.request.url);
     }
     Execute(*update, ExecutionPoint::DownloadComplete);
+    phase_ = Phase::Apply;
+    return true;
+  }
 
+  bool Apply(const std::function<bool()>& askToClose) {
+    if (phase_ != Phase::Apply) return false;
+    phase_ = Phase::Done;
+    UpdateOutcome& outcome = outcome_;
+    const ServerUpdate* update = &*update_;
+    std::vector<TakenFile>& taken = taken_;
     PlanBuilder plan(s_.files, s_.registry);
     if (!PlanFiles(taken, plan, outcome) || !PlanRegistry(*update, plan, outcome)) return false;
     plan.AddSetValue(StateKey(settings_), u"InstalledVersion", StringValue(update->updateVersion));
-    if (!WaitForMainExecutable(plan.steps(), outcome)) return false;
+    if (!WaitForMainExecutable(plan.steps(), askToClose, outcome)) return false;
     if (!Apply(plan.steps(), outcome)) return false;
 
     s_.log.Line("updated to version " + ToUtf8(update->updateVersion));
@@ -332,13 +421,39 @@ class Updater {
     return true;
   }
 
-  bool WaitForMainExecutable(const std::vector<Step>& steps, UpdateOutcome& outcome) {
+  bool Decline() {
+    if (!update_) return false;
+    Failure failure;
+    if (!s_.registry.WriteValue(StateKey(settings_), u"DeclinedVersion", StringValue(update_->updateVersion),
+                                failure)) {
+      LogError(s_.log, "could not record the declined version " + ToUtf8(update_->updateVersion) + ": " +
+                           Described(failure));
+      return false;
+    }
+    s_.log.Line("version " + ToUtf8(update_->updateVersion) + " declined: it is not offered again");
+    return true;
+  }
+
+ private:
+  bool WaitForMainExecutable(const std::vector<Step>& steps, const std::function<bool()>& askToClose,
+                             UpdateOutcome& outcome) {
     if (settings_.mainExecutable.empty()) return true;
     const std::u16string main = JoinPath(s_.places.applicationDir, settings_.mainExecutable);
     const bool replaced = std::any_of(steps.begin(), steps.end(), [&](const Step& step) {
       return step.kind == Step::ReplaceFile && step.existed && EqualsIgnoringCase(step.target, main);
     });
     if (!replaced || !s_.files.InUse(main)) return true;
+    if (askToClose) {
+      while (s_.files.InUse(main)) {
+        s_.log.Line("asking the user to close " + ToUtf8(settings_.mainExecutable));
+        if (!askToClose()) {
+          s_.log.Line("the user cancelled while " + ToUtf8(settings_.mainExecutable) + " was running: nothing was changed");
+          outcome.result = UpdateOutcome::Cancelled;
+          return false;
+        }
+      }
+      return true;
+    }
     s_.log.Line("waiting for " + ToUtf8(settings_.mainExecutable) + " to close");
     const std::uint64_t start = s_.clock.Milliseconds();
     while (s_.files.InUse(main)) {
@@ -386,6 +501,7 @@ class Updater {
     if (undone) s_.files.RemoveFile(JournalPath(s_.places), ignored);
   }
 
+ public:
   void Execute(const ServerUpdate& update, ExecutionPoint point) {
     for (const auto& execution : update.executions) {
       if (execution.point != point) continue;
@@ -439,6 +555,8 @@ class Updater {
   unsigned counter_ = 0;
 };
 
+namespace {
+
 std::optional<std::string> ReadSmallFile(FileSystem& files, const std::u16string& path, Failure& failure) {
   auto reader = files.OpenRead(path, failure);
   if (!reader) return std::nullopt;
@@ -488,8 +606,28 @@ bool RecoverInterruptedUpdate(const UpdateServices& services) {
   return true;
 }
 
+UpdateSession::UpdateSession(const ClientSettings& settings, const UpdateServices& services)
+    : updater_(std::make_unique<Updater>(settings, services)) {}
+
+UpdateSession::~UpdateSession() = default;
+
+bool UpdateSession::Check() { return updater_->Check(); }
+const ServerUpdate& UpdateSession::update() const { return *updater_->update_; }
+void UpdateSession::Execute(ExecutionPoint point) {
+  if (updater_->update_) updater_->Execute(*updater_->update_, point);
+}
+bool UpdateSession::Download(DownloadObserver* observer) { return updater_->Download(observer); }
+bool UpdateSession::Apply(const std::function<bool()>& askToClose) { return updater_->Apply(askToClose); }
+bool UpdateSession::Decline() { return updater_->Decline(); }
+const UpdateOutcome& UpdateSession::outcome() const { return updater_->outcome_; }
+
 UpdateOutcome RunUpdate(const ClientSettings& settings, const UpdateServices& services) {
-  return Updater(settings, services).Run();
+  UpdateSession session(settings, services);
+  if (session.Check()) {
+    session.Execute(ExecutionPoint::Welcome);
+    if (session.Download()) session.Apply();
+  }
+  return session.outcome();
 }
 
 }  // namespace tidewatch::engine

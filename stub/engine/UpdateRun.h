@@ -1,10 +1,14 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "ClientVariables.h"
 #include "Platform.h"
+#include "ServerUpdate.h"
 #include "UpdateVerifier.h"
 
 namespace tidewatch::engine {
@@ -17,6 +21,9 @@ struct ClientSettings {
   std::u16string appTitle;        // string 4
   std::u16string companyName;     // string 5
   std::u16string appVersion;      // string 10
+  // String 8's "Wait for next version": the version recorded in
+  // DeclinedVersion, and any before it, is not offered.
+  bool waitForNextVersion = false;
 };
 
 struct UpdateServices {
@@ -34,8 +41,8 @@ struct UpdateServices {
 };
 
 struct UpdateOutcome {
-  enum Result { UpToDate, Updated, Failed } result = Failed;
-  int exitCode() const { return result == Failed ? 1 : 0; }
+  enum Result { UpToDate, Updated, Failed, Cancelled } result = Failed;
+  int exitCode() const { return result == Failed ? 1 : result == Cancelled ? 2 : 0; }
   bool silent = false;
   bool restart = false;          // start the main executable again
   std::u16string message;        // the text to show at the end, when there is one
@@ -51,6 +58,56 @@ std::u16string WorkFolder(const Places& places);
 // clears what an earlier run left there. False when an interrupted apply
 // could not be undone completely.
 bool RecoverInterruptedUpdate(const UpdateServices& services);
+
+// Watches a download from the thread that runs it, and can stop it.
+class DownloadObserver {
+ public:
+  virtual ~DownloadObserver() = default;
+  // Before each file: its name, its place in the list (from 0) and the count.
+  virtual void FileStarted(const std::u16string& name, std::size_t index, std::size_t count) = 0;
+  // The bytes of all files written so far and their published total.
+  virtual void Progress(std::uint64_t done, std::uint64_t total) = 0;
+  // True once the user asked to stop: the download ends at its next piece.
+  virtual bool StopRequested() = 0;
+};
+
+class Updater;
+
+// One update in its phases, for a client that shows them one by one:
+// Check, then Download, then Apply. Whatever the session leaves in the work
+// folder is removed when it ends (unless an undo left a journal there).
+class UpdateSession {
+ public:
+  UpdateSession(const ClientSettings& settings, const UpdateServices& services);
+  ~UpdateSession();
+  UpdateSession(const UpdateSession&) = delete;
+  UpdateSession& operator=(const UpdateSession&) = delete;
+
+  // Fetches the server update file and decides. True when an update is
+  // offered; otherwise outcome() is UpToDate (with the "not needed" text,
+  // when there is one) or Failed.
+  bool Check();
+  // The offered update; valid after Check answered true.
+  const ServerUpdate& update() const;
+  // Starts the programs of one point, in list order.
+  void Execute(ExecutionPoint point);
+  // Decides the files, starts the programs of the download point and
+  // downloads into the work folder; nothing else on the machine changes.
+  // False when it failed, or was stopped by `observer` (outcome Cancelled).
+  bool Download(DownloadObserver* observer = nullptr);
+  // Applies what was downloaded as one transaction, undone on any failure.
+  // When the main executable runs, `askToClose` is asked: true to look
+  // again, false to give up (outcome Cancelled, nothing changed); without
+  // it the client waits for the main executable as long as `inUseWaitMs`.
+  bool Apply(const std::function<bool()>& askToClose = {});
+  // Records the offered version as declined (DeclinedVersion).
+  bool Decline();
+  // The result so far.
+  const UpdateOutcome& outcome() const;
+
+ private:
+  std::unique_ptr<Updater> updater_;
+};
 
 // Fetches the server update file, decides, downloads and applies.
 UpdateOutcome RunUpdate(const ClientSettings& settings, const UpdateServices& services);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <string>
 
 #include "ByteReader.h"
 #include "ImageHeaders.h"
@@ -44,5 +45,33 @@ class ClientLook {
   HICON largeIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
 };
+
+// The message font of the system and a larger bold one for headings.
+class ClientFonts {
+ public:
+  ClientFonts();
+  ~ClientFonts();
+  ClientFonts(const ClientFonts&) = delete;
+  ClientFonts& operator=(const ClientFonts&) = delete;
+  HFONT Normal() const { return normal_; }
+  HFONT Bold() const { return bold_; }
+
+ private:
+  HFONT normal_ = nullptr;
+  HFONT bold_ = nullptr;
+};
+
+// A quiet vertical gradient where a picture is missing or damaged.
+void PaintPlaceholder(HDC dc, const RECT& slot, COLORREF from, COLORREF to);
+// Where the top and main pictures are, with their placeholder colours.
+void PaintTopPicture(HDC dc, const ClientLook& look, const RECT& slot);
+void PaintMainPicture(HDC dc, const ClientLook& look, const RECT& slot);
+
+// A child control of `parent` with the given font, visible.
+HWND AddChildControl(HWND parent, const wchar_t* cls, const std::u16string& text, DWORD style, const RECT& r, int id,
+                     HFONT font);
+
+// The screen's dots per inch over 96.
+double ScreenScale();
 
 }  // namespace tidewatch

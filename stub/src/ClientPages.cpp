@@ -11,20 +11,19 @@ namespace tidewatch {
 namespace {
 
 constexpr std::u16string_view kClientName = u"Tidewatch";
-constexpr std::u16string_view kNotSet = u"(not set)";
 
 std::u16string WindowTitle(const ClientStrings& strings) {
-  const std::u16string app = strings.Get(TIDEWATCH_STR_APP_TITLE);
-  const std::u16string company = strings.Get(TIDEWATCH_STR_COMPANY_NAME);
-  if (!app.empty() && !company.empty()) return app + u" - " + company;
-  if (!app.empty()) return app;
-  if (!company.empty()) return company;
-  return std::u16string(kClientName);
+  return ClientWindowTitle(strings.Get(TIDEWATCH_STR_APP_TITLE), strings.Get(TIDEWATCH_STR_COMPANY_NAME));
 }
 
-std::u16string OrNotSet(std::u16string value) { return value.empty() ? std::u16string(kNotSet) : value; }
-
 }  // namespace
+
+std::u16string ClientWindowTitle(std::u16string_view app, std::u16string_view company) {
+  if (!app.empty() && !company.empty()) return std::u16string(app) + u" - " + std::u16string(company);
+  if (!app.empty()) return std::u16string(app);
+  if (!company.empty()) return std::u16string(company);
+  return std::u16string(kClientName);
+}
 
 int ShowPreviewPage(std::u16string_view updateFile) {
   const ClientStrings strings;
@@ -35,16 +34,6 @@ int ShowPreviewPage(std::u16string_view updateFile) {
   if (content.heading.empty()) content.heading = kClientName;
   content.body = text.text;
   content.preview = true;
-  return RunClientWindow(content);
-}
-
-int ShowStatusPage() {
-  const ClientStrings strings;
-  ClientWindowContent content;
-  content.title = WindowTitle(strings);
-  content.heading = OrNotSet(strings.Get(TIDEWATCH_STR_APP_TITLE));
-  content.body = u"Company: " + OrNotSet(strings.Get(TIDEWATCH_STR_COMPANY_NAME)) + u"\r\n\r\nUpdates from:\r\n" +
-                 OrNotSet(strings.Get(TIDEWATCH_STR_HTTP_LOCATION_XML));
   return RunClientWindow(content);
 }
 

@@ -70,33 +70,17 @@ struct WindowState {
   const ClientWindowContent* content = nullptr;
   ClientLook look;
   Layout layout;
-  HFONT font = nullptr;
-  HFONT boldFont = nullptr;
+  ClientFonts fonts;
   HBRUSH white = nullptr;
 };
-
-void PaintPlaceholder(HDC dc, const RECT& slot, COLORREF from, COLORREF to) {
-  // A quiet vertical gradient where a picture is missing or damaged.
-  const int h = slot.bottom - slot.top;
-  for (int y = 0; y < h; ++y) {
-    const int r = GetRValue(from) + (GetRValue(to) - GetRValue(from)) * y / (h > 1 ? h - 1 : 1);
-    const int g = GetGValue(from) + (GetGValue(to) - GetGValue(from)) * y / (h > 1 ? h - 1 : 1);
-    const int b = GetBValue(from) + (GetBValue(to) - GetBValue(from)) * y / (h > 1 ? h - 1 : 1);
-    HBRUSH brush = CreateSolidBrush(RGB(r, g, b));
-    const RECT line{slot.left, slot.top + y, slot.right, slot.top + y + 1};
-    FillRect(dc, &line, brush);
-    DeleteObject(brush);
-  }
-}
 
 void Paint(HWND window, const WindowState& state) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(window, &ps);
   const Layout& l = state.layout;
   FillRect(dc, &l.body, state.white);
-  if (!state.look.Top().DrawCovering(dc, l.top)) PaintPlaceholder(dc, l.top, RGB(40, 97, 168), RGB(158, 204, 240));
-  if (state.content->preview && !state.look.Main().DrawCovering(dc, l.main))
-    PaintPlaceholder(dc, l.main, RGB(158, 204, 240), RGB(5, 41, 84));
+  PaintTopPicture(dc, state.look, l.top);
+  if (state.content->preview) PaintMainPicture(dc, state.look, l.main);
   if (!state.content->preview && state.look.LargeIcon())
     DrawIconEx(dc, l.icon.x, l.icon.y, state.look.LargeIcon(), 0, 0, 0, nullptr, DI_NORMAL);
   RECT bar{0, l.body.bottom, l.width, l.height};
@@ -105,25 +89,15 @@ void Paint(HWND window, const WindowState& state) {
   EndPaint(window, &ps);
 }
 
-HWND AddControl(HWND parent, const wchar_t* cls, const std::u16string& text, DWORD style, const RECT& r, int id,
-                HFONT font) {
-  HWND control = CreateWindowExW(0, cls, ToWide(text).c_str(), WS_CHILD | WS_VISIBLE | style, r.left, r.top,
-                                 r.right - r.left, r.bottom - r.top, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                                 nullptr);
-  if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-  return control;
-}
-
 void CreateControls(HWND window, const WindowState& state) {
   const Layout& l = state.layout;
   const ClientWindowContent& c = *state.content;
-  AddControl(window, L"STATIC", c.heading, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, l.heading, kHeadingId,
-             state.boldFont);
+  AddChildControl(window, L"STATIC", c.heading, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, l.heading, kHeadingId,
+             state.fonts.Bold());
   if (c.preview) {
-    HWND box = AddControl(window, L"EDIT", {},
+    HWND box = AddChildControl(window, L"EDIT", {},
                           ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, l.text, kBodyId,
-                          state.font);
+                          state.fonts.Normal());
     if (box) {
       SendMessageW(box, EM_SETLIMITTEXT, 0, 0);
       SetWindowTextW(box, ToWide(c.body).c_str());
@@ -131,10 +105,10 @@ void CreateControls(HWND window, const WindowState& state) {
   } else {
     // Like an edit control, the text breaks inside words too long for a line
     // (a server address usually is one).
-    AddControl(window, L"STATIC", c.body, SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, l.text, kBodyId,
-               state.font);
+    AddChildControl(window, L"STATIC", c.body, SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, l.text, kBodyId,
+               state.fonts.Normal());
   }
-  AddControl(window, L"BUTTON", u"Close", BS_DEFPUSHBUTTON | WS_TABSTOP, l.close, IDCANCEL, state.font);
+  AddChildControl(window, L"BUTTON", u"Close", BS_DEFPUSHBUTTON | WS_TABSTOP, l.close, IDCANCEL, state.fonts.Normal());
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -166,27 +140,6 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-double ScreenScale() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi / 96.0 : 1.0;
-}
-
-void MakeFonts(WindowState& state) {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    state.font = CreateFontIndirectW(&metrics.lfMessageFont);
-    LOGFONTW bold = metrics.lfMessageFont;
-    bold.lfWeight = FW_BOLD;
-    bold.lfHeight = bold.lfHeight * 6 / 5;
-    state.boldFont = CreateFontIndirectW(&bold);
-  }
-  if (!state.font) state.font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  if (!state.boldFont) state.boldFont = state.font;
-}
-
 // The height `text` takes in `font` when broken into lines of `width`
 // pixels, the way the status window's text control breaks it; at most two
 // thirds of the work area, so that a very long address cannot push the
@@ -206,21 +159,14 @@ int MeasureTextHeight(const std::u16string& text, HFONT font, int width) {
   return std::min<int>(r.bottom - r.top, (work.bottom - work.top) * 2 / 3);
 }
 
-void FreeFonts(WindowState& state) {
-  const HGDIOBJ stock = GetStockObject(DEFAULT_GUI_FONT);
-  if (state.boldFont && state.boldFont != state.font && state.boldFont != stock) DeleteObject(state.boldFont);
-  if (state.font && state.font != stock) DeleteObject(state.font);
-}
-
 }  // namespace
 
 int RunClientWindow(const ClientWindowContent& content) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WindowState state;
   state.content = &content;
-  MakeFonts(state);
   const double scale = ScreenScale();
-  const int textHeight = content.preview ? 0 : MeasureTextHeight(content.body, state.font, StatusTextWidth(scale));
+  const int textHeight = content.preview ? 0 : MeasureTextHeight(content.body, state.fonts.Normal(), StatusTextWidth(scale));
   state.layout = MakeLayout(content.preview, scale, textHeight);
   state.white = CreateSolidBrush(RGB(255, 255, 255));
 
@@ -259,7 +205,6 @@ int RunClientWindow(const ClientWindowContent& content) {
     }
     result = 0;
   }
-  FreeFonts(state);
   DeleteObject(state.white);
   return result;
 }

@@ -8,6 +8,7 @@
 #include "ClientCommandLine.h"
 #include "ClientEnvironment.h"
 #include "ClientPages.h"
+#include "ClientStart.h"
 #include "ClientResources.h"
 #include "Console.h"
 #include "DumpReport.h"
@@ -27,16 +28,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       return WriteStandardOutput(FormatWelcomeReport(login, platform, text)) ? 0 : 1;
     }
     case ClientAction::ShowStatus: {
+      // A start that does not check ends here, before any window.
       const ClientStrings strings;
-      const std::u16string tag = strings.Get(11);
-      if (!tag.empty() && command.firstWord == tag) return CheckForUpdateNow(strings);
+      // An interrupted update is undone first, on every start.
       if (!UndoInterruptedUpdate(strings)) return 1;
-      break;
+      if (!ThisStartChecks(strings, command.firstWord)) return 0;
+      return CheckForUpdateNow(strings);
     }
     case ClientAction::TestMode:
       break;
   }
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  return command.action == ClientAction::TestMode ? ShowPreviewPage(command.argument) : ShowStatusPage();
+  return ShowPreviewPage(command.argument);
 }

@@ -6,6 +6,8 @@
 
 #include "ClientEnvironment.h"
 #include "ClientResources.h"
+#include "InteractiveUpdate.h"
+#include "Schedule.h"
 #include "ClientUpdateVerifier.h"
 #include "Text.h"
 #include "UpdateLogFile.h"
@@ -42,13 +44,14 @@ class ClientUpdate {
  public:
   explicit ClientUpdate(const ClientStrings& strings)
       : settings_{strings.Get(1), strings.Get(2), strings.Get(3), strings.Get(4), strings.Get(5), strings.Get(10)},
-        showErrors_(strings.Get(7) == u"True"),
+        options_{strings.Get(7) == u"True", strings.Get(9) == u"True"},
         log_(settings_.companyName, settings_.appTitle),
         files_(HookValue(L"TIDEWATCH_TEST_DISK_FULL_AFTER", 0)),
         services_{http_, files_, registry_, shell_, clock_, log_, ClientPlaces(),
                   {LoginName(), PlatformDescription(), &registry_}, nullptr, {},
                   static_cast<unsigned>(HookValue(L"TIDEWATCH_TEST_IN_USE_WAIT_MS", 60'000))},
         trustedKeys_(settings_.companyName, settings_.appTitle) {
+    settings_.waitForNextVersion = engine::ReadCheckSchedule(strings.Get(8)).waitForNextVersion;
     if (const std::uint64_t halt = HookValue(L"TIDEWATCH_TEST_HALT_AFTER_STEP", 0)) {
       services_.afterStep = [halt](std::size_t done) {
         if (done == halt) TerminateProcess(GetCurrentProcess(), 3);
@@ -67,12 +70,10 @@ class ClientUpdate {
     // with it; one without checks sizes only.
     verifier_ = MakeClientUpdateVerifier(trustedKeys_);
     services_.verifier = verifier_.get();
-    const engine::UpdateOutcome outcome = engine::RunUpdate(settings_, services_);
-    if (outcome.result == engine::UpdateOutcome::Failed) {
-      if (showErrors_ && !outcome.silent)
-        Show(engine::FromUtf8("The update failed: " + outcome.error), settings_.appTitle, MB_ICONERROR);
-      return 1;
-    }
+    // Failures are shown (or only logged) by then.
+    const engine::UpdateOutcome outcome = RunUpdateWithPages(settings_, services_, options_);
+    if (outcome.result == engine::UpdateOutcome::Failed || outcome.result == engine::UpdateOutcome::Cancelled)
+      return outcome.exitCode();
     if (!outcome.message.empty()) Show(outcome.message, settings_.appTitle, MB_ICONINFORMATION);
     if (outcome.restart && !settings_.mainExecutable.empty()) {
       const std::u16string main = engine::JoinPath(services_.places.applicationDir, settings_.mainExecutable);
@@ -88,7 +89,7 @@ class ClientUpdate {
 
  private:
   engine::ClientSettings settings_;
-  bool showErrors_;
+  PageOptions options_;
   UpdateLogFile log_;
   WindowsHttp http_;
   WindowsFiles files_;
@@ -104,7 +105,7 @@ class ClientUpdate {
 
 bool UndoInterruptedUpdate(const ClientStrings& strings) {
   // Only a client that left a work folder beside itself has anything to undo.
-  const engine::Places places = ClientPlaces();
+  const engine::Places places = ClientOwnPlaces();
   if (GetFileAttributesW(ToWide(engine::WorkFolder(places)).c_str()) == INVALID_FILE_ATTRIBUTES) return true;
   return ClientUpdate(strings).Recover();
 }
