@@ -89,9 +89,6 @@ class HoverHelpTest : public QObject {
 
   // The balloon never stays over another page or over a modal dialog.
   void BalloonClosesWhenItsPageGoesOrAModalDialogOpens() {
-#ifdef Q_OS_WIN
-    QSKIP("the pointer's rest is not reproduced under wine's offscreen platform");
-#endif
     enum class Then { LeavePage, OpenModal };
     for (Then then : {Then::LeavePage, Then::OpenModal}) {
       QWidget window;
