@@ -25,7 +25,6 @@ constexpr int kGroupFrame = 2;
 class SideColumn : public QWidget {
  public:
   SideColumn(QWidget* parent, QBoxLayout* buttonRow) : QWidget(parent), buttonRow_(buttonRow) {
-    setMinimumWidth(kNarrowestColumn);
     // Never wider than it asks to be; narrower when the window is small.
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
   }
@@ -36,9 +35,15 @@ class SideColumn : public QWidget {
   void AddButton(QPushButton* button) {
     buttons_.push_back({button, button->maximumWidth()});
     buttonRow_->addWidget(button);
+    KeepButtonsWhole();
   }
 
  protected:
+  void changeEvent(QEvent* event) override {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+      KeepButtonsWhole();
+  }
   void resizeEvent(QResizeEvent* event) override {
     QWidget::resizeEvent(event);
     const bool inRow = width() >= RowWidth();
@@ -59,6 +64,16 @@ class SideColumn : public QWidget {
   }
 
  private:
+  // The column is never narrower than its widest button, stacked, needs.
+  void KeepButtonsWhole() {
+    const QMargins margins = buttonRow_->contentsMargins();
+    int widest = 0;
+    for (const auto& entry : buttons_)
+      widest = std::max(widest, entry.first->minimumSizeHint().width());
+    setMinimumWidth(std::max(kNarrowestColumn,
+                             widest + margins.left() + margins.right() + 2 * kGroupFrame));
+  }
+
   // The width the group needs for its buttons side by side.
   int RowWidth() const {
     const QMargins margins = buttonRow_->contentsMargins();
