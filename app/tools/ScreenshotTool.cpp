@@ -22,6 +22,7 @@
 #include "build/ClientBehaviours.h"
 #include "build/IconCatalogue.h"
 #include "build/ToolFolder.h"
+#include "dialogs/ClientImages.h"
 #include "dialogs/IconSelectionDialog.h"
 #include "dialogs/UserTextDialog.h"
 #include "files/TreePath.h"
@@ -206,6 +207,9 @@ int main(int argc, char* argv[]) {
                       &window);
   saved &= SaveDialog(text, output, QStringLiteral("user-text"));
   IconSelectionDialog icons(DefaultIconSource(RunningToolFolder()), prompt, fields, &window);
+  const ClientImages client =
+      ReadClientImages(window.Lifecycle().Document().ClientExecutablePath());
+  icons.SetCurrentIcons(client.largeIcon, client.smallIcon);
   saved &= SaveDialog(icons, output, QStringLiteral("icon-selection"));
   balloons.CloseAll();
 
