@@ -1,6 +1,7 @@
 #include "files/FileTree.h"
 
 #include "files/FileInfo.h"
+#include "files/RecordPool.h"
 #include "platform/Prompt.h"
 #include "project/ProjectSettings.h"
 #include "project/XmlText.h"
@@ -20,6 +21,38 @@ void AppendClientFolderAsHost(WString& out, std::u16string_view folder) {
     if (out[i] == text::kClientSeparator) out[i] = text::kHostSeparator;
 }
 
+bool HoldsBlankPair(std::u16string_view text) {
+  for (size_t i = 1; i < text.size(); ++i)
+    if (text[i] == u' ' && text[i - 1] == u' ') return true;
+  return false;
+}
+
+// Appends the escaped text with each pair of blanks in it made one, the
+// reduction the tree writer applies to a whole line; only a text that holds
+// a pair is worked on again.
+void AppendEscapedReduced(WString& out, std::u16string_view text) {
+  const size_t start = out.size();
+  AppendEscapedXmlText(out, text);
+  if (HoldsBlankPair(text)) text::ReducePairsInPlace(out, u' ', start);
+}
+
+// Joins the parts of a line the way the unreduced text has them: each part
+// after a count of separating blanks, of which a run of k is written as the
+// reduction leaves it, (k + 1) / 2. Empty parts only add their blank.
+class ReducedLine {
+ public:
+  explicit ReducedLine(WString& out) : out_(out) {}
+  WString& Part() {
+    out_.append((blanks_ + 1) / 2, u' ');
+    blanks_ = 0;
+    return out_;
+  }
+  void Blank(size_t count = 1) { blanks_ += count; }
+
+ private:
+  WString& out_;
+  size_t blanks_ = 0;
+};
 
 }  // namespace
 
@@ -27,6 +60,22 @@ WString FileErrorMessage(const WString& path) {
   return u"File error occured:\r\n" + path +
          u"\r\n\r\nThe file may no longer exist or has errors. Verify file on drive.";
 }
+
+namespace {
+
+// Never destroyed: records may be released by trees that outlive every
+// static object.
+RecordPool& FileRecordPool() {
+  static RecordPool* pool = new RecordPool(sizeof(FileRecord));
+  return *pool;
+}
+
+}  // namespace
+
+// FileRecord is final: every request is for one record.
+void* FileRecord::operator new(size_t) { return FileRecordPool().Allocate(); }
+
+void FileRecord::operator delete(void* record) noexcept { FileRecordPool().Release(record); }
 
 FileTree::FileTree() : ItemTree(u"Directory", u"File") {}
 
@@ -114,6 +163,71 @@ bool FileTree::AppendItemAttributes(WString& out, const TreeNode& node, XmlForm 
   }
   out += u" Src=\""sv;
   AppendEscapedXmlText(out, record->Src);
+  out += u'"';
+  return true;
+}
+
+// The same text as AppendItemAttributes followed by the reduction of blank
+// pairs, written in one go: the parts are joined with the reduced number of
+// blanks, and only the values (which sit between quotation marks, so their
+// blanks never meet a separator) are reduced where they hold a pair.
+bool FileTree::AppendReducedItemAttributes(WString& out, const TreeNode& node, XmlForm form) const {
+  const FileRecord* record = OwnRecord(node);
+  if (!record || record->Src.empty()) return false;
+
+  WString measured;
+  int32_t size = 0;
+  if (form == XmlForm::ServerForm) {
+    const WString path = GetItemDiskPath(node);
+    if (!ReadFileInfo(path, measured, size, record->Type, false)) {
+      if (prompt_) prompt_->ShowMessage(kErrorCaption, FileErrorMessage(path), MessageIcon::Error);
+      return false;
+    }
+  }
+
+  ReducedLine line(out);
+  if (record->OS > 0 || form == XmlForm::ProjectForm) {
+    std::u16string_view name = record->Name;
+    const size_t lt = name.find(u'<');
+    if (lt != std::u16string_view::npos) {
+      name = name.substr(lt + 1);
+      while (!name.empty() && name.back() == u'>') name.remove_suffix(1);
+    }
+    line.Part() += u"Name=\""sv;
+    AppendEscapedReduced(out, name);
+    out += u'"';
+    if (record->OS != 31) {
+      line.Blank(2);
+      line.Part() += u"OS=\""sv;
+      out += text::FormatDecimal(record->OS);
+      out += u'"';
+    }
+  }
+  line.Blank();
+  if (form == XmlForm::ServerForm && !IsZipEntry(*record)) {
+    line.Part() += u"Size=\""sv;
+    out += text::FormatDecimal(size);
+    out += u'"';
+  }
+  line.Blank();
+  if (record->Unzip != 0) line.Part() += u"Action=\"unzip\""sv;
+  line.Blank();
+  if (form == XmlForm::ProjectForm) {
+    if (record->Type == UpdateCondition::VersionBased)
+      line.Part() += u"Type=\"ver\""sv;
+    else if (record->Type == UpdateCondition::TimeStampBased)
+      line.Part() += u"Type=\"date\""sv;
+  } else if (record->Type != UpdateCondition::Unconditional) {
+    line.Part() += u"Mode=\""sv;
+    const size_t start = out.size();
+    out += measured;
+    if (HoldsBlankPair(measured)) text::ReducePairsInPlace(out, u' ', start);
+    out += u'"';
+    line.Blank();
+  }
+  line.Blank();
+  line.Part() += u"Src=\""sv;
+  AppendEscapedReduced(out, record->Src);
   out += u'"';
   return true;
 }

@@ -25,6 +25,7 @@ class FileTree final : public ItemTree {
   WString GetItemDiskPath(const TreeNode& node) const override;
   WString ItemAttributes(const TreeNode& node, XmlForm form) const override;
   bool AppendItemAttributes(WString& out, const TreeNode& node, XmlForm form) const override;
+  bool AppendReducedItemAttributes(WString& out, const TreeNode& node, XmlForm form) const override;
   TreeNode* CreateItemFromAttributes(const std::vector<XmlAttribute>& attributes,
                                      TreeNode* parent) override;
   TreeNode* CreateItemFromUtf8Attributes(const Utf8Attribute* attributes, size_t count,

@@ -186,6 +186,13 @@ bool ItemTree::AppendItemAttributes(WString& out, const TreeNode& node, XmlForm 
   return true;
 }
 
+bool ItemTree::AppendReducedItemAttributes(WString& out, const TreeNode& node, XmlForm form) const {
+  const size_t start = out.size();
+  if (!AppendItemAttributes(out, node, form)) return false;
+  text::ReducePairsInPlace(out, u' ', start);
+  return true;
+}
+
 bool ItemTree::WriteXml(WString& out, XmlForm form) const {
   struct Frame {
     const std::vector<TreeNode*>* siblings;
@@ -222,9 +229,7 @@ bool ItemTree::WriteXml(WString& out, XmlForm form) const {
       out += u"<"sv;
       out += itemElement_;
       out += u" "sv;
-      const size_t start = out.size();
-      if (!AppendItemAttributes(out, *node, form)) return false;
-      text::ReducePairsInPlace(out, u' ', start);
+      if (!AppendReducedItemAttributes(out, *node, form)) return false;
       if (!node->children.empty()) {
         out += u">"sv;
         stack.push_back({&node->children, 0, depth + 1});

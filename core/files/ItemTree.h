@@ -4,11 +4,11 @@
 #include <deque>
 #include <memory>
 #include <string_view>
-#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "files/XmlForm.h"
+#include "text/SmallText.h"
 #include "text/WString.h"
 
 namespace pugi {
@@ -22,7 +22,7 @@ class Prompt;
 // The fields every item record starts with, in this order: what lets one pair
 // of common-attribute routines serve file and registry items alike.
 struct ItemRecord {
-  WString Name;
+  SmallText Name;
   int32_t OS = 31;
 
   virtual ~ItemRecord() = default;
@@ -32,7 +32,7 @@ struct ItemRecord {
 enum class NodeKind { Container, Item };
 
 struct TreeNode {
-  WString name;
+  SmallText name;
   NodeKind kind = NodeKind::Container;
   std::unique_ptr<ItemRecord> record;  // item nodes only; may be empty
   TreeNode* parent = nullptr;
@@ -99,6 +99,10 @@ class ItemTree {
   // when that text is empty. A tree may write straight into `out` instead of
   // building the text on its own.
   virtual bool AppendItemAttributes(WString& out, const TreeNode& node, XmlForm form) const;
+  // Appends the attribute text as the element's line holds it: each pair of
+  // blanks made one. The default reduces what AppendItemAttributes wrote; a
+  // tree may write the reduced text directly.
+  virtual bool AppendReducedItemAttributes(WString& out, const TreeNode& node, XmlForm form) const;
   virtual TreeNode* CreateItemFromAttributes(const std::vector<XmlAttribute>& attributes,
                                              TreeNode* parent) = 0;
   // What the reader calls for each item element. The default widens the

@@ -4,6 +4,10 @@
 #include <climits>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tidewell::text {
 
 namespace {
@@ -63,43 +67,60 @@ WString FromUtf8(std::string_view utf8) {
   return out;
 }
 
-void AssignUtf8(WString& out, std::string_view utf8) {
-  // US-ASCII, the usual content, is widened in one run.
-  out.resize(utf8.size());
-  char16_t* wide = out.data();
-  size_t ascii = 0;
-  for (; ascii < utf8.size(); ++ascii) {
-    const auto b = static_cast<unsigned char>(utf8[ascii]);
-    if (b >= 0x80) break;
-    wide[ascii] = b;
-  }
-  out.resize(ascii);
-  if (ascii == utf8.size()) return;
-  out.reserve(utf8.size());
-  size_t i = ascii;
-  while (i < utf8.size()) {
+namespace {
+
+// Decodes `utf8` into `wide`, which has room for one code unit per byte (no
+// sequence gives more units than it has bytes); answers the units written.
+size_t DecodeUtf8Into(char16_t* wide, std::string_view utf8) {
+  const size_t n = utf8.size();
+  size_t i = 0;
+  size_t w = 0;
+  while (i < n) {
+    // US-ASCII, the usual content, is widened eight bytes at a time.
+    if (i + 8 <= n) {
+      uint64_t word;
+      std::memcpy(&word, utf8.data() + i, 8);
+      if ((word & 0x8080808080808080ULL) == 0) {
+        for (size_t k = 0; k < 8; ++k) wide[w + k] = static_cast<char16_t>((word >> (8 * k)) & 0xFF);
+        i += 8;
+        w += 8;
+        continue;
+      }
+    }
     const auto b = static_cast<unsigned char>(utf8[i]);
     if (b < 0x80) {
-      out += static_cast<char16_t>(b);
+      wide[w++] = b;
       ++i;
       continue;
     }
     char32_t cp = 0;
-    const size_t n = DecodeUtf8(utf8, i, cp);
-    if (n == 0) {
-      out += u'\uFFFD';
+    const size_t taken = DecodeUtf8(utf8, i, cp);
+    if (taken == 0) {
+      wide[w++] = u'\uFFFD';
       ++i;
       continue;
     }
     if (cp >= 0x10000) {
       cp -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (cp >> 10));
-      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+      wide[w++] = static_cast<char16_t>(0xD800 + (cp >> 10));
+      wide[w++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     } else {
-      out += static_cast<char16_t>(cp);
+      wide[w++] = static_cast<char16_t>(cp);
     }
-    i += n;
+    i += taken;
   }
+  return w;
+}
+
+}  // namespace
+
+void AssignUtf8(WString& out, std::string_view utf8) {
+  out.resize(utf8.size());
+  out.resize(DecodeUtf8Into(out.data(), utf8));
+}
+
+void AssignUtf8(SmallText& out, std::string_view utf8) {
+  out.truncate(DecodeUtf8Into(out.prepare(utf8.size()), utf8));
 }
 
 std::string ToUtf8(std::u16string_view text) {
@@ -114,6 +135,18 @@ void AssignToUtf8(std::string& out, std::u16string_view text) {
   char* narrow = out.data();
   const char16_t* data = text.data();
   size_t ascii = 0;
+#if defined(__SSE2__)
+  // Sixteen code units at a time: a document is mostly US-ASCII.
+  const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+  while (ascii + 16 <= text.size()) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + ascii));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + ascii + 8));
+    const __m128i any = _mm_and_si128(_mm_or_si128(a, b), high);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(any, _mm_setzero_si128())) != 0xFFFF) break;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(narrow + ascii), _mm_packus_epi16(a, b));
+    ascii += 16;
+  }
+#endif
   while (ascii + 4 <= text.size()) {
     uint64_t word;
     std::memcpy(&word, data + ascii, 8);
@@ -310,9 +343,9 @@ WString ReduceDoubleSeparators(std::u16string_view path) {
 }
 
 void ReducePairsInPlace(WString& text, char16_t c, size_t from) {
-  const char16_t pair[] = {c, c};
-  size_t read = text.find(std::u16string_view(pair, 2), from);
-  if (read == WString::npos) return;
+  size_t read = from;
+  while (read + 1 < text.size() && !(text[read] == c && text[read + 1] == c)) ++read;
+  if (read + 1 >= text.size()) return;
   size_t write = read;
   while (read < text.size()) {
     if (text[read] == c && read + 1 < text.size() && text[read + 1] == c) {

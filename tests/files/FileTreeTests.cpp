@@ -161,6 +161,38 @@ TEST(FileTree, AttributeRulesOfBothForms) {
   }
 }
 
+// The writer joins the parts of a File line with the blanks already reduced;
+// the line must be exactly the attribute text with each pair of blanks made
+// one, blanks inside names and folders included.
+TEST(FileTree, LinesEqualTheAttributeTextWithBlankPairsReduced) {
+  testing::TempDir dir;
+  for (const char* file : {"a.txt", "two  blanks.txt", "three   blanks .txt", "x"})
+    testing::WriteBytes(dir / "in  it" / file, "abc");
+  ProjectSettings settings;
+  settings.SetSetting(SettingKey::UpdateFilesDir, text::FromPath(dir.Path()));
+  const WString src = u"\\in  it\\";
+  const FileRecord records[] = {
+      MakeRecord(UpdateCondition::Unconditional, 31, 0, src),
+      MakeRecord(UpdateCondition::TimeStampBased, 0, 1, src),
+      MakeRecord(UpdateCondition::VersionBased, 5, 0, src),
+      MakeRecord(UpdateCondition::TimeStampBased, -1, 1, src),
+      MakeRecord(UpdateCondition::Unconditional, 31, 1, src),
+  };
+  for (const FileRecord& record : records) {
+    for (const char16_t* name : {u"a.txt", u"two  blanks.txt", u"three   blanks .txt", u"x"}) {
+      for (XmlForm form : {XmlForm::ProjectForm, XmlForm::ServerForm}) {
+        if (form == XmlForm::ServerForm && record.Type == UpdateCondition::VersionBased) continue;
+        FileTree tree;
+        tree.SetContext(&settings, nullptr);
+        const TreeNode* node = tree.InsertItem(nullptr, &record, name);
+        const WString expected =
+            u"\t\t<File " + text::ReduceDoubleSpaces(tree.ItemAttributes(*node, form)) + u" />\r\n";
+        EXPECT_EQ(Write(tree, form), expected) << text::ToUtf8(name) << " OS " << record.OS;
+      }
+    }
+  }
+}
+
 TEST(FileTree, OsZeroWritesNeitherNameNorOsInTheServerForm) {
   testing::TempDir dir;
   testing::WriteBytes(dir / "b.txt", "abc");
@@ -249,7 +281,7 @@ TEST(FileTree, SiblingOrderFoldsLettersThenComparesCodeUnits) {
     tree.InsertItem(nullptr, &record, name);
   tree.AddDirectoryPath(u"M", nullptr);
   std::vector<WString> names;
-  for (const TreeNode* n : tree.Children(nullptr)) names.push_back(n->name);
+  for (const TreeNode* n : tree.Children(nullptr)) names.push_back(n->name.str());
   const std::vector<WString> expected = {u"1", u"10", u"_x", u"a", u"b", u"B2", u"M", u"Z", u"\u00E9"};
   EXPECT_EQ(names, expected);
 }

@@ -16,6 +16,11 @@ TEST(Text, ReductionsScanFromTheLeftWithoutOverlap) {
   EXPECT_EQ(text::ReduceDoubleBackslashes(u"a\\\\\\b"), u"a\\\\b");
   EXPECT_EQ(text::ReduceDoubleBackslashes(u"\\\\\\\\"), u"\\\\");
   EXPECT_EQ(text::ReduceDoubleSpaces(u"a   b"), u"a  b");
+  EXPECT_EQ(text::ReduceDoubleSpaces(u"  "), u" ");
+  EXPECT_EQ(text::ReduceDoubleSpaces(u"a b "), u"a b ");
+  WString partly = u"  x  ";
+  text::ReducePairsInPlace(partly, u' ', 1);
+  EXPECT_EQ(partly, u"  x ");
   EXPECT_EQ(text::ReplaceAll(u"aaa", u"aa", u"b"), u"ba");
 }
 
@@ -49,6 +54,54 @@ TEST(Text, Utf8RoundTripsEveryCodeUnitSequence) {
   EXPECT_FALSE(text::IsValidUtf8("\xC0\xAF"));      // overlong
   EXPECT_FALSE(text::IsValidUtf8("\xED\xA0\x80"));  // surrogate
   EXPECT_EQ(text::DecodeFileText("caf\xE9"), u"caf\u00E9");
+}
+
+// Conversions work in blocks of 8 and 16 units: a character outside US-ASCII
+// at each place of a block, and texts on both sides of SmallText's inline room.
+TEST(Text, ConversionsKeepEveryCharacterAtEveryPlaceOfABlock) {
+  for (size_t length : {SmallText::kInline - 1, SmallText::kInline, SmallText::kInline + 1, size_t{40}}) {
+    for (size_t at = 0; at < length; ++at) {
+      for (const char16_t* odd : {u"\u00E9", u"\u20AC", u"\U0001F600"}) {
+        WString wide(length, u'a');
+        wide.replace(at, 1, odd);
+        const std::string narrow = text::ToUtf8(wide);
+        SmallText small;
+        text::AssignUtf8(small, narrow);
+        EXPECT_EQ(small, wide) << length << " " << at;
+        EXPECT_EQ(text::FromUtf8(narrow), wide) << length << " " << at;
+      }
+    }
+  }
+  SmallText small(u"longer than any inline room of a small text, on the heap");
+  text::AssignUtf8(small, "ab\xFF" "c\xE2\x82");
+  EXPECT_EQ(small, u"ab\uFFFDc\uFFFD\uFFFD");
+}
+
+TEST(Text, SmallTextCopiesMovesAndAssignsAcrossItsInlineRoom) {
+  const WString inlineText(SmallText::kInline, u'i');
+  const WString heapText(SmallText::kInline + 1, u'h');
+  for (const WString& first : {inlineText, heapText}) {
+    for (const WString& second : {inlineText, heapText, WString()}) {
+      SmallText a(first);
+      SmallText b(a);
+      EXPECT_EQ(b, first);
+      b = second;
+      EXPECT_EQ(b, second);
+      EXPECT_EQ(a, first);
+      SmallText c(std::move(a));
+      EXPECT_EQ(c, first);
+      EXPECT_TRUE(a.empty());
+      a = std::move(b);
+      EXPECT_EQ(a, second);
+      const SmallText& same = c;
+      c = same;
+      EXPECT_EQ(c, first);
+      c = std::u16string_view(c).substr(1);  // a part of itself
+      EXPECT_EQ(c, first.substr(1));
+    }
+  }
+  const SmallText name(u"Data.zip");
+  EXPECT_EQ(name + u"<" + name + u">", u"Data.zip<Data.zip>");
 }
 
 TEST(Text, FormatsNumbers) {
