@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -142,7 +141,11 @@ class ItemTree {
   WString containerElement_;
   WString itemElement_;
   std::vector<TreeNode*> top_;
-  std::deque<TreeNode> storage_;
+  // Nodes are made a chunk at a time and never move, so pointers to them
+  // stay valid; a released node waits in freeNodes_ to be used again.
+  static constexpr size_t kNodesPerChunk = 256;
+  std::vector<std::unique_ptr<TreeNode[]>> chunks_;
+  size_t usedInLastChunk_ = kNodesPerChunk;
   std::vector<TreeNode*> freeNodes_;
   size_t liveNodes_ = 0;
 };

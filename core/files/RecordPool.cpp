@@ -20,8 +20,9 @@ void* RecordPool::Allocate() {
     return block;
   }
   if (static_cast<size_t>(end_ - next_) < blockSize_) {
-    // new[] of char gives storage aligned for any object of the slab's size.
-    slabs_.push_back(std::make_unique<char[]>(kSlabBytes));
+    // new[] of char gives storage aligned for any object of the slab's size;
+    // left uncleared, as every record is constructed in its block.
+    slabs_.push_back(std::unique_ptr<char[]>(new char[kSlabBytes]));
     next_ = slabs_.back().get();
     end_ = next_ + kSlabBytes;
   }

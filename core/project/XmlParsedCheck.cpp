@@ -120,6 +120,13 @@ bool CheckText(const char* value) {
   return !amp || ResolveFrom(amp, false);
 }
 
+// The end of a value, and the two characters in it that need a look.
+constexpr uint64_t kValueStops = (uint64_t{1} << 0) | (uint64_t{1} << '<') | (uint64_t{1} << '&');
+bool IsValueStop(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u < 64 && ((kValueStops >> u) & 1) != 0;
+}
+
 bool CheckAttributes(const pugi::xml_node& element) {
   const char* names[kMaxComparedAttributes];
   size_t count = 0;
@@ -129,13 +136,10 @@ bool CheckAttributes(const pugi::xml_node& element) {
     for (size_t k = 0; k < count; ++k)
       if (names[k][0] == name[0] && std::strcmp(names[k], name) == 0) return false;
     names[count++] = name;
-    for (char* p = Writable(a.value()); *p != 0; ++p) {
-      if (*p == '<') return false;
-      if (*p == '&') {
-        if (!ResolveFrom(p, true)) return false;
-        break;
-      }
-    }
+    char* special = Writable(a.value());
+    while (!IsValueStop(*special)) ++special;
+    if (*special == '<') return false;
+    if (*special == '&' && !ResolveFrom(special, true)) return false;
   }
   return true;
 }

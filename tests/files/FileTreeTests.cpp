@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+
 #include <pugixml.hpp>
 
 #include "support/HostOnly.h"
@@ -191,6 +194,45 @@ TEST(FileTree, LinesEqualTheAttributeTextWithBlankPairsReduced) {
       }
     }
   }
+}
+
+// Many files are measured on several threads before the lines are written:
+// the text must be the one measured file by file, and of two missing files
+// the first in the tree's order is the one reported.
+TEST(FileTree, ServerFormOfManyFilesIsTheOneMeasuredFileByFile) {
+  testing::TempDir dir;
+  ProjectSettings settings;
+  settings.SetSetting(SettingKey::UpdateFilesDir, text::FromPath(dir.Path()));
+  testing::ScriptedPrompt prompt;
+  FileTree tree;
+  tree.SetContext(&settings, &prompt);
+  TreeNode* folder = tree.AddDirectoryPath(u"d", nullptr);
+  for (int i = 0; i < 1500; ++i) {
+    const std::string name = "f" + std::to_string(i) + ".txt";
+    testing::WriteBytes(dir / "d" / name, std::string(static_cast<size_t>(i % 97), 'x'));
+    const FileRecord record = MakeRecord(i % 2 ? UpdateCondition::TimeStampBased : UpdateCondition::Unconditional,
+                                         31, 0, u"\d\");
+    tree.InsertItem(folder, &record, text::FromUtf8(name));
+  }
+  WString expected = u"		<Directory Name="d">
+";
+  for (const TreeNode* file : folder->children)
+    expected += u"			<File " + text::ReduceDoubleSpaces(tree.ItemAttributes(*file, XmlForm::ServerForm)) +
+                u" />
+";
+  expected += u"		</Directory>
+";
+  EXPECT_EQ(Write(tree, XmlForm::ServerForm), expected);
+
+  const TreeNode* first = folder->children[300];
+  const TreeNode* second = folder->children[1200];
+  std::filesystem::remove(text::ToPath(tree.GetItemDiskPath(*second)));
+  std::filesystem::remove(text::ToPath(tree.GetItemDiskPath(*first)));
+  WString out;
+  EXPECT_FALSE(tree.WriteXml(out, XmlForm::ServerForm));
+  const auto messages = prompt.Of(testing::PromptEvent::Kind::Message);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text, FileErrorMessage(tree.GetItemDiskPath(*first)));
 }
 
 TEST(FileTree, OsZeroWritesNeitherNameNorOsInTheServerForm) {

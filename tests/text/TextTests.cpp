@@ -44,6 +44,10 @@ TEST(Text, CaseFoldingTouchesOnlyAsciiLetters) {
   EXPECT_GT(text::CompareNoCase(u"Z", u"_"), 0);
   EXPECT_FALSE(text::EqualsNoCase(u"\u00C4", u"\u00E4"));
   EXPECT_LT(text::CompareNoCase(u"ab", u"abc"), 0);
+  // Past an equal start, the first difference is still folded first.
+  EXPECT_EQ(text::CompareNoCase(u"file12A.dat", u"file12a.DAT"), 0);
+  EXPECT_GT(text::CompareNoCase(u"file12D", u"file12c"), 0);
+  EXPECT_GT(text::CompareNoCase(u"file12Z", u"file12_"), 0);
 }
 
 TEST(Text, Utf8RoundTripsEveryCodeUnitSequence) {
@@ -70,6 +74,18 @@ TEST(Text, ConversionsKeepEveryCharacterAtEveryPlaceOfABlock) {
         EXPECT_EQ(small, wide) << length << " " << at;
         EXPECT_EQ(text::FromUtf8(narrow), wide) << length << " " << at;
       }
+    }
+  }
+  // Long texts are narrowed in pieces of 4,096 units: a character outside
+  // US-ASCII, a surrogate pair and a lone surrogate across the seam.
+  for (size_t at : {size_t{4094}, size_t{4095}, size_t{4096}, size_t{8191}}) {
+    for (const char16_t* odd : {u"\u00E9", u"\U0001F600", u"\xD800"}) {
+      WString wide(at, u'a');
+      wide += odd;
+      wide += u"tail";
+      const std::string expected = std::string(at, 'a') +
+          (odd[0] == 0xD800 ? "\xEF\xBF\xBD" : odd[0] == 0xE9 ? "\xC3\xA9" : "\xF0\x9F\x98\x80") + "tail";
+      EXPECT_EQ(text::ToUtf8(wide), expected) << at;
     }
   }
   SmallText small(u"longer than any inline room of a small text, on the heap");
