@@ -70,7 +70,7 @@ TreeNode* ItemTree::Allocate() {
   }
   if (usedInLastChunk_ == kNodesPerChunk) {
     // Default-initialised: each node is set up by its own constructor only.
-    chunks_.push_back(std::unique_ptr<TreeNode[]>(new TreeNode[kNodesPerChunk]));
+    chunks_.emplace_back(std::make_unique_for_overwrite<TreeNode[]>(kNodesPerChunk));
     usedInLastChunk_ = 0;
   }
   return &chunks_.back()[usedInLastChunk_++];

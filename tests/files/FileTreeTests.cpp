@@ -211,17 +211,14 @@ TEST(FileTree, ServerFormOfManyFilesIsTheOneMeasuredFileByFile) {
     const std::string name = "f" + std::to_string(i) + ".txt";
     testing::WriteBytes(dir / "d" / name, std::string(static_cast<size_t>(i % 97), 'x'));
     const FileRecord record = MakeRecord(i % 2 ? UpdateCondition::TimeStampBased : UpdateCondition::Unconditional,
-                                         31, 0, u"\d\");
+                                         31, 0, u"\\d\\");
     tree.InsertItem(folder, &record, text::FromUtf8(name));
   }
-  WString expected = u"		<Directory Name="d">
-";
+  WString expected = u"\t\t<Directory Name=\"d\">\r\n";
   for (const TreeNode* file : folder->children)
-    expected += u"			<File " + text::ReduceDoubleSpaces(tree.ItemAttributes(*file, XmlForm::ServerForm)) +
-                u" />
-";
-  expected += u"		</Directory>
-";
+    expected += u"\t\t\t<File " + text::ReduceDoubleSpaces(tree.ItemAttributes(*file, XmlForm::ServerForm)) +
+                u" />\r\n";
+  expected += u"\t\t</Directory>\r\n";
   EXPECT_EQ(Write(tree, XmlForm::ServerForm), expected);
 
   const TreeNode* first = folder->children[300];
