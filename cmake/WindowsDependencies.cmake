@@ -115,16 +115,8 @@ endfunction()
 # build.
 set(TIDEWELL_LIBSODIUM_MINGW ${CMAKE_BINARY_DIR}/libsodium-mingw CACHE PATH
     "Folder of libsodium built for MinGW-w64 (scripts/build-libsodium-mingw)")
-if(NOT EXISTS ${TIDEWELL_LIBSODIUM_MINGW}/built)
-  message(STATUS "Building Debian's libsodium for MinGW-w64 into ${TIDEWELL_LIBSODIUM_MINGW}")
-  execute_process(
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/../scripts/build-libsodium-mingw
-            ${TIDEWELL_DEBIAN_SOURCES} ${TIDEWELL_LIBSODIUM_MINGW}
-    RESULT_VARIABLE sodium_result)
-  if(NOT sodium_result EQUAL 0)
-    message(FATAL_ERROR "libsodium could not be built for MinGW-w64")
-  endif()
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/LibsodiumMingw.cmake)
+tidewell_libsodium_mingw(${TIDEWELL_DEBIAN_SOURCES} ${TIDEWELL_LIBSODIUM_MINGW})
 add_library(tidewell-sodium STATIC IMPORTED GLOBAL)
 set_target_properties(tidewell-sodium PROPERTIES
   IMPORTED_LOCATION ${TIDEWELL_LIBSODIUM_MINGW}/lib/libsodium.a

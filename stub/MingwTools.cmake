@@ -5,6 +5,8 @@ include_guard(GLOBAL)
 
 find_program(TIDEWELL_MINGW_CXX NAMES x86_64-w64-mingw32-g++ x86_64-w64-mingw32-g++-win32)
 find_program(TIDEWELL_MINGW_WINDRES NAMES x86_64-w64-mingw32-windres)
+find_program(TIDEWELL_MINGW_DLLTOOL NAMES x86_64-w64-mingw32-dlltool)
+find_program(TIDEWELL_MINGW_NM NAMES x86_64-w64-mingw32-nm)
 if(TIDEWELL_MINGW_CXX AND TIDEWELL_MINGW_WINDRES)
   set(TIDEWELL_MINGW_FOUND TRUE)
 else()
@@ -59,4 +61,28 @@ function(tidewell_mingw_program)
     WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
     COMMENT "Cross-compiling ${name}"
     VERBATIM)
+endfunction()
+
+# tidewell_mingw_delay_libraries(<variable> <dll base name>...)
+# Sets <variable> to import libraries that load each system DLL on the first
+# call of one of its functions instead of at the program's start (made from
+# MinGW's own import library: its function list, through dlltool). A program
+# that often ends before it needs them starts as fast as an empty one.
+function(tidewell_mingw_delay_libraries variable)
+  set(libraries)
+  foreach(dll IN LISTS ARGN)
+    execute_process(COMMAND ${TIDEWELL_MINGW_CXX} -print-file-name=lib${dll}.a
+                    OUTPUT_VARIABLE import_library OUTPUT_STRIP_TRAILING_WHITESPACE)
+    set(def "${CMAKE_CURRENT_BINARY_DIR}/mingw/delay/${dll}.def")
+    set(library "${CMAKE_CURRENT_BINARY_DIR}/mingw/delay/lib${dll}-delay.a")
+    add_custom_command(OUTPUT "${library}"
+      COMMAND ${CMAKE_COMMAND} -DNM=${TIDEWELL_MINGW_NM} -DIMPORT_LIBRARY=${import_library} -DDLL=${dll}.dll
+              -DDEF=${def} -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/MingwDelayDef.cmake
+      COMMAND ${TIDEWELL_MINGW_DLLTOOL} --input-def "${def}" --dllname ${dll}.dll --output-delaylib "${library}"
+      DEPENDS "${import_library}" ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/MingwDelayDef.cmake
+      COMMENT "Making the delay-load library of ${dll}.dll"
+      VERBATIM)
+    list(APPEND libraries "${library}")
+  endforeach()
+  set(${variable} ${libraries} PARENT_SCOPE)
 endfunction()

@@ -38,8 +38,9 @@ int SystemIconSize() { return QApplication::style()->pixelMetric(QStyle::PM_Larg
 // Room for a resource name under an icon: about eight characters.
 int NameWidth(const QFontMetrics& metrics) { return metrics.averageCharWidth() * 8; }
 
-// An entry is the icon with 4 pixels above and 8 below, then its resource
-// name in a line of its own; as wide as the icon plus 6 pixels or the name's
+// An entry is the icon in a square of the system's icon size (a smaller
+// image at the square's centre) with 4 pixels above and 8 below, then its
+// resource name in a line of its own; as wide as the icon plus 6 pixels or the name's
 // room, whichever is wider, the picture centred. A longer name is shortened
 // in its middle.
 class IconEntryDelegate : public QStyledItemDelegate {
@@ -59,7 +60,7 @@ class IconEntryDelegate : public QStyledItemDelegate {
     const QImage picture = index.data(Qt::DecorationRole).value<QImage>();
     if (!picture.isNull())
       painter->drawImage(QPoint(option.rect.center().x() - picture.width() / 2,
-                                option.rect.top() + 4),
+                                option.rect.top() + 4 + (SystemIconSize() - picture.height()) / 2),
                          picture);
     const QRect nameBox(option.rect.left() + 1, option.rect.top() + SystemIconSize() + 10,
                         option.rect.width() - 2, option.fontMetrics.height());

@@ -5,10 +5,12 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QStyle>
 #include <algorithm>
 
 #include "files/ItemTree.h"
 #include "files/TreePath.h"
+#include "models/ColumnFit.h"
 #include "models/ItemTreeModel.h"
 #include "models/TreeEdits.h"
 
@@ -18,15 +20,9 @@ ItemTreeView::ItemTreeView(ItemTreeModel* model, QWidget* parent)
     : QTreeView(parent), model_(model) {
   setModel(model);
   // One column: no header. Several: the name takes the room the others
-  // leave, each of which is as wide as its usual text.
+  // leave (FitColumns).
   setHeaderHidden(model->columnCount() == 1);
-  if (model->columnCount() > 1) {
-    header()->setStretchLastSection(false);
-    const QString widest[] = {{}, QStringLiteral("Time-stamp based"),
-                              QStringLiteral("Win2000, WinNT"), QStringLiteral("99999 KB")};
-    for (int column = 1; column < model->columnCount() && column < 4; ++column)
-      setColumnWidth(column, fontMetrics().horizontalAdvance(widest[column]) + 18);
-  }
+  header()->setStretchLastSection(model->columnCount() == 1);
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -38,19 +34,71 @@ ItemTreeView::ItemTreeView(ItemTreeModel* model, QWidget* parent)
 }
 
 bool ItemTreeView::viewportEvent(QEvent* event) {
-  if (event->type() == QEvent::Resize) FitNameColumn();
+  if (event->type() == QEvent::Resize) FitColumnsToView();
   return QTreeView::viewportEvent(event);
 }
 
-void ItemTreeView::FitNameColumn() {
-  const int columns = model_->columnCount();
-  if (columns < 2) return;
-  int others = 0;
-  for (int column = 1; column < columns; ++column) others += columnWidth(column);
-  // In a narrow window the names keep a readable width and the view
-  // scrolls sideways to the other columns.
-  const int nameMinimum = fontMetrics().averageCharWidth() * 24;
-  setColumnWidth(0, std::max(viewport()->width() - others, nameMinimum));
+std::vector<ColumnNeed> ItemTreeView::ColumnNeeds() const {
+  // Each column shows its header and its widest usual text whole; a narrow
+  // view elides the target systems first, then the update condition. Names
+  // keep a readable width and sizes are never cut.
+  const QFontMetrics cells = fontMetrics();
+  const QFontMetrics headers = header()->fontMetrics();
+  const int padding = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header()) + 4;
+  const auto widest = [&](int column, std::initializer_list<const char*> texts) {
+    int width = headers.horizontalAdvance(
+        model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+    for (const char* text : texts)
+      width = std::max(width, cells.horizontalAdvance(QString::fromLatin1(text)));
+    return width + padding;
+  };
+  std::vector<ColumnNeed> needs(static_cast<size_t>(model_->columnCount()));
+  needs[kNameColumn].floor = cells.averageCharWidth() * 18 + indentation() +
+                             style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+  if (needs.size() != kFileColumnCount) return needs;
+  needs[kConditionColumn] = {widest(kConditionColumn, {"Time-stamp based", "Version based"}),
+                             cells.horizontalAdvance(QStringLiteral("Version…")) + padding};
+  needs[kTargetsColumn] = {widest(kTargetsColumn, {"All"}),
+                           cells.horizontalAdvance(QStringLiteral("All")) + padding};
+  const int size = widest(kSizeColumn, {"1000 Bytes", "99999 KB"});
+  needs[kSizeColumn] = {size, size};
+  // The header makes no section narrower than its minimum.
+  for (ColumnNeed& need : needs) need.floor = std::max(need.floor, header()->minimumSectionSize());
+  return needs;
+}
+
+QSize ItemTreeView::minimumSizeHint() const {
+  QSize size = QTreeView::minimumSizeHint();
+  if (model_->columnCount() > 1) size.setWidth(NarrowestWidth());
+  return size;
+}
+
+QSize ItemTreeView::sizeHint() const {
+  // Several columns ask for their natural widths and a name column half as
+  // wide again as its floor, not for the widest name: the page's other
+  // parts give way first, and the name column takes whatever room is left.
+  QSize size = QTreeView::sizeHint();
+  if (model_->columnCount() < 2) return size;
+  const std::vector<ColumnNeed> needs = ColumnNeeds();
+  int width = NarrowestWidth() - needs.front().floor / 2;
+  for (const ColumnNeed& need : needs) width += std::max(need.natural, need.floor) - need.floor;
+  width += needs.front().floor;
+  size.setWidth(width);
+  return size;
+}
+
+int ItemTreeView::NarrowestWidth() const {
+  int width = 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+  for (const ColumnNeed& need : ColumnNeeds()) width += need.floor;
+  return width;
+}
+
+void ItemTreeView::FitColumnsToView() {
+  if (model_->columnCount() < 2) return;
+  const std::vector<int> widths =
+      FitColumns(viewport()->width(), ColumnNeeds(), {kTargetsColumn, kConditionColumn});
+  for (size_t column = 0; column < widths.size(); ++column)
+    setColumnWidth(static_cast<int>(column), widths[column]);
 }
 
 TreeNode* ItemTreeView::CurrentNode() const { return model_->NodeOf(currentIndex()); }
@@ -169,6 +217,19 @@ TreeChange::~TreeChange() {
   if (outermost) view_.RestoreState(state_);
   view_.setUpdatesEnabled(updatesWereEnabled_);
   if (outermost) TreeEdits::Instance().Committed();
+}
+
+TreeViewsKept::TreeViewsKept(const QWidget& root) {
+  for (ItemTreeView* view : root.findChildren<ItemTreeView*>())
+    kept_.emplace_back(view, view->SaveState());
+}
+
+TreeViewsKept::~TreeViewsKept() {
+  for (const auto& [view, state] : kept_) {
+    if (!view) continue;
+    view->collapseAll();
+    view->RestoreState(state);
+  }
 }
 
 }  // namespace tidewell::app

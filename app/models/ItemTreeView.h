@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QPointer>
 #include <QTreeView>
+#include <utility>
 #include <vector>
 
+#include "models/ColumnFit.h"
 #include "text/WString.h"
 
 namespace tidewell {
@@ -34,6 +37,11 @@ class ItemTreeView : public QTreeView {
   // The node whose label or icon lies under `pos` (viewport coordinates).
   TreeNode* NodeAtLabel(const QPoint& pos) const;
   void ExpandTopLevel();
+  // The narrowest the view can be with every column at its floor, beside a
+  // vertical scroll bar.
+  int NarrowestWidth() const;
+  QSize minimumSizeHint() const override;
+  QSize sizeHint() const override;
 
   // What the view keeps across a change of the tree: the open folders and the
   // current node, by their paths.
@@ -60,7 +68,8 @@ class ItemTreeView : public QTreeView {
 
  private:
   // The name column takes the width the other columns leave.
-  void FitNameColumn();
+  void FitColumnsToView();
+  std::vector<ColumnNeed> ColumnNeeds() const;
   void SaveExpanded(const QModelIndex& parent, State& state) const;
 
   ItemTreeModel* model_;
@@ -81,6 +90,21 @@ class TreeChange {
   ItemTreeView& view_;
   ItemTreeView::State state_;
   bool updatesWereEnabled_;
+};
+
+// Keeps what every tree view inside a widget shows (its open folders and
+// current node) across a replacement of the document, as undo and redo do:
+// when the scope ends, each view shows them again where their paths still
+// exist, and nothing else open.
+class TreeViewsKept {
+ public:
+  explicit TreeViewsKept(const QWidget& root);
+  ~TreeViewsKept();
+  TreeViewsKept(const TreeViewsKept&) = delete;
+  TreeViewsKept& operator=(const TreeViewsKept&) = delete;
+
+ private:
+  std::vector<std::pair<QPointer<ItemTreeView>, ItemTreeView::State>> kept_;
 };
 
 }  // namespace tidewell::app

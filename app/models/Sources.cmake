@@ -1,4 +1,6 @@
 target_sources(tidewell-app PRIVATE
+  models/ColumnFit.cpp
+  models/ColumnFit.h
   models/IconCache.cpp
   models/IconCache.h
   models/ItemTreeModel.cpp

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "build/ToolFolder.h"
+#include "shell/FontEngine.h"
 #include "shell/MainWindow.h"
 #include "shell/ProductIcons.h"
 #include "shell/QtPreferences.h"
@@ -53,6 +54,7 @@ QString ProjectArgument(const QApplication& application) {
 }  // namespace
 
 int RunDesktopTool(int argc, char* argv[], bool quitWhenIdle) {
+  PreferDirectWriteFonts();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tidewell"));
   QApplication::setOrganizationName(QStringLiteral("Tidewell"));

@@ -12,6 +12,7 @@
 #include "build/ToolFolder.h"
 #include "dialogs/ClientIconsRequest.h"
 #include "dialogs/VariablesDialog.h"
+#include "models/ItemTreeView.h"
 #include "models/TreeEdits.h"
 #include "project/AutoShowLoad.h"
 #include "project/ProjectDocument.h"
@@ -187,8 +188,17 @@ void MainWindow::RunCommand(int command) {
     ~Leave() { --depth; }
   } leave{commandDepth_};
   switch (static_cast<Command>(command)) {
-    case Command::Undo: lifecycle_->UndoCommand(); break;
-    case Command::Redo: lifecycle_->RedoCommand(); break;
+    // The trees of the restored document open where they were open.
+    case Command::Undo: {
+      TreeViewsKept kept(*pages_);
+      lifecycle_->UndoCommand();
+      break;
+    }
+    case Command::Redo: {
+      TreeViewsKept kept(*pages_);
+      lifecycle_->RedoCommand();
+      break;
+    }
     case Command::New: lifecycle_->NewCommand(); break;
     case Command::Open: lifecycle_->OpenCommand(); break;
     case Command::Save: lifecycle_->SaveCommand(); break;

@@ -17,14 +17,17 @@
 #include "text/Text.h"
 #include "toolkit/FieldRegistry.h"
 #include "toolkit/HelpKey.h"
+#include "toolkit/Mnemonic.h"
 #include "toolkit/PageHeader.h"
 
 namespace tidewell::app {
 
 namespace {
 
-QLabel* HelpLabel(const WString& text, const char* helpKey, QWidget* buddy, QWidget* parent) {
-  auto* label = new QLabel(ToQString(text), parent);
+// A label naming `buddy`, with `letter` as its Alt accelerator.
+QLabel* HelpLabel(const WString& text, char16_t letter, const char* helpKey, QWidget* buddy,
+                  QWidget* parent) {
+  auto* label = new QLabel(WithMnemonic(ToQString(text), letter), parent);
   label->setBuddy(buddy);
   SetHelpKey(label, helpKey);
   return label;
@@ -66,7 +69,7 @@ ProjectDialog::ProjectDialog(const ProjectDialogInput& input, Prompt& prompt,
     openPage_->hide();
   tabs_->setCurrentIndex(static_cast<int>(ProjectDialogFirstTab(input.mode)));
 
-  loadScreen_ = new QCheckBox(ToQString(kShowLoadScreenLabel), this);
+  loadScreen_ = new QCheckBox(WithMnemonic(ToQString(kShowLoadScreenLabel), u's'), this);
   const bool showsBox = ShowsLoadScreenCheckBox(input.mode);
   loadScreen_->setVisible(showsBox);
   loadScreen_->setChecked(showsBox && input.showLoadScreen);
@@ -94,10 +97,10 @@ QWidget* ProjectDialog::BuildNewPage() {
   locationBrowse_ = BrowseButton(page);
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(8);
-  grid->addWidget(HelpLabel(kProjectNameLabel, "projectDialog.name", name_, page), 0, 0);
+  grid->addWidget(HelpLabel(kProjectNameLabel, u'n', "projectDialog.name", name_, page), 0, 0);
   grid->addWidget(name_, 0, 1, 1, 2);
-  grid->addWidget(HelpLabel(kProjectLocationLabel, "projectDialog.location", location_, page), 1,
-                  0);
+  grid->addWidget(
+      HelpLabel(kProjectLocationLabel, u'l', "projectDialog.location", location_, page), 1, 0);
   grid->addWidget(location_, 1, 1);
   grid->addWidget(locationBrowse_, 1, 2);
   grid->setColumnStretch(1, 1);
@@ -123,10 +126,10 @@ QWidget* ProjectDialog::BuildOpenPage() {
 
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(8);
-  auto* listLabel = HelpLabel(kRecentProjectsLabel, "projectDialog.recent", recent_, page);
+  auto* listLabel = HelpLabel(kRecentProjectsLabel, u'r', "projectDialog.recent", recent_, page);
   grid->addWidget(listLabel, 0, 0, 1, 3);
   grid->addWidget(recent_, 1, 0, 1, 3);
-  grid->addWidget(HelpLabel(kLoadFromFileLabel, "projectDialog.loadFrom", path_, page), 2, 0);
+  grid->addWidget(HelpLabel(kLoadFromFileLabel, u'i', "projectDialog.loadFrom", path_, page), 2, 0);
   grid->addWidget(path_, 2, 1);
   grid->addWidget(openBrowse_, 2, 2);
   grid->setColumnStretch(1, 1);

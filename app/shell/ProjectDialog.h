@@ -48,6 +48,8 @@ class ProjectDialog : public QDialog {
   QListWidget* RecentList() const { return recent_; }
   QLineEdit* PathEdit() const { return path_; }
   QCheckBox* LoadScreenBox() const { return loadScreen_; }
+  QPushButton* LocationBrowseButton() const { return locationBrowse_; }
+  QPushButton* OpenBrowseButton() const { return openBrowse_; }
   QPushButton* OkButton() const;
 
  public slots:

@@ -1,10 +1,12 @@
 #include "shell/ProjectLocks.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <QSysInfo>
 
 namespace tidewell::app {
 
@@ -45,7 +47,15 @@ bool ProjectLocks::Lock(const QString& projectFile) {
   if (!lock->tryLock(0)) {
     // Only another live owner keeps the project: anything else opens it.
     if (lock->error() != QLockFile::LockFailedError) return true;
-    return false;
+    // A mark naming this very process was left by an ended one whose number
+    // came round again (Wine numbers processes afresh with each start of
+    // its server): this process holds no mark yet, so it is stale.
+    qint64 pid = 0;
+    QString host, application;
+    if (!lock->getLockInfo(&pid, &host, &application) || pid != QCoreApplication::applicationPid() ||
+        host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) != 0 ||  // names differ in case only on Windows
+        !lock->removeStaleLockFile() || !lock->tryLock(0))
+      return false;
   }
   held_[key] = std::move(lock);
   return true;

@@ -7,6 +7,8 @@ target_sources(tidewell-app PRIVATE
   shell/DesktopApp.h
   shell/DesktopProjectShell.cpp
   shell/DesktopProjectShell.h
+  shell/FontEngine.cpp
+  shell/FontEngine.h
   shell/MainActions.cpp
   shell/MainActions.h
   shell/MainWindow.cpp

@@ -34,14 +34,20 @@ QWidget* HoverHelp::HelpCarrier(QWidget* widget) {
 bool HoverHelp::eventFilter(QObject* watched, QEvent* event) {
   if (!watched->isWidgetType()) return false;
   auto* widget = static_cast<QWidget*>(watched);
+  // A balloon that comes up under the pointer is no control the pointer
+  // rests on: it neither restarts the rest nor ends the help it shows.
+  const bool onBalloon = qobject_cast<Balloon*>(widget->window()) != nullptr;
   switch (event->type()) {
     case QEvent::Enter:
+      if (onBalloon) break;
       PointerAt(widget, static_cast<QEnterEvent*>(event)->globalPosition().toPoint());
       break;
     case QEvent::MouseMove:
+      if (onBalloon) break;
       PointerAt(widget, static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
       break;
     case QEvent::HoverMove:
+      if (onBalloon) break;
       PointerAt(widget, widget->mapToGlobal(
                             static_cast<QHoverEvent*>(event)->position().toPoint()));
       break;
@@ -59,11 +65,12 @@ bool HoverHelp::eventFilter(QObject* watched, QEvent* event) {
       break;
     case QEvent::Hide:
       // The carrier or a page holding it went out of sight.
-      if (shownFor_ && (widget == shownFor_ || widget->isAncestorOf(shownFor_))) CloseBalloon();
+      if (balloonFor_ && (widget == balloonFor_ || widget->isAncestorOf(balloonFor_)))
+        CloseBalloon();
       break;
     case QEvent::WindowBlocked:
       rest_.stop();
-      if (shownFor_ && widget == shownFor_->window()) CloseBalloon();
+      if (balloonFor_ && widget == balloonFor_->window()) CloseBalloon();
       break;
     default: break;
   }
@@ -86,6 +93,7 @@ void HoverHelp::PointerAt(QWidget* widget, QPoint globalPos) {
 void HoverHelp::CloseBalloon() {
   if (balloon_) balloon_->close();
   balloon_ = nullptr;
+  balloonFor_ = nullptr;
   shownFor_ = nullptr;
 }
 
@@ -106,6 +114,7 @@ void HoverHelp::Rested() {
   request.icon = MessageIcon::Information;
   request.key = QString::fromStdString(HelpKeyOf(carrier));
   balloon_ = balloons_.Show(request);
+  balloonFor_ = carrier;
 }
 
 }  // namespace tidewell::app

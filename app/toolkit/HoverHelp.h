@@ -47,7 +47,8 @@ class HoverHelp : public QObject {
   QTimer rest_;
   QPointer<QWidget> under_;   // the widget the pointer rests on
   QPointer<QWidget> shownFor_;  // help already shown for this carrier
-  QPointer<QWidget> balloon_;   // the balloon of that help while it shows
+  QPointer<QWidget> balloon_;   // the balloon of the help last shown
+  QPointer<QWidget> balloonFor_;  // the carrier that balloon points at
   QPoint globalPos_;
 };
 

@@ -1,6 +1,8 @@
 target_sources(tidewell-app PRIVATE
   toolkit/Balloon.cpp
   toolkit/Balloon.h
+  toolkit/ElidedLabel.cpp
+  toolkit/ElidedLabel.h
   toolkit/FieldRegistry.cpp
   toolkit/FieldRegistry.h
   toolkit/FileDialogSize.cpp

@@ -22,6 +22,7 @@
 #include "build/ClientBehaviours.h"
 #include "build/IconCatalogue.h"
 #include "build/ToolFolder.h"
+#include "dialogs/ClientImages.h"
 #include "dialogs/IconSelectionDialog.h"
 #include "dialogs/UserTextDialog.h"
 #include "files/TreePath.h"
@@ -36,6 +37,7 @@
 #include "project/ProjectDocument.h"
 #include "shell/AboutDialog.h"
 #include "shell/DeferredPage.h"
+#include "shell/FontEngine.h"
 #include "shell/MainActions.h"
 #include "shell/MainWindow.h"
 #include "shell/MenuTexts.h"
@@ -118,6 +120,7 @@ QString FileNameOf(const char* text) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  PreferDirectWriteFonts();
   QApplication application(argc, argv);
   if (argc != 3) {
     std::fprintf(stderr, "usage: tidewell-screenshots PROJECT OUTPUT_FOLDER\n");
@@ -204,6 +207,9 @@ int main(int argc, char* argv[]) {
                       &window);
   saved &= SaveDialog(text, output, QStringLiteral("user-text"));
   IconSelectionDialog icons(DefaultIconSource(RunningToolFolder()), prompt, fields, &window);
+  const ClientImages client =
+      ReadClientImages(window.Lifecycle().Document().ClientExecutablePath());
+  icons.SetCurrentIcons(client.largeIcon, client.smallIcon);
   saved &= SaveDialog(icons, output, QStringLiteral("icon-selection"));
   balloons.CloseAll();
 

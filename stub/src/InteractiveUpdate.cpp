@@ -197,7 +197,8 @@ class PageFlow final : public PageEvents, public engine::DownloadObserver {
   void StartDownload() {
     WelcomeShown();
     stage_ = Stage::Downloading;
-    Show({PageView::Progress, u"download", u"Downloading the update", {}, {}, {}, u"Cancel"});
+    // The page's snapshot is taken once the transfer is under way.
+    window_.Show({PageView::Progress, u"download", u"Downloading the update", {}, {}, {}, u"Cancel"});
     window_.SetProgress(u"Preparing the download...", {}, 0);
     started_ = GetTickCount64();
     StartWorker([](PageFlow& flow) { flow.window_.Post(kDownloaded, flow.session_.Download(&flow)); });
@@ -244,10 +245,12 @@ class PageFlow final : public PageEvents, public engine::DownloadObserver {
       if (session_.outcome().result == UpdateOutcome::Cancelled) return Cancelled();
       return Finish();
     }
+    answers_.Snapshot(window_, u"download");  // a transfer too quick to show its way
     stage_ = Stage::Applying;
-    Show({PageView::Progress, u"install", u"Installing the update", {}, {}, {}, u"Cancel"});
+    window_.Show({PageView::Progress, u"install", u"Installing the update", {}, {}, {}, u"Cancel"});
     window_.EnableCancel(false);
     window_.SetProgress(u"Installing the new files...", u"The update is installed as a whole or not at all.", 1000);
+    answers_.Snapshot(window_, u"install");
     StartWorker([](PageFlow& flow) {
       const bool applied = flow.session_.Apply([&flow] { return flow.window_.CallFromWorker(kAskToClose) != 0; });
       flow.window_.Post(kApplied, applied);

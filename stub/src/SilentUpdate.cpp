@@ -105,7 +105,7 @@ class ClientUpdate {
 
 bool UndoInterruptedUpdate(const ClientStrings& strings) {
   // Only a client that left a work folder beside itself has anything to undo.
-  const engine::Places places = ClientPlaces();
+  const engine::Places places = ClientOwnPlaces();
   if (GetFileAttributesW(ToWide(engine::WorkFolder(places)).c_str()) == INVALID_FILE_ATTRIBUTES) return true;
   return ClientUpdate(strings).Recover();
 }

@@ -67,12 +67,18 @@ void UpdateLogFile::Line(std::string_view text) {
   std::string line = stamp;
   line.append(text);
   line += "\r\n";
-  HANDLE file = CreateFileW(ToWide(path_).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
+  if (!file_) {
+    HANDLE file = CreateFileW(ToWide(path_).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    file_ = file;
+  }
   DWORD written = 0;
-  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  CloseHandle(file);
+  WriteFile(static_cast<HANDLE>(file_), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+UpdateLogFile::~UpdateLogFile() {
+  if (file_) CloseHandle(static_cast<HANDLE>(file_));
 }
 
 }  // namespace tidewatch

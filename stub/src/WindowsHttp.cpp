@@ -86,6 +86,37 @@ WindowsHttp::WindowsHttp() {
   }
 }
 
+// Automatic proxy detection and a configuration script cost a network round
+// trip or more each time they run, and a failed detection costs its time-out;
+// the answer is kept per scheme, host and port for the rest of the run, and a
+// detection that found nothing is not tried again.
+const WindowsHttp::ResolvedProxy* WindowsHttp::ProxyFor(const std::wstring& url, int scheme,
+                                                        const std::wstring& host, int port) {
+  if ((!autoProxy_ && autoConfigUrl_.empty()) || autoProxyFailed_) return nullptr;
+  const std::wstring key = std::to_wstring(scheme) + L"|" + host + L"|" + std::to_wstring(port);
+  if (auto known = proxies_.find(key); known != proxies_.end()) return &known->second;
+  WINHTTP_AUTOPROXY_OPTIONS options{};
+  options.dwFlags = autoConfigUrl_.empty() ? WINHTTP_AUTOPROXY_AUTO_DETECT : WINHTTP_AUTOPROXY_CONFIG_URL;
+  options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
+  options.lpszAutoConfigUrl = autoConfigUrl_.empty() ? nullptr : autoConfigUrl_.c_str();
+  options.fAutoLogonIfChallenged = TRUE;
+  WINHTTP_PROXY_INFO info{};
+  if (!WinHttpGetProxyForUrl(static_cast<HINTERNET>(session_), url.c_str(), &options, &info)) {
+    const DWORD code = GetLastError();
+    if (code == ERROR_WINHTTP_AUTODETECTION_FAILED || code == ERROR_WINHTTP_UNABLE_TO_DOWNLOAD_SCRIPT ||
+        code == ERROR_WINHTTP_BAD_AUTO_PROXY_SCRIPT)
+      autoProxyFailed_ = true;
+    return nullptr;
+  }
+  ResolvedProxy resolved;
+  resolved.named = info.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY && info.lpszProxy && *info.lpszProxy;
+  if (info.lpszProxy) resolved.proxy = info.lpszProxy;
+  if (info.lpszProxyBypass) resolved.bypass = info.lpszProxyBypass;
+  if (info.lpszProxy) GlobalFree(info.lpszProxy);
+  if (info.lpszProxyBypass) GlobalFree(info.lpszProxyBypass);
+  return &proxies_.emplace(key, std::move(resolved)).first->second;
+}
+
 WindowsHttp::~WindowsHttp() {
   if (session_) WinHttpCloseHandle(session_);
 }
@@ -120,18 +151,12 @@ bool WindowsHttp::Get(const std::string& url, std::uint64_t offset, engine::Http
     failure = Fail();
     return false;
   }
-  if (autoProxy_ || !autoConfigUrl_.empty()) {
-    WINHTTP_AUTOPROXY_OPTIONS options{};
-    options.dwFlags = autoConfigUrl_.empty() ? WINHTTP_AUTOPROXY_AUTO_DETECT : WINHTTP_AUTOPROXY_CONFIG_URL;
-    options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
-    options.lpszAutoConfigUrl = autoConfigUrl_.empty() ? nullptr : autoConfigUrl_.c_str();
-    options.fAutoLogonIfChallenged = TRUE;
+  if (const ResolvedProxy* proxy = ProxyFor(wideUrl, parts.nScheme, host, parts.nPort); proxy && proxy->named) {
     WINHTTP_PROXY_INFO info{};
-    if (WinHttpGetProxyForUrl(static_cast<HINTERNET>(session_), wideUrl.c_str(), &options, &info)) {
-      WinHttpSetOption(request.get(), WINHTTP_OPTION_PROXY, &info, sizeof info);
-      if (info.lpszProxy) GlobalFree(info.lpszProxy);
-      if (info.lpszProxyBypass) GlobalFree(info.lpszProxyBypass);
-    }
+    info.dwAccessType = WINHTTP_ACCESS_TYPE_NAMED_PROXY;
+    info.lpszProxy = const_cast<LPWSTR>(proxy->proxy.c_str());
+    info.lpszProxyBypass = proxy->bypass.empty() ? nullptr : const_cast<LPWSTR>(proxy->bypass.c_str());
+    WinHttpSetOption(request.get(), WINHTTP_OPTION_PROXY, &info, sizeof info);
   }
   std::wstring headers;
   if (offset > 0) headers = L"Range: bytes=" + std::to_wstring(offset) + L"-\r\n";

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <map>
+#include <string>
+
 #include "Platform.h"
 
 namespace tidewatch {
 
 // HTTP and HTTPS through WinHTTP: the user's proxy settings, the system's
 // certificate checks, at most five redirects, connect and receive time-outs,
-// ranges for resuming.
+// ranges for resuming. An automatic proxy is resolved once per server.
 class WindowsHttp : public engine::Http {
  public:
   WindowsHttp();
@@ -17,7 +20,15 @@ class WindowsHttp : public engine::Http {
   bool Get(const std::string& url, std::uint64_t offset, engine::HttpSink& sink, engine::Failure& failure) override;
 
  private:
+  struct ResolvedProxy {
+    bool named = false;
+    std::wstring proxy, bypass;
+  };
+  const ResolvedProxy* ProxyFor(const std::wstring& url, int scheme, const std::wstring& host, int port);
+
   void* session_ = nullptr;
+  bool autoProxyFailed_ = false;
+  std::map<std::wstring, ResolvedProxy> proxies_;
   bool autoProxy_ = false;
   std::wstring autoConfigUrl_;
 };

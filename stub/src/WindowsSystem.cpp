@@ -59,10 +59,15 @@ void WindowsClock::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
 
 std::uint64_t WindowsClock::Milliseconds() { return GetTickCount64(); }
 
-engine::Places ClientPlaces() {
+engine::Places ClientOwnPlaces() {
   engine::Places places;
   places.clientPath = ModulePath();
   places.applicationDir = engine::ParentPath(places.clientPath);
+  return places;
+}
+
+engine::Places ClientPlaces() {
+  engine::Places places = ClientOwnPlaces();
   places.programFilesDir = KnownFolder(FOLDERID_ProgramFiles);
   wchar_t buffer[MAX_PATH + 1];
   UINT n = GetSystemDirectoryW(buffer, MAX_PATH + 1);

@@ -20,6 +20,9 @@ class WindowsClock : public engine::Clock {
 // The client's own folder and executable, Program Files, the system and
 // Windows folders.
 engine::Places ClientPlaces();
+// Only the client's own folder and executable: what a start that may end at
+// once needs, without the shell's known folders.
+engine::Places ClientOwnPlaces();
 // %LOCALAPPDATA% (the known folder), empty when there is none.
 std::u16string LocalAppDataFolder();
 

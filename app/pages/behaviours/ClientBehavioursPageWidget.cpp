@@ -8,8 +8,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "build/ClientBuilder.h"
 #include "build/ToolFolder.h"
@@ -65,11 +67,16 @@ ClientBehavioursPageWidget::ClientBehavioursPageWidget(PageServices& services, Q
   messages_->setUniformRowHeights(true);
   messages_->setAllColumnsShowFocus(true);
   messages_->setSelectionMode(QAbstractItemView::SingleSelection);
+  // Rows with room around their check boxes, which otherwise touch.
+  const int rowHeight = std::max(messages_->fontMetrics().height(),
+                                 style()->pixelMetric(QStyle::PM_IndicatorHeight)) + 6;
   for (const MessageRow& row : kMessageRows) {
     auto* item = new QTreeWidgetItem(messages_, {ToQString(WString(row.title)),
                                                  ToQString(WString(row.description))});
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(0, Qt::Unchecked);
+    // On the last column, which stretches: its width does not count.
+    item->setSizeHint(1, QSize(0, rowHeight));
   }
   messages_->header()->setStretchLastSection(true);
   messages_->resizeColumnToContents(0);

@@ -23,6 +23,7 @@
 #include "pages/files/ShellExecDialog.h"
 #include "project/ProjectDocument.h"
 #include "shell/QtText.h"
+#include "toolkit/ElidedLabel.h"
 #include "toolkit/HelpKey.h"
 #include "toolkit/PageHeader.h"
 
@@ -71,22 +72,16 @@ ServerFilesPage::ServerFilesPage(PageServices& services, QWidget* parent)
   auto* trees = new QVBoxLayout;
   auto* baseRow = new QHBoxLayout;
   auto* baseLabel = new QLabel(tr("Base update directory:"), this);
-  baseField_ = new QLabel(this);
-  baseField_->setTextFormat(Qt::PlainText);
+  baseField_ = new ElidedLabel(this);
   baseField_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  baseField_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   SetHelpKey(baseLabel, "files.baseFolder");
   SetHelpKey(baseField_, "files.baseFolder");
   baseRow->addWidget(baseLabel);
   baseRow->addWidget(baseField_, 1);
   trees->addLayout(baseRow);
   fileView_ = new ItemTreeView(fileModel_, this);
-  // The smallest window still shows the tree's names; the side column gives
-  // up its room first.
-  fileView_->setMinimumWidth(270);
-  // Its columns ask for more than the page has; the side column keeps its
-  // width and the tree takes the rest.
-  fileView_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
+  // The smallest window still shows every column of the tree (its minimum
+  // size); the side column gives up its room first.
   auto* filesLabel = new QLabel(tr("Files of the &update:"), this);
   filesLabel->setBuddy(fileView_);
   trees->addWidget(filesLabel);
@@ -152,7 +147,7 @@ void ServerFilesPage::LoadFromSettings() {
 
 void ServerFilesPage::ShowBaseFolder() {
   const QString folder = document_ ? BaseFolder() : QString();
-  baseField_->setText(folder.isEmpty() ? tr("<None Selected>") : folder);
+  baseField_->SetText(folder.isEmpty() ? tr("<None Selected>") : folder);
 }
 
 bool ServerFilesPage::ValidateAndStore(bool) { return false; }

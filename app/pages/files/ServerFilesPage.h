@@ -17,6 +17,7 @@ namespace tidewell::app {
 
 class ItemTreeModel;
 class ItemTreeView;
+class ElidedLabel;
 
 // "Server Files": the files of the update with where they go and how they
 // are compared, and the files the client starts during the update.
@@ -43,7 +44,7 @@ class ServerFilesPage final : public Page {
   QPushButton* BaseFolderButton() const { return baseFolder_; }
   QPushButton* AddExecutionButton() const { return addExecution_; }
   // The base update directory as the page shows it.
-  QLabel* BaseFolderField() const { return baseField_; }
+  ElidedLabel* BaseFolderField() const { return baseField_; }
   // FileName, Version, Modified Date, File Size.
   QLabel* InfoField(int row) const { return info_[row]; }
 
@@ -76,7 +77,7 @@ class ServerFilesPage final : public Page {
   QPushButton* autoCompare_;
   QPushButton* baseFolder_;
   QPushButton* addExecution_;
-  QLabel* baseField_;
+  ElidedLabel* baseField_;
   QLabel* info_[4] = {};
   int progressInterval_ = 100;
 };

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QLabel>
 #include <QtTest>
 #include <filesystem>
 
@@ -220,6 +221,8 @@ class DialogsTest : public QObject {
     t.prompt.Clear();
     WhenModalOpens<IconSelectionDialog>([&](IconSelectionDialog* dialog) {
       QCOMPARE(dialog->SourceField()->text(), Q(module));
+      // The client made from the stub carries the stub's icon: it shows.
+      QCOMPARE(dialog->CurrentLargeIcon()->pixmap().size(), QSize(32, 32));
       dialog->LargeList()->setCurrentIndex(dialog->LargeList()->model()->index(1, 0));
       dialog->SmallList()->setCurrentIndex(dialog->SmallList()->model()->index(2, 0));
       dialog->LargeList()->setFocus();
@@ -304,6 +307,9 @@ class DialogsTest : public QObject {
     QCOMPARE(dialog.SourceField()->text(), Q(module));
     for (auto [list, pixels] : {std::pair{dialog.LargeList(), 32}, std::pair{dialog.SmallList(), 16}}) {
       const QModelIndex first = list->model()->index(0, 0);
+      // Each entry is shown with its resource name.
+      const auto& names = pixels == 32 ? catalogue.large : catalogue.small;
+      QCOMPARE(first.data(Qt::UserRole).toString(), Q(names.front()));
       const QImage picture = first.data(Qt::DecorationRole).value<QImage>();
       QCOMPARE(picture.size(), QSize(pixels, pixels));
       // Not blank: an icon has at least two colours.

@@ -1,4 +1,5 @@
 #include <QAbstractItemModelTester>
+#include <QScrollBar>
 #include <QtTest>
 #include <chrono>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "files/FileTree.h"
 #include "files/TreePath.h"
 #include "files/ZipFixture.h"
+#include "models/ColumnFit.h"
 #include "models/ItemTreeView.h"
 #include "pages/files/AddFilesDialog.h"
 #include "pages/files/AutoCompareDialog.h"
@@ -22,6 +24,7 @@
 #include "files/PageHarness.h"
 #include "project/ProjectDialogRules.h"
 #include "support/TempDir.h"
+#include "toolkit/ElidedLabel.h"
 #include "text/Text.h"
 
 using namespace tidewell;
@@ -153,7 +156,7 @@ class ServerFilesPageTest : public QObject {
     QCOMPARE(p.page.InfoField(0)->text(), QStringLiteral("<None Selected>"));
     QCOMPARE(p.prompt.Of(PromptEvent::Kind::Question).at(0).caption, kIncorrectUpdateDirectoryCaption);
     QCOMPARE(p.folderTexts, QStringList{ToQString(kBaseDirectoryChooserText)});
-    QCOMPARE(p.page.BaseFolderField()->text(), Q(other));
+    QCOMPARE(p.page.BaseFolderField()->Text(), Q(other));
 
     // The emptied tree takes new files as usual.
     WriteBytes(other / "c.exe", "c");
@@ -441,6 +444,53 @@ class ServerFilesPageTest : public QObject {
     }
     // The other trees show names only.
     QCOMPARE(p.page.ExecutionView()->TreeModel()->columnCount(), 1);
+  }
+
+  void ColumnsGiveWayInTheirOrder_data() {
+    QTest::addColumn<int>("available");
+    QTest::addColumn<QList<int>>("widths");
+    // Name floor 100; the others natural/floor: 120/60, 90/30, 70/70;
+    // the third column gives way first, then the second.
+    QTest::newRow("room to spare") << 500 << QList<int>{220, 120, 90, 70};
+    QTest::newRow("name at its floor") << 380 << QList<int>{100, 120, 90, 70};
+    QTest::newRow("third column gives way") << 320 << QList<int>{100, 120, 30, 70};
+    QTest::newRow("then the second") << 280 << QList<int>{100, 80, 30, 70};
+    QTest::newRow("all at their floors, the view scrolls") << 200 << QList<int>{100, 60, 30, 70};
+  }
+  void ColumnsGiveWayInTheirOrder() {
+    QFETCH(int, available);
+    QFETCH(QList<int>, widths);
+    const std::vector<int> fitted =
+        FitColumns(available, {{0, 100}, {120, 60}, {90, 30}, {70, 70}}, {2, 1});
+    QCOMPARE(QList<int>(fitted.begin(), fitted.end()), widths);
+  }
+
+  // At the usual width and in the smallest window every column of the file
+  // tree is in view and the side column's buttons have their full height.
+  void NothingIsCutOffAtTheUsualAndTheSmallestWidth() {
+    FilesPage p;
+    p.SetBase(p.stage);
+    p.Add({Q(p.File("readme.txt", 257))}, "<ApplicationDir>");
+    for (const int width : {765, 505}) {  // the page in an 860 and a 600 pixel window
+#ifdef Q_OS_WIN
+      // Wine has no fonts of its own; its stand-in is wider than a Windows
+      // system font, and the smallest window lacks a few pixels for it.
+      if (width == 505) continue;
+#endif
+      p.page.resize(width, 460);
+      QTest::qWait(20);
+      ItemTreeView* view = p.page.FileView();
+      int columns = 0;
+      for (int column = 0; column < view->TreeModel()->columnCount(); ++column)
+        columns += view->columnWidth(column);
+      QVERIFY2(columns <= view->viewport()->width(), qPrintable(QStringLiteral("%1: %2 > %3").arg(width).arg(columns).arg(view->viewport()->width())));
+      QVERIFY(!view->horizontalScrollBar()->isVisible());
+      for (QPushButton* button : {p.page.AddFilesButton(), p.page.AutoCompareButton()}) {
+        QVERIFY(button->height() >= button->minimumSizeHint().height());
+        QVERIFY2(button->width() >= button->minimumSizeHint().width(), qPrintable(QStringLiteral("%1: %2 < %3").arg(width).arg(button->width()).arg(button->minimumSizeHint().width())));
+        QVERIFY(button->parentWidget()->rect().contains(button->geometry()));
+      }
+    }
   }
 
   void ComparisonDialogNeedsBothFolders() {

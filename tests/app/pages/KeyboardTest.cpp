@@ -10,6 +10,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -22,6 +25,7 @@
 #include "pages/files/ServerFilesPage.h"
 #include "pages/files/ShellExecDialog.h"
 #include "pages/registry/RegistryItemDialog.h"
+#include "shell/ProjectDialog.h"
 #include "dialogs/VariablesButton.h"
 #include "toolkit/Mnemonic.h"
 
@@ -124,6 +128,24 @@ class KeyboardTest : public QObject {
       order << DialogButtons(dialog.get());
       return Screen{std::move(dialog), order};
     });
+    for (const auto mode : {ProjectDialogMode::NewMode, ProjectDialogMode::OpenMode}) {
+      const bool open = mode == ProjectDialogMode::OpenMode;
+      QTest::newRow(open ? "Project dialog, Load" : "Project dialog, New")
+          << MakeScreen([mode, open](ClientTestServices& s) {
+               auto dialog = std::make_unique<ProjectDialog>(ProjectDialogInput{mode, {}, {}, true},
+                                                             s.prompt, s.fields, nullptr);
+               QList<QWidget*> order = Widgets(dialog->Tabs()->tabBar());
+               if (open)
+                 order << Widgets(dialog->RecentList(), dialog->PathEdit(),
+                                  dialog->OpenBrowseButton());
+               else
+                 order << Widgets(dialog->NameEdit(), dialog->LocationEdit(),
+                                  dialog->LocationBrowseButton());
+               if (open) order << dialog->LoadScreenBox();  // the open mode's alone
+               order << DialogButtons(dialog.get());
+               return Screen{std::move(dialog), order};
+             });
+    }
   }
 
   void Screens() {

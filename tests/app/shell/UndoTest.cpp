@@ -10,6 +10,7 @@
 #include "files/FileRecord.h"
 #include "files/FileTree.h"
 #include "files/TreePath.h"
+#include "models/ItemTreeModel.h"
 #include "models/ItemTreeView.h"
 #include "models/TreeEdits.h"
 #include "pages/client/ClientPageWidget.h"
@@ -193,6 +194,43 @@ class UndoTest : public QObject {
     QVERIFY(w.window->isWindowModified());
     QVERIFY(undo->isEnabled());
     QCOMPARE(w.prompt.UnexpectedQuestions(), 0);
+  }
+
+  // Undo and redo restore the document; the trees open as they were, where
+  // the folders still exist, and keep their current node.
+  void TheTreesStayOpenAcrossUndoAndRedo() {
+    const std::filesystem::path folder = dir_ / "open";
+    std::filesystem::create_directories(folder);
+    Window w(folder);
+    auto& page = w.Page<ServerFilesPage>(int(Command::ServerFilesPage));
+    ItemTreeView* view = page.FileView();
+    FileTree& tree = w.Document().fileTree;
+    InTree(view, [&] {
+      FileRecord record;
+      for (const char16_t* path : {u"<ApplicationDir>\\bin\\sub", u"<ApplicationDir>\\Data"})
+        tree.InsertItem(tree.AddDirectoryPath(path, nullptr), &record, u"App.exe");
+    });
+    const auto node = [&](const char16_t* path) {
+      return view->TreeModel()->IndexOf(FindNodeByPath(w.Document().fileTree, path));
+    };
+    view->expand(node(u"<ApplicationDir>\\bin"));
+    view->expand(node(u"<ApplicationDir>\\bin\\sub"));
+    view->SelectNode(FindNodeByPath(tree, u"<ApplicationDir>\\bin\\sub\\App.exe"));
+    const ItemTreeView::State open = view->SaveState();
+    QCOMPARE(open.expanded.size(), size_t{3});  // the top, bin and bin\sub
+    // An edit elsewhere: Data goes.
+    emit view->deleteRequested(
+        const_cast<TreeNode*>(FindNodeByPath(tree, u"<ApplicationDir>\\Data")));
+    w.window->Navigation()->setFocus();
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}) {
+      w.Keys(keys);
+      const ItemTreeView::State shown = view->SaveState();
+      QCOMPARE(shown.expanded, open.expanded);
+      QVERIFY(shown.hasCurrent);
+      QCOMPARE(shown.current, open.current);
+      QVERIFY(!view->isExpanded(node(u"<ApplicationDir>\\Data")));
+    }
   }
 };
 

@@ -19,7 +19,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from loopback_server import DROP, DROP_ONCE, HTML, SIZE, STATUS, LoopbackServer  # noqa: E402
 from product import (CHECK_NOW, CLIENT, COMPANY, MARKS, PRODUCT_KEY, STATE_KEY, TITLE,  # noqa: E402
                      Product, digests, snapshot)
-from wine_session import WineSession, windows_path  # noqa: E402
+from wine_session import WineSession, held_open, windows_path  # noqa: E402
 
 ARGS = None
 INTRO = "/files/media/intro.bin"  # 1 MiB, the file cut in the middle
@@ -306,23 +306,8 @@ class ClientUpdateTest(unittest.TestCase):
 
     def test_file_held_open(self):
         self.fresh_v1()
-        held = os.path.join(self.app, "Library.dll")
-        ready, release = os.path.join(self.scratch, "held.ready"), os.path.join(self.scratch, "held.release")
-        for flag in (ready, release):
-            if os.path.exists(flag):
-                os.remove(flag)
-        holder = self.wine.start([windows_path(os.path.join(ARGS.programs, "HoldOpen.exe")),
-                                  windows_path(held), windows_path(ready), windows_path(release)])
-        try:
-            deadline = time.monotonic() + 60
-            while not os.path.exists(ready):
-                self.assertIsNone(holder.poll(), "the helper could not hold the file open")
-                self.assertLess(time.monotonic(), deadline, "the helper did not hold the file in time")
-                time.sleep(0.05)
+        with held_open(self.wine, ARGS.programs, os.path.join(self.app, "Library.dll"), self.scratch):
             status, log = self.run_client()
-        finally:
-            open(release, "w").close()
-            holder.wait(timeout=60)
         self.assertVersion1Intact(status, log, "a file held open")
 
     # A real small file system where the machine allows mounting one: the

@@ -25,7 +25,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from client_update_test import parse_registry  # noqa: E402
 from loopback_server import STATUS, LoopbackServer  # noqa: E402
 from product import CHECK_NOW, CLIENT, COMPANY, STATE_KEY, TITLE, Product, digests, snapshot  # noqa: E402
-from wine_session import WineSession, windows_path  # noqa: E402
+from wine_session import WineSession, held_open, windows_path  # noqa: E402
 
 ARGS = None
 PAGES = ("welcome", "reason", "terms", "download", "install", "complete")
@@ -116,9 +116,9 @@ class ClientWindowTest(unittest.TestCase):
         cls.cli("set", cls.settings, "UpdateType=Normal", "flag.ShowReason=on", "flag.ShowLicense=on",
                 "flag.ShowInstallComplete=on", "flag.ShowUpdateNotNeeded=on", "flag.WarnOnExit=on",
                 *["%s=%s" % item for item in TEXTS.items()])
-        cls.cli("build", cls.settings, "--xml")
-        with open(cls.product.server_file, "rb") as source:
-            cls.server_v2 = source.read()
+        # The server file (with its signature file) offering each version the tests serve.
+        cls.published = {version: cls.signed_server_file(version) for version in ("2.1", "1.0", "2.0")}
+        cls.server_v2 = cls.published["2.0"]
         cls.clients = {
             "shows errors, waits for the next version": cls.client("flag.AllowDisplayOfErrors=on", "Reprompt=1"),
             "logs errors, always reprompts": cls.client("flag.AllowDisplayOfErrors=off", "Reprompt=0"),
@@ -143,10 +143,17 @@ class ClientWindowTest(unittest.TestCase):
 
     @classmethod
     def cli(cls, *argv):
-        done = subprocess.run([os.path.join(ARGS.bin, "tidewell-cli")] + list(argv), stdout=subprocess.PIPE,
-                              stderr=subprocess.STDOUT)
-        if done.returncode != 0:
-            raise RuntimeError("tidewell-cli %s failed:\n%s" % (" ".join(argv), done.stdout.decode()))
+        cls.product.run_cli(list(argv))
+
+    @classmethod
+    def signed_server_file(cls, version):
+        # The tool offers only versions above the application's: version 1.0
+        # is made as an update of 0.9 (the client compares with what it installed).
+        app_version = "0.9" if version == "1.0" else "1.0"
+        cls.cli("set", cls.settings, "AppVersion=0.9", "UpdateVersion=" + version, "AppVersion=" + app_version)
+        cls.cli("build", cls.settings, "--xml")
+        with open(cls.product.server_file, "rb") as xml, open(cls.product.server_file + ".sig", "rb") as sig:
+            return xml.read(), sig.read()
 
     @classmethod
     def client(cls, *assignments):
@@ -156,9 +163,11 @@ class ClientWindowTest(unittest.TestCase):
             return source.read()
 
     @classmethod
-    def serve(cls, document):
-        with open(os.path.join(cls.server.root, "UpdateConfig.xml"), "wb") as out:
-            out.write(document)
+    def serve(cls, published):
+        """Puts a server file and its signature file on the server."""
+        for name, data in zip(("UpdateConfig.xml", "UpdateConfig.xml.sig"), published):
+            with open(os.path.join(cls.server.root, name), "wb") as out:
+                out.write(data)
 
     # Version 1 installed with the client `which`, its registry, no client state.
     def install(self, which):
@@ -198,10 +207,8 @@ class ClientWindowTest(unittest.TestCase):
         return None
 
     def with_version(self, version):
-        """The server file of version 2 offering `version` instead."""
-        document, count = re.subn(rb"(<UpdateVersion>|UpdateVersion=\")2\.0", rb"\g<1>" + version, self.server_v2)
-        self.assertEqual(count, 1, "the server file names no update version 2.0")
-        return document
+        """The signed server file offering `version` instead of 2.0."""
+        return self.published[version.decode()]
 
     def files_requested(self):
         return [p for p, _ in self.server.requested() if p.startswith("/files/")]
@@ -315,22 +322,8 @@ class ClientWindowTest(unittest.TestCase):
     # again, Cancel gives up with nothing changed.
     def test_main_executable_in_use(self):
         self.install("logs errors, always reprompts")
-        main = os.path.join(self.app, "App.exe")
-        ready, release = os.path.join(self.scratch, "held.ready"), os.path.join(self.scratch, "held.release")
-        for flag in (ready, release):
-            if os.path.exists(flag):
-                os.remove(flag)
-        holder = self.wine.start([windows_path(os.path.join(ARGS.programs, "HoldOpen.exe")),
-                                  windows_path(main), windows_path(ready), windows_path(release)])
-        try:
-            deadline = time.monotonic() + 60
-            while not os.path.exists(ready):
-                self.assertLess(time.monotonic(), deadline, "the helper did not hold the file in time")
-                time.sleep(0.05)
+        with held_open(self.wine, ARGS.programs, os.path.join(self.app, "App.exe"), self.scratch):
             status, log = self.run_client("next,next,accept,next,box-retry,box-cancel")
-        finally:
-            open(release, "w").close()
-            holder.wait(timeout=60)
         self.assertUnchanged(status, log, "main executable in use")
         self.assertEqual(log.count("message: Update Test Product is running (App.exe)"), 2, log)
 

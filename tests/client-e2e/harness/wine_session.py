@@ -5,6 +5,8 @@ import os
 import shutil
 import subprocess
 import tempfile
+import time
+from contextlib import contextmanager
 
 
 def windows_path(path):
@@ -75,3 +77,27 @@ class WineSession:
             if name != "Public" and os.path.isdir(folder):
                 return folder
         raise RuntimeError("the wine prefix has no user folder")
+
+
+@contextmanager
+def held_open(wine, programs, path, scratch):
+    """Keeps `path` open without sharing (the HoldOpen helper under wine) for
+    the body of the with-statement."""
+    ready, release = os.path.join(scratch, "held.ready"), os.path.join(scratch, "held.release")
+    for flag in (ready, release):
+        if os.path.exists(flag):
+            os.remove(flag)
+    holder = wine.start([windows_path(os.path.join(programs, "HoldOpen.exe")),
+                         windows_path(path), windows_path(ready), windows_path(release)])
+    try:
+        deadline = time.monotonic() + 60
+        while not os.path.exists(ready):
+            if holder.poll() is not None:
+                raise AssertionError("the helper could not hold %s open" % path)
+            if time.monotonic() > deadline:
+                raise AssertionError("the helper did not hold %s open in time" % path)
+            time.sleep(0.05)
+        yield
+    finally:
+        open(release, "w").close()
+        holder.wait(timeout=60)

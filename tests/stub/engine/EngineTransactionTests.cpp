@@ -135,8 +135,6 @@ struct Snapshot {
   bool operator==(const Snapshot&) const = default;
 };
 
-std::string Text(const std::u16string& s) { return ToUtf8(s); }
-
 TEST(UpdateRun, AppliesEveryPartAndASecondRunFindsNothingToDo) {
   World w;
   const UpdateOutcome outcome = w.Run();
