@@ -47,10 +47,7 @@ class FileSink : public HttpSink {
     return true;
   }
 
-  // The Size attribute holds the low 32 bits of the size.
-  std::uint64_t Published() const {
-    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(*request_.size));
-  }
+  std::uint64_t Published() const { return PublishedSize(request_); }
 
   FileSystem& files_;
   UpdateVerifier* verifier_;
@@ -86,6 +83,10 @@ class MemorySink : public HttpSink {
 };
 
 }  // namespace
+
+std::uint64_t PublishedSize(const DownloadRequest& request) {
+  return request.size ? static_cast<std::uint32_t>(*request.size) : 0;
+}
 
 bool DownloadFile(Http& http, FileSystem& files, UpdateVerifier* verifier, const DownloadRequest& request,
                   const std::function<void(std::uint64_t)>& progress, Failure& failure) {

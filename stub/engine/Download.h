@@ -17,11 +17,15 @@ struct DownloadRequest {
   std::string serverPath;              // for the verifier
 };
 
+// The size the request expects: the Size attribute holds its low 32 bits,
+// as the tool writes it (0 when there is none).
+std::uint64_t PublishedSize(const DownloadRequest& request);
+
 // Streams one file to disk (never whole in memory), resuming by range after a
 // dropped connection; a server that answers 200 to a range is read from the
-// start again. The size is checked against the published one (its low 32
-// bits, as the tool writes it), and the verifier, when there is one, sees
-// every byte. `progress` gets the bytes of this file written so far.
+// start again. The size is checked against the published one, and the
+// verifier, when there is one, sees every byte. `progress` gets the bytes of
+// this file written so far, after every piece.
 bool DownloadFile(Http& http, FileSystem& files, UpdateVerifier* verifier, const DownloadRequest& request,
                   const std::function<void(std::uint64_t)>& progress, Failure& failure);
 

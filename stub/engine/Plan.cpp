@@ -25,11 +25,17 @@ bool RestoreKey(const std::u16string& key, const RegistryKeySnapshot& snapshot, 
 }  // namespace
 
 void PlanBuilder::EnsureFolder(const std::u16string& folder) {
-  if (folder.empty() || files_.FolderExists(folder) || Contains(createdFolders_, folder)) return;
+  if (folder.empty()) return;
+  std::u16string known = FoldedCase(folder);
+  if (folders_.count(known)) return;
+  if (files_.FolderExists(folder)) {
+    folders_.insert(std::move(known));
+    return;
+  }
   const std::u16string parent = ParentPath(folder);
   // A drive ("C:") or a share's root is never created.
   if (!parent.empty() && parent.find(u'\\') != std::u16string::npos) EnsureFolder(parent);
-  createdFolders_.push_back(folder);
+  folders_.insert(std::move(known));
   Step step;
   step.kind = Step::CreateFolder;
   step.target = folder;
@@ -58,13 +64,12 @@ void PlanBuilder::AddFile(const std::u16string& target, const std::u16string& st
   step.staged = staged;
   step.backup = backup;
   step.existed = files_.FileExists(target);
+  fileTargets_.insert(FoldedCase(target));
   steps_.push_back(std::move(step));
 }
 
 bool PlanBuilder::HasFileTarget(const std::u16string& target) const {
-  return std::any_of(steps_.begin(), steps_.end(), [&](const Step& s) {
-    return s.kind == Step::ReplaceFile && EqualsIgnoringCase(s.target, target);
-  });
+  return fileTargets_.count(FoldedCase(target)) > 0;
 }
 
 void PlanBuilder::AddSetValue(const std::u16string& key, const std::u16string& name, const RegistryValue& value) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -59,7 +60,9 @@ class PlanBuilder {
   FileSystem& files_;
   Registry& registry_;
   std::vector<Step> steps_;
-  std::vector<std::u16string> createdFolders_, createdKeys_, deletedKeys_;
+  // Case-folded: the folders found or planned, the files' targets.
+  std::set<std::u16string> folders_, fileTargets_;
+  std::vector<std::u16string> createdKeys_, deletedKeys_;
 };
 
 // Makes one step's change.

@@ -159,6 +159,26 @@ class Log {
   virtual void Line(std::string_view text) = 0;
 };
 
+// A lock over the state that work running at the same time shares.
+class Mutex {
+ public:
+  virtual ~Mutex() = default;
+  virtual void lock() = 0;
+  virtual void unlock() = 0;
+};
+
+// Runs the same work on several threads at once.
+class Workers {
+ public:
+  virtual ~Workers() = default;
+  // Calls `body` on up to `count` threads at once (at least once, on the
+  // calling thread when no other can be had) and returns when every call has
+  // returned. The calls take their work from shared state, so any number of
+  // them finishes it.
+  virtual void Run(std::size_t count, const std::function<void()>& body) = 0;
+  virtual std::unique_ptr<Mutex> NewMutex() = 0;
+};
+
 // Called after every completed step of an apply (the test hook that stops
 // the process midway); nullptr outside tests.
 using StepObserver = std::function<void(std::size_t completedSteps)>;

@@ -106,6 +106,12 @@ bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
+std::u16string FoldedCase(std::u16string_view text) {
+  std::u16string folded(text);
+  for (auto& c : folded) c = Fold(c);
+  return folded;
+}
+
 std::string PercentEncode(std::string_view utf8) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;

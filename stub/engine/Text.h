@@ -17,6 +17,8 @@ std::u16string FromUtf8(std::string_view text);  // invalid bytes read as ISO 88
 
 // Letters A to Z folded to a to z; nothing else changes.
 bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b);
+// The text so folded: equal for texts that EqualsIgnoringCase finds equal.
+std::u16string FoldedCase(std::u16string_view text);
 
 // Every byte outside A-Z a-z 0-9 - . _ ~ as %XX (upper-case hexadecimal).
 std::string PercentEncode(std::string_view utf8);

@@ -155,44 +155,6 @@ struct TakenFile {
   DownloadRequest request;
 };
 
-// Passes transfers through to the client's HTTP until the observer asks to
-// stop: then the transfer under way ends at its next piece and no other starts.
-class StoppableHttp : public Http {
- public:
-  StoppableHttp(Http& http, DownloadObserver* observer) : http_(http), observer_(observer) {}
-
-  bool Get(const std::string& url, std::uint64_t offset, HttpSink& sink, Failure& failure) override {
-    if (Stopped()) {
-      failure = {"the download was cancelled", 0};
-      return false;
-    }
-    Sink stoppable(sink, *this);
-    return http_.Get(url, offset, stoppable, failure);
-  }
-
-  bool Stopped() const { return observer_ && observer_->StopRequested(); }
-
- private:
-  struct Sink : HttpSink {
-    Sink(HttpSink& inner, const StoppableHttp& http) : inner(inner), http(http) {}
-    bool Begin(int status, bool partial, std::optional<std::uint64_t> length) override {
-      return !http.Stopped() && inner.Begin(status, partial, length);
-    }
-    bool Data(const std::uint8_t* data, std::size_t size) override {
-      return !http.Stopped() && inner.Data(data, size);
-    }
-    HttpSink& inner;
-    const StoppableHttp& http;
-  };
-
-  Http& http_;
-  DownloadObserver* observer_;
-};
-
-std::uint64_t PublishedSize(const DownloadRequest& request) {
-  return request.size ? static_cast<std::uint32_t>(*request.size) : 0;
-}
-
 }  // namespace
 
 class Updater {
@@ -291,25 +253,17 @@ class Updater {
     s_.files.Hide(work_);
 
     Execute(*update, ExecutionPoint::Download);
-    StoppableHttp http(s_.http, observer);
-    std::uint64_t total = 0, before = 0;
-    for (const auto& file : taken) total += PublishedSize(file.request);
-    for (size_t i = 0; i < taken.size(); ++i) {
-      auto& file = taken[i];
-      if (observer) observer->FileStarted(file.file->name, i, taken.size());
-      std::function<void(std::uint64_t)> progress;
-      if (observer) progress = [&](std::uint64_t done) { observer->Progress(before + done, std::max(total, before + done)); };
-      if (!DownloadFile(http, s_.files, s_.verifier, file.request, progress, failure)) {
-        if (http.Stopped()) {
-          s_.log.Line("the download was cancelled by the user: nothing was changed");
-          outcome.result = UpdateOutcome::Cancelled;
-          return false;
-        }
-        return Fail(outcome, Described(failure));
-      }
-      before += s_.files.FileSize(file.request.path).value_or(PublishedSize(file.request));
-      s_.log.Line("downloaded " + file.request.url);
+    std::vector<NamedDownload> list;
+    list.reserve(taken.size());
+    for (const auto& file : taken) list.push_back({&file.file->name, &file.request});
+    const DownloadsEnd end =
+        DownloadAll({s_.http, s_.files, s_.verifier, s_.log, s_.workers}, list, observer, failure);
+    if (end == DownloadsEnd::Stopped) {
+      s_.log.Line("the download was cancelled by the user: nothing was changed");
+      outcome.result = UpdateOutcome::Cancelled;
+      return false;
     }
+    if (end == DownloadsEnd::Failed) return Fail(outcome, Described(failure));
     Execute(*update, ExecutionPoint::DownloadComplete);
     phase_ = Phase::Apply;
     return true;

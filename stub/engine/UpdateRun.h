@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ClientVariables.h"
+#include "ConcurrentDownload.h"
 #include "Platform.h"
 #include "ServerUpdate.h"
 #include "UpdateVerifier.h"
@@ -38,6 +39,7 @@ struct UpdateServices {
   UpdateVerifier* verifier = nullptr;  // sizes only when there is none
   StepObserver afterStep;              // test hook
   unsigned inUseWaitMs = 60'000;       // how long a running main executable is waited for
+  Workers* workers = nullptr;          // several files at once; one after another when there is none
 };
 
 struct UpdateOutcome {
@@ -58,18 +60,6 @@ std::u16string WorkFolder(const Places& places);
 // clears what an earlier run left there. False when an interrupted apply
 // could not be undone completely.
 bool RecoverInterruptedUpdate(const UpdateServices& services);
-
-// Watches a download from the thread that runs it, and can stop it.
-class DownloadObserver {
- public:
-  virtual ~DownloadObserver() = default;
-  // Before each file: its name, its place in the list (from 0) and the count.
-  virtual void FileStarted(const std::u16string& name, std::size_t index, std::size_t count) = 0;
-  // The bytes of all files written so far and their published total.
-  virtual void Progress(std::uint64_t done, std::uint64_t total) = 0;
-  // True once the user asked to stop: the download ends at its next piece.
-  virtual bool StopRequested() = 0;
-};
 
 class Updater;
 

@@ -29,7 +29,9 @@ class UpdateVerifier {
                                 std::string& reason) = 0;
   // One file about to be downloaded, named by its server path: the path below the
   // download base (string 3), segments joined by '/', not percent-encoded, UTF-8,
-  // e.g. "bin/Library.dll" or "Program.exe".
+  // e.g. "bin/Library.dll" or "Program.exe". Files download several at
+  // once: this is called from their threads, after AcceptServerFile, and
+  // must not change what those calls share; each check serves one file.
   virtual std::unique_ptr<DownloadCheck> BeginFile(std::string_view serverPath) = 0;
 };
 

@@ -17,6 +17,7 @@
 #include "WindowsHttp.h"
 #include "WindowsRegistry.h"
 #include "WindowsSystem.h"
+#include "WindowsWorkers.h"
 
 namespace tidewatch {
 
@@ -52,6 +53,7 @@ class ClientUpdate {
                   static_cast<unsigned>(HookValue(L"TIDEWATCH_TEST_IN_USE_WAIT_MS", 60'000))},
         trustedKeys_(settings_.companyName, settings_.appTitle) {
     settings_.waitForNextVersion = engine::ReadCheckSchedule(strings.Get(8)).waitForNextVersion;
+    services_.workers = &workers_;
     if (const std::uint64_t halt = HookValue(L"TIDEWATCH_TEST_HALT_AFTER_STEP", 0)) {
       services_.afterStep = [halt](std::size_t done) {
         if (done == halt) TerminateProcess(GetCurrentProcess(), 3);
@@ -96,6 +98,7 @@ class ClientUpdate {
   WindowsRegistry registry_;
   WindowsShell shell_;
   WindowsClock clock_;
+  WindowsWorkers workers_;
   engine::UpdateServices services_;
   RegistryTrustedKeyStore trustedKeys_;
   std::unique_ptr<engine::UpdateVerifier> verifier_;

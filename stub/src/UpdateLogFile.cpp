@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <mutex>
 #include <vector>
 
 #include "Text.h"
@@ -59,6 +60,7 @@ UpdateLogFile::UpdateLogFile(const std::u16string& company, const std::u16string
 
 void UpdateLogFile::Line(std::string_view text) {
   if (path_.empty()) return;
+  std::lock_guard<WindowsLock> held(lock_);  // lines in the order of their times
   SYSTEMTIME now;
   GetLocalTime(&now);
   char stamp[32];

@@ -3,13 +3,15 @@
 #include <string>
 
 #include "Platform.h"
+#include "WindowsWorkers.h"
 
 namespace tidewatch {
 
 // The update log: one UTF-8 line per event, each starting with the local
 // time, written straight to the file (no buffer in the process) so that a
 // killed client loses nothing. The file stays open for the run, shared for
-// reading. Kept under 1 MiB: a longer log keeps its newer half.
+// reading. Kept under 1 MiB: a longer log keeps its newer half. Lines from
+// several threads are written whole, one after another.
 class UpdateLogFile : public engine::Log {
  public:
   // %LOCALAPPDATA%\Tidewell\<company>\<title>\update.log
@@ -22,6 +24,7 @@ class UpdateLogFile : public engine::Log {
 
  private:
   std::u16string path_;
+  WindowsLock lock_;      // over the file
   void* file_ = nullptr;  // opened on the first line
 };
 

@@ -98,8 +98,10 @@ class Reader : public engine::FileReader {
 
 bool WindowsFiles::Allow(std::uint64_t bytes) {
   if (diskFullAfter_ == 0) return true;
-  if (written_ + bytes > diskFullAfter_) return false;
-  written_ += bytes;
+  std::uint64_t before = written_.load();
+  do {
+    if (before + bytes > diskFullAfter_) return false;
+  } while (!written_.compare_exchange_weak(before, before + bytes));
   return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "Platform.h"
@@ -30,12 +31,13 @@ class WindowsFiles : public engine::FileSystem {
   void RemoveTree(const std::u16string& path) override;
   bool InUse(const std::u16string& path) override;
 
-  // Counts bytes against the disk-full hook; false once it is reached.
+  // Counts bytes against the disk-full hook; false once it is reached. Safe
+  // from several threads at once.
   bool Allow(std::uint64_t bytes);
 
  private:
   std::uint64_t diskFullAfter_;
-  std::uint64_t written_ = 0;
+  std::atomic<std::uint64_t> written_{0};
 };
 
 }  // namespace tidewatch

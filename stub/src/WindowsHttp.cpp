@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <mutex>
 #include <vector>
 
 #include "Text.h"
@@ -89,12 +90,15 @@ WindowsHttp::WindowsHttp() {
 // Automatic proxy detection and a configuration script cost a network round
 // trip or more each time they run, and a failed detection costs its time-out;
 // the answer is kept per scheme, host and port for the rest of the run, and a
-// detection that found nothing is not tried again.
-const WindowsHttp::ResolvedProxy* WindowsHttp::ProxyFor(const std::wstring& url, int scheme,
-                                                        const std::wstring& host, int port) {
-  if ((!autoProxy_ && autoConfigUrl_.empty()) || autoProxyFailed_) return nullptr;
+// detection that found nothing is not tried again. Transfers that start
+// together wait for the first one's answer rather than each asking.
+std::optional<WindowsHttp::ResolvedProxy> WindowsHttp::ProxyFor(const std::wstring& url, int scheme,
+                                                                const std::wstring& host, int port) {
+  if (!autoProxy_ && autoConfigUrl_.empty()) return std::nullopt;
+  std::lock_guard<WindowsLock> held(proxyLock_);
+  if (autoProxyFailed_) return std::nullopt;
   const std::wstring key = std::to_wstring(scheme) + L"|" + host + L"|" + std::to_wstring(port);
-  if (auto known = proxies_.find(key); known != proxies_.end()) return &known->second;
+  if (auto known = proxies_.find(key); known != proxies_.end()) return known->second;
   WINHTTP_AUTOPROXY_OPTIONS options{};
   options.dwFlags = autoConfigUrl_.empty() ? WINHTTP_AUTOPROXY_AUTO_DETECT : WINHTTP_AUTOPROXY_CONFIG_URL;
   options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
@@ -106,7 +110,7 @@ const WindowsHttp::ResolvedProxy* WindowsHttp::ProxyFor(const std::wstring& url,
     if (code == ERROR_WINHTTP_AUTODETECTION_FAILED || code == ERROR_WINHTTP_UNABLE_TO_DOWNLOAD_SCRIPT ||
         code == ERROR_WINHTTP_BAD_AUTO_PROXY_SCRIPT)
       autoProxyFailed_ = true;
-    return nullptr;
+    return std::nullopt;
   }
   ResolvedProxy resolved;
   resolved.named = info.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY && info.lpszProxy && *info.lpszProxy;
@@ -114,7 +118,7 @@ const WindowsHttp::ResolvedProxy* WindowsHttp::ProxyFor(const std::wstring& url,
   if (info.lpszProxyBypass) resolved.bypass = info.lpszProxyBypass;
   if (info.lpszProxy) GlobalFree(info.lpszProxy);
   if (info.lpszProxyBypass) GlobalFree(info.lpszProxyBypass);
-  return &proxies_.emplace(key, std::move(resolved)).first->second;
+  return proxies_.emplace(key, std::move(resolved)).first->second;
 }
 
 WindowsHttp::~WindowsHttp() {
@@ -151,7 +155,7 @@ bool WindowsHttp::Get(const std::string& url, std::uint64_t offset, engine::Http
     failure = Fail();
     return false;
   }
-  if (const ResolvedProxy* proxy = ProxyFor(wideUrl, parts.nScheme, host, parts.nPort); proxy && proxy->named) {
+  if (const std::optional<ResolvedProxy> proxy = ProxyFor(wideUrl, parts.nScheme, host, parts.nPort); proxy && proxy->named) {
     WINHTTP_PROXY_INFO info{};
     info.dwAccessType = WINHTTP_ACCESS_TYPE_NAMED_PROXY;
     info.lpszProxy = const_cast<LPWSTR>(proxy->proxy.c_str());

@@ -1,15 +1,18 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 
 #include "Platform.h"
+#include "WindowsWorkers.h"
 
 namespace tidewatch {
 
 // HTTP and HTTPS through WinHTTP: the user's proxy settings, the system's
 // certificate checks, at most five redirects, connect and receive time-outs,
 // ranges for resuming. An automatic proxy is resolved once per server.
+// Transfers may run on several threads at once: they share the session.
 class WindowsHttp : public engine::Http {
  public:
   WindowsHttp();
@@ -24,9 +27,10 @@ class WindowsHttp : public engine::Http {
     bool named = false;
     std::wstring proxy, bypass;
   };
-  const ResolvedProxy* ProxyFor(const std::wstring& url, int scheme, const std::wstring& host, int port);
+  std::optional<ResolvedProxy> ProxyFor(const std::wstring& url, int scheme, const std::wstring& host, int port);
 
   void* session_ = nullptr;
+  WindowsLock proxyLock_;  // over the two below
   bool autoProxyFailed_ = false;
   std::map<std::wstring, ResolvedProxy> proxies_;
   bool autoProxy_ = false;

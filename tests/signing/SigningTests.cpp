@@ -39,6 +39,23 @@ TEST(Sha256, KnownAnswers) {
   EXPECT_EQ(ToHex(hash.Finish()), ToHex(Sha256::Of("abc")));
 }
 
+TEST(Sha256, AgreesWithLibsodiumAtEveryBlockBoundaryAndSplit) {
+  // Every padding case (a length byte that fits, one that does not), whole
+  // blocks, and pieces that cross blocks as a download's do.
+  std::string bytes(70000, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 131 + i / 251) & 0xFF);
+  for (const size_t length : {0, 1, 55, 56, 57, 63, 64, 65, 119, 120, 127, 128, 129, 1000, 65536, 70000}) {
+    Digest expected{};
+    crypto_hash_sha256(expected.data(), reinterpret_cast<const unsigned char*>(bytes.data()), length);
+    EXPECT_EQ(Sha256::Of(std::string_view(bytes).substr(0, length)), expected) << length;
+    for (const size_t piece : {1, 7, 64, 100, 4096}) {
+      Sha256 hash;
+      for (size_t at = 0; at < length; at += piece) hash.Update(std::string_view(bytes).substr(at, std::min(piece, length - at)));
+      EXPECT_EQ(hash.Finish(), expected) << length << " in pieces of " << piece;
+    }
+  }
+}
+
 // RFC 8032, section 7.1, tests 1 to 3.
 struct Rfc8032Case {
   const char* seed;

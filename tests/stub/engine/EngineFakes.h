@@ -2,11 +2,16 @@
 
 // Fakes of the machine for the update engine's tests: files and folders, the
 // registry, an HTTP server with faults, the shell, a clock and a log held in
-// memory, with one shared counter that makes the n-th change fail.
+// memory, with one shared counter that makes the n-th change fail. Writes
+// and transfers may come from several threads at once.
+#include <atomic>
+#include <chrono>
 #include <map>
+#include <mutex>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Platform.h"
@@ -77,6 +82,7 @@ class FakeFiles : public FileSystem {
    public:
     Writer(FakeFiles& owner, std::u16string path) : owner_(owner), path_(std::move(path)) {}
     bool Write(const std::uint8_t* d, std::size_t n, Failure& f) override {
+      std::lock_guard<std::mutex> held(owner_.guard);
       if (owner_.diskFullAfter && owner_.totalWritten + n > owner_.diskFullAfter) {
         f = {"disk full", kErrorDiskFull};
         return false;
@@ -112,6 +118,7 @@ class FakeFiles : public FileSystem {
   };
 
   std::unique_ptr<FileWriter> OpenWrite(const std::u16string& p, bool append, Failure& f) override {
+    std::lock_guard<std::mutex> held(guard);
     if (!folders.count(ParentPath(p))) {
       f = {"no folder", 3};
       return nullptr;
@@ -155,6 +162,7 @@ class FakeFiles : public FileSystem {
   bool InUse(const std::u16string& p) override { return inUse.count(p) > 0; }
 
   std::uint64_t diskFullAfter = 0, totalWritten = 0;
+  std::mutex guard;  // over what downloads write
 
  private:
   FaultCounter& faults_;
@@ -219,24 +227,36 @@ class FakeHttp : public Http {
     std::string body;
     std::size_t dropAfter = 0;  // > 0: the first transfer breaks after this many bytes
     bool ignoresRange = false;
+    bool endless = false;  // streams the body over and over until the client stops the transfer
   };
   std::map<std::string, Resource> resources;
   std::vector<std::string> requests;
+  int unstopped = 0;  // endless transfers that gave up waiting for the client to stop them
 
   bool Get(const std::string& url, std::uint64_t offset, HttpSink& sink, Failure& f) override {
-    requests.push_back(url + (offset ? "@" + std::to_string(offset) : ""));
-    auto it = resources.find(url);
-    if (it == resources.end()) {
+    Resource r;
+    {
+      std::lock_guard<std::mutex> held(guard_);
+      requests.push_back(url + (offset ? "@" + std::to_string(offset) : ""));
+      auto it = resources.find(url);
+      if (it != resources.end()) {
+        r = it->second;
+        it->second.dropAfter = 0;
+      } else {
+        r.status = 404;
+      }
+    }
+    if (r.status == 404) {
       sink.Begin(404, false, 9);
       return true;
     }
-    Resource& r = it->second;
     const bool partial = offset > 0 && !r.ignoresRange;
-    const std::string body = partial ? r.body.substr(offset) : r.body;
-    if (!sink.Begin(r.status, partial, body.size())) {
+    const std::string body = partial && !r.endless ? r.body.substr(offset) : r.body;
+    if (!sink.Begin(r.status, partial, r.endless ? std::nullopt : std::optional<std::uint64_t>(body.size()))) {
       f = {"stopped", 0};
       return false;
     }
+    if (r.endless) return Endless(body, sink, f);
     const std::size_t send = r.dropAfter ? std::min(r.dropAfter, body.size()) : body.size();
     for (std::size_t i = 0; i < send; i += 7) {  // in small pieces
       if (!sink.Data(reinterpret_cast<const std::uint8_t*>(body.data() + i), std::min<std::size_t>(7, send - i))) {
@@ -245,12 +265,49 @@ class FakeHttp : public Http {
       }
     }
     if (r.dropAfter) {
-      r.dropAfter = 0;
       f = {"the connection was dropped", 12030};
       return false;
     }
     return true;
   }
+
+ private:
+  bool Endless(const std::string& body, HttpSink& sink, Failure& f) {
+    // Once one gave up, the others do at once rather than each waiting.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (sink.Data(reinterpret_cast<const std::uint8_t*>(body.data()), body.size())) {
+      if (gaveUp_ || std::chrono::steady_clock::now() > until) {
+        std::lock_guard<std::mutex> held(guard_);
+        gaveUp_ = true;
+        ++unstopped;
+        f = {"never stopped", 0};
+        return false;
+      }
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    f = {"stopped", 0};
+    return false;
+  }
+  std::mutex guard_;
+  std::atomic<bool> gaveUp_{false};
+};
+
+// Work on std::thread, as the client runs it on Windows threads.
+struct ThreadWorkers : Workers {
+  struct Lock : Mutex {
+    std::mutex mutex;
+    void lock() override { mutex.lock(); }
+    void unlock() override { mutex.unlock(); }
+  };
+  std::size_t largest = 0;  // the most threads asked for at once
+  void Run(std::size_t count, const std::function<void()>& body) override {
+    largest = std::max(largest, count);
+    std::vector<std::thread> threads;
+    for (std::size_t i = 1; i < count; ++i) threads.emplace_back(body);
+    body();
+    for (auto& thread : threads) thread.join();
+  }
+  std::unique_ptr<Mutex> NewMutex() override { return std::make_unique<Lock>(); }
 };
 
 struct FakeShell : Shell {

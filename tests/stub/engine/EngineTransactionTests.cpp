@@ -236,20 +236,26 @@ TEST(UpdateRun, DownloadFaultsChangeNothing) {
        "would lie outside its folder"},
       {"application running", [](World& w) { w.files.inUse.insert(u"C:\\App\\App.exe"); }, "is still running"},
   };
-  for (const auto& c : cases) {
-    World w;
-    c.fault(w);
-    const Snapshot before(w);
-    const UpdateOutcome outcome = w.Run();
-    EXPECT_EQ(outcome.result, UpdateOutcome::Failed) << c.name;
-    EXPECT_TRUE(Snapshot(w) == before) << c.name;
-    EXPECT_TRUE(w.log.Has(c.logged)) << c.name << ": " << outcome.error;
+  for (const bool together : {false, true}) {
+    for (const auto& c : cases) {
+      World w;
+      ThreadWorkers threads;
+      if (together) w.services.workers = &threads;
+      c.fault(w);
+      const Snapshot before(w);
+      const UpdateOutcome outcome = w.Run();
+      EXPECT_EQ(outcome.result, UpdateOutcome::Failed) << c.name << together;
+      EXPECT_TRUE(Snapshot(w) == before) << c.name << together;
+      EXPECT_TRUE(w.log.Has(c.logged)) << c.name << together << ": " << outcome.error;
+    }
   }
 }
 
 TEST(UpdateRun, ResumesADroppedDownloadByRangeOrFromTheStart) {
   for (const bool ignoresRange : {false, true}) {
     World w;
+    ThreadWorkers threads;
+    w.services.workers = ignoresRange ? &threads : nullptr;
     auto& zip = w.Serve("Data/Data.zip", kZip);
     zip.dropAfter = 100;
     zip.ignoresRange = ignoresRange;
