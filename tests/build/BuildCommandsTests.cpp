@@ -39,7 +39,7 @@ struct BuildCommandsTest : testing::StubProjectTest {
   PromptEvent Only(PromptEvent::Kind kind) const {
     const auto events = Of(kind);
     EXPECT_EQ(events.size(), 1u);
-    return events.empty() ? PromptEvent{kind, {}, {}, MessageIcon::None, Buttons::Ok, {}} : events[0];
+    return events.empty() ? PromptEvent{kind, {}, {}, MessageIcon::None, Buttons::Ok, {}, {}} : events[0];
   }
   void ExpectNothingWritten() const {
     EXPECT_FALSE(fs::exists(ClientFile()));
