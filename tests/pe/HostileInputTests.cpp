@@ -238,7 +238,9 @@ TEST(HostileResources, EveryWineLibraryReadsWithoutAProblem) {
   if (files.size() < 100) GTEST_SKIP() << "wine's libraries are not installed";
   for (const fs::path& f : files) {
     const auto reader = PeResourceReader::Open(f, nullptr);
-    if (reader) EXPECT_EQ(reader->Problem(), "") << f;
+    if (reader) {
+      EXPECT_EQ(reader->Problem(), "") << f;
+    }
   }
 }
 

@@ -7,7 +7,7 @@
 namespace tidewell::testing {
 
 void ScriptedPrompt::ShowMessage(const WString& caption, const WString& text, MessageIcon icon) {
-  events_.push_back({PromptEvent::Kind::Message, caption, text, icon, Buttons::Ok, {}});
+  events_.push_back({PromptEvent::Kind::Message, caption, text, icon, Buttons::Ok, {}, {}});
 }
 
 void ScriptedPrompt::ShowDetailedMessage(const WString& caption, const WString& text,
@@ -17,7 +17,7 @@ void ScriptedPrompt::ShowDetailedMessage(const WString& caption, const WString& 
 
 Answer ScriptedPrompt::Ask(const WString& caption, const WString& text, Buttons buttons,
                            MessageIcon icon) {
-  events_.push_back({PromptEvent::Kind::Question, caption, text, icon, buttons, {}});
+  events_.push_back({PromptEvent::Kind::Question, caption, text, icon, buttons, {}, {}});
   if (answers_.empty()) {
     ++unexpectedQuestions_;
     ADD_FAILURE() << "unexpected question: " << text::ToUtf8(caption) << ": "
@@ -31,11 +31,11 @@ Answer ScriptedPrompt::Ask(const WString& caption, const WString& text, Buttons 
 
 void ScriptedPrompt::ShowBalloon(const FieldId& field, const WString& caption, const WString& text,
                                  MessageIcon icon) {
-  events_.push_back({PromptEvent::Kind::Balloon, caption, text, icon, Buttons::Ok, field});
+  events_.push_back({PromptEvent::Kind::Balloon, caption, text, icon, Buttons::Ok, field, {}});
 }
 
 void ScriptedPrompt::SetStatusText(const WString& text) {
-  events_.push_back({PromptEvent::Kind::Status, {}, text, MessageIcon::None, Buttons::Ok, {}});
+  events_.push_back({PromptEvent::Kind::Status, {}, text, MessageIcon::None, Buttons::Ok, {}, {}});
 }
 
 void ScriptedPrompt::SetBusy(bool busy) { busyDepth_ += busy ? 1 : -1; }
