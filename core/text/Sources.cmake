@@ -1,4 +1,3 @@
 target_sources(tidewell-core PRIVATE
   text/Text.cpp
-  text/SmallText.cpp
 )
