@@ -30,16 +30,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::time_point from) {
-  return std::chrono::duration<double>(Clock::now() - from).count();
-}
+double Seconds(Clock::time_point from) { return bench::SecondsSince(from); }
 
 fs::path Root() {
-  static const fs::path root = [] {
-    fs::path path = fs::temp_directory_path() / ("tidewell-undo-bench-" + std::to_string(::getpid()));
-    fs::create_directories(path);
-    return path;
-  }();
+  static const fs::path root = bench::ScratchFolder("undo-bench");
   return root;
 }
 
