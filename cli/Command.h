@@ -41,6 +41,10 @@ inline void AddProjectFileArgument(CLI::App& app, std::string& file) {
 
 // Loads a project file; on failure prints the load error and answers nullptr.
 std::unique_ptr<ProjectDocument> LoadProjectOrReport(const std::string& file, Prompt& prompt);
+// For a command that only reads the project and ends the process next: the
+// document stays as it is until the process ends and its memory goes with
+// the rest, instead of being taken down node by node first.
+void KeepUntilExit(std::unique_ptr<ProjectDocument> document);
 // Saves the project file and answers the exit code: kDone when saved; a
 // project without a name is refused (kRefused) with the reason, as the
 // command line cannot run the save-as flow; a failed save prints the save

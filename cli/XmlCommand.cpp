@@ -32,6 +32,7 @@ class XmlCommand final : public Command {
     const std::string bytes = EncodeDocumentText(text);
     std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     std::cout.flush();
+    KeepUntilExit(std::move(document));
     return std::cout ? kDone : kFailed;
   }
 

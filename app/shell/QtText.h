@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <string_view>
+
 #include "text/WString.h"
 
 namespace tidewell::app {
@@ -9,7 +11,7 @@ namespace tidewell::app {
 // The core's texts are UTF-16 code units, as QString's are: the conversion
 // copies them unchanged, so every character (and every count of characters)
 // survives the round trip.
-inline QString ToQString(const WString& text) {
+inline QString ToQString(std::u16string_view text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 

@@ -9,11 +9,16 @@
 
 #include "support/RatioReporter.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <map>
 #include <pugixml.hpp>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
@@ -24,6 +29,8 @@
 #include "project/DocumentWriter.h"
 #include "project/ProjectDocument.h"
 #include "text/Text.h"
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 using namespace tidewell;
@@ -343,6 +350,112 @@ void BM_ServerFormAndWalkInTurns(benchmark::State& state) {
 }
 BENCHMARK(BM_ServerFormAndWalkInTurns)->Unit(benchmark::kMillisecond)->MinTime(4.0);
 
+fs::path BinFolder() { return fs::canonical("/proc/self/exe").parent_path(); }
+
+// What a process took: the time it ran and the processor time it used (user
+// and system), the second telling more on a machine others are busy on.
+struct ProcessTimes {
+  double wall = -1;
+  double cpu = -1;
+};
+
+// Runs a program to its end with its output discarded; negative times when
+// it could not start or failed.
+ProcessTimes TimeProcess(const std::vector<std::string>& arguments) {
+  std::vector<char*> argv;
+  for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return {};
+  int status = 0;
+  struct rusage usage {};
+  if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    return {};
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+          seconds(usage.ru_utime) + seconds(usage.ru_stime)};
+}
+
+// The staged product saved as a project file, and the list of its files for
+// the floor probe ("x" marks an executable).
+struct StagedOnDisk {
+  fs::path project;
+  fs::path list;
+};
+
+const StagedOnDisk& ProductOnDisk() {
+  static StagedOnDisk staged;
+  if (!staged.project.empty()) return staged;
+  StagedProduct& product = Product();
+  ProjectDocument& document = *product.document;
+  document.settings.SetSetting(SettingKey::ProjName, u"Staged");
+  document.projectFolder = text::FromPath(Root());
+  document.projectFileName = u"Staged.xml";
+  if (!SaveDocument(document, XmlForm::ProjectForm)) std::abort();
+  staged.project = Root() / "Staged.xml";
+  staged.list = Root() / "staged-files.txt";
+  std::ofstream list(staged.list);
+  size_t executable = 0;
+  for (const fs::path& file : product.files) {
+    const bool isExecutable = executable < product.executables.size() &&
+                              product.executables[executable] == file;
+    if (isExecutable) ++executable;
+    list << (isExecutable ? "x " : "s ") << file.string() << '\n';
+  }
+  return staged;
+}
+
+// The command-line tool and the floors, each a process, taken in turns:
+// `tidewell-cli xml` on 100,000 file nodes against a process that only
+// parses the file, and `xml --form server` on 20,000 files against a process
+// that makes one status call per file and reads each executable's header.
+void BM_ProcessesInTurns(benchmark::State& state) {
+  const std::string cli = (BinFolder() / "tidewell-cli").string();
+  const std::string probe = (BinFolder() / "project-floor-probe").string();
+  const std::string large = LargeProject().string();
+  const StagedOnDisk& staged = ProductOnDisk();
+  const std::vector<std::string> parse{probe, "parse", large};
+  const std::vector<std::string> xml{cli, "xml", large};
+  const std::vector<std::string> measure{probe, "measure", staged.list.string()};
+  const std::vector<std::string> server{cli, "xml", staged.project.string(), "--form", "server"};
+  // Once each before timing: the first run fills the system's caches.
+  for (const auto* command : {&parse, &xml, &measure, &server}) {
+    if (TimeProcess(*command).wall < 0) {
+      state.SkipWithError("a process failed");
+      return;
+    }
+  }
+  double wall[4] = {};
+  double cpu[4] = {};
+  for (auto _ : state) {
+    int part = 0;
+    for (const auto* command : {&parse, &xml, &measure, &server}) {
+      const ProcessTimes taken = TimeProcess(*command);
+      if (taken.wall < 0) {
+        state.SkipWithError("a process failed");
+        return;
+      }
+      wall[part] += taken.wall;
+      cpu[part++] += taken.cpu;
+    }
+  }
+  if (wall[0] > 0 && wall[2] > 0) {
+    state.counters["process_xml_to_parse"] = wall[1] / wall[0];
+    state.counters["process_server_to_measure"] = wall[3] / wall[2];
+  }
+  if (cpu[0] > 0 && cpu[2] > 0) {
+    state.counters["process_cpu_xml_to_parse"] = cpu[1] / cpu[0];
+    state.counters["process_cpu_server_to_measure"] = cpu[3] / cpu[2];
+  }
+}
+BENCHMARK(BM_ProcessesInTurns)->Unit(benchmark::kMillisecond)->MinTime(6.0);
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -359,6 +472,14 @@ int main(int argc, char** argv) {
   if (!reporter.PrintCounter("save 100,000 file nodes / pugixml bare parse", "save_to_parse", 1.0))
     ratio("save 100,000 file nodes / pugixml bare parse", "BM_SaveProject", "BM_PugixmlBareParse",
           1.0);
+  std::printf("As processes, the way a pipeline runs the command-line tool\n");
+  reporter.PrintCounter("tidewell-cli xml, 100,000 file nodes / process of a bare parse",
+                        "process_xml_to_parse", 3.0);
+  reporter.PrintCounter("tidewell-cli xml --form server, 20,000 files / stat and header process",
+                        "process_server_to_measure", 1.5);
+  reporter.PrintCounter("  the same in processor time: xml / bare parse", "process_cpu_xml_to_parse", 3.0);
+  reporter.PrintCounter("  the same in processor time: xml --form server / stat and header",
+                        "process_cpu_server_to_measure", 1.5);
   std::printf("Floors against the same parse (what any load or save must spend)\n");
   if (!reporter.PrintCounter("  pugixml parse + walk of every attribute / bare parse",
                              "walk_to_parse", 0))

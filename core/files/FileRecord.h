@@ -25,11 +25,15 @@ inline constexpr int32_t All = 31;
 
 // The record of a file node. Name and OS come from ItemRecord.
 struct FileRecord final : ItemRecord {
-  WString Src = u"\\";
+  SmallText Src = u"\\";
   UpdateCondition Type = UpdateCondition::TimeStampBased;
   int32_t Unzip = 0;
 
   std::unique_ptr<ItemRecord> Clone() const override { return std::make_unique<FileRecord>(*this); }
+
+  // File records come from a pool of their own (see RecordPool).
+  static void* operator new(size_t size);
+  static void operator delete(void* record) noexcept;
 };
 
 }  // namespace tidewell

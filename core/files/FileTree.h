@@ -23,8 +23,12 @@ class FileTree final : public ItemTree {
   // doubled separators reduced. A zip entry names its archive followed by
   // "<entry>"; the archive is looked for in its own folder.
   WString GetItemDiskPath(const TreeNode& node) const override;
+  // The server form measures every file first, several at a time, and then
+  // writes the lines in order; the text is the same as measured one by one.
+  bool WriteXml(WString& out, XmlForm form) const override;
   WString ItemAttributes(const TreeNode& node, XmlForm form) const override;
   bool AppendItemAttributes(WString& out, const TreeNode& node, XmlForm form) const override;
+  bool AppendReducedItemAttributes(WString& out, const TreeNode& node, XmlForm form) const override;
   TreeNode* CreateItemFromAttributes(const std::vector<XmlAttribute>& attributes,
                                      TreeNode* parent) override;
   TreeNode* CreateItemFromUtf8Attributes(const Utf8Attribute* attributes, size_t count,
@@ -35,6 +39,10 @@ class FileTree final : public ItemTree {
   static bool IsZipEntry(const FileRecord& record);
 
  private:
+  // Measures the file of `node` for the server form, or takes the
+  // measurement made beforehand by WriteXml.
+  bool MeasureForServer(const TreeNode& node, WString& value, int32_t& size) const;
+
   const ProjectSettings* settings_ = nullptr;
   Prompt* prompt_ = nullptr;
 };

@@ -68,8 +68,12 @@ TreeNode* ItemTree::Allocate() {
     freeNodes_.pop_back();
     return node;
   }
-  storage_.emplace_back();
-  return &storage_.back();
+  if (usedInLastChunk_ == kNodesPerChunk) {
+    // Default-initialised: each node is set up by its own constructor only.
+    chunks_.emplace_back(std::make_unique_for_overwrite<TreeNode[]>(kNodesPerChunk));
+    usedInLastChunk_ = 0;
+  }
+  return &chunks_.back()[usedInLastChunk_++];
 }
 
 void ItemTree::Release(TreeNode* node) {
@@ -172,7 +176,8 @@ void ItemTree::DeleteItem(TreeNode* node) {
 
 void ItemTree::Clear() {
   top_.clear();
-  storage_.clear();
+  chunks_.clear();
+  usedInLastChunk_ = kNodesPerChunk;
   freeNodes_.clear();
   liveNodes_ = 0;
 }
@@ -186,12 +191,21 @@ bool ItemTree::AppendItemAttributes(WString& out, const TreeNode& node, XmlForm 
   return true;
 }
 
+bool ItemTree::AppendReducedItemAttributes(WString& out, const TreeNode& node, XmlForm form) const {
+  const size_t start = out.size();
+  if (!AppendItemAttributes(out, node, form)) return false;
+  text::ReducePairsInPlace(out, u' ', start);
+  return true;
+}
+
 bool ItemTree::WriteXml(WString& out, XmlForm form) const {
   struct Frame {
     const std::vector<TreeNode*>* siblings;
     size_t index;
     int depth;
   };
+  // The text before an item's attributes, joined once for all lines.
+  const WString itemOpen = u"<" + itemElement_ + u" ";
   std::vector<Frame> stack;
   stack.push_back({&top_, 0, 2});
   while (!stack.empty()) {
@@ -219,30 +233,24 @@ bool ItemTree::WriteXml(WString& out, XmlForm form) const {
     const int depth = frame.depth;
     AppendTabs(out, depth);
     if (node->IsItem()) {
-      out += u"<"sv;
-      out += itemElement_;
-      out += u" "sv;
-      const size_t start = out.size();
-      if (!AppendItemAttributes(out, *node, form)) return false;
-      text::ReducePairsInPlace(out, u' ', start);
+      out += itemOpen;
+      if (!AppendReducedItemAttributes(out, *node, form)) return false;
       if (!node->children.empty()) {
         out += u">"sv;
         stack.push_back({&node->children, 0, depth + 1});
         continue;
       }
-      out += u" />"sv;
-    } else {
-      out += u"<"sv;
-      out += containerElement_;
-      out += u" Name=\""sv;
-      // The name is cut before escaping, so an entity is never split.
-      AppendEscapedXmlText(out, std::u16string_view(node->name).substr(0, kMaxContainerNameLength));
-      out += u"\">\r\n"sv;
-      stack.push_back({&node->children, 0, depth + 1});
+      out += u" />\r\n"sv;
+      ++frame.index;
       continue;
     }
-    out += u"\r\n"sv;
-    ++frame.index;
+    out += u"<"sv;
+    out += containerElement_;
+    out += u" Name=\""sv;
+    // The name is cut before escaping, so an entity is never split.
+    AppendEscapedXmlText(out, std::u16string_view(node->name).substr(0, kMaxContainerNameLength));
+    out += u"\">\r\n"sv;
+    stack.push_back({&node->children, 0, depth + 1});
   }
   return true;
 }

@@ -1,14 +1,13 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <memory>
-#include <string_view>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "files/XmlForm.h"
+#include "text/SmallText.h"
 #include "text/WString.h"
 
 namespace pugi {
@@ -22,7 +21,7 @@ class Prompt;
 // The fields every item record starts with, in this order: what lets one pair
 // of common-attribute routines serve file and registry items alike.
 struct ItemRecord {
-  WString Name;
+  SmallText Name;
   int32_t OS = 31;
 
   virtual ~ItemRecord() = default;
@@ -32,7 +31,7 @@ struct ItemRecord {
 enum class NodeKind { Container, Item };
 
 struct TreeNode {
-  WString name;
+  SmallText name;
   NodeKind kind = NodeKind::Container;
   std::unique_ptr<ItemRecord> record;  // item nodes only; may be empty
   TreeNode* parent = nullptr;
@@ -99,6 +98,10 @@ class ItemTree {
   // when that text is empty. A tree may write straight into `out` instead of
   // building the text on its own.
   virtual bool AppendItemAttributes(WString& out, const TreeNode& node, XmlForm form) const;
+  // Appends the attribute text as the element's line holds it: each pair of
+  // blanks made one. The default reduces what AppendItemAttributes wrote; a
+  // tree may write the reduced text directly.
+  virtual bool AppendReducedItemAttributes(WString& out, const TreeNode& node, XmlForm form) const;
   virtual TreeNode* CreateItemFromAttributes(const std::vector<XmlAttribute>& attributes,
                                              TreeNode* parent) = 0;
   // What the reader calls for each item element. The default widens the
@@ -138,7 +141,11 @@ class ItemTree {
   WString containerElement_;
   WString itemElement_;
   std::vector<TreeNode*> top_;
-  std::deque<TreeNode> storage_;
+  // Nodes are made a chunk at a time and never move, so pointers to them
+  // stay valid; a released node waits in freeNodes_ to be used again.
+  static constexpr size_t kNodesPerChunk = 256;
+  std::vector<std::unique_ptr<TreeNode[]>> chunks_;
+  size_t usedInLastChunk_ = kNodesPerChunk;
   std::vector<TreeNode*> freeNodes_;
   size_t liveNodes_ = 0;
 };

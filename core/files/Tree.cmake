@@ -1,6 +1,7 @@
 target_sources(tidewell-core PRIVATE
   files/ItemTree.cpp
   files/FileTree.cpp
+  files/RecordPool.cpp
 )
 target_sources(tidewell-core PRIVATE
   files/TreePath.cpp

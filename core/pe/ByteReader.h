@@ -23,10 +23,11 @@ class ByteReader {
     return offset <= bytes_.size() && size <= bytes_.size() - offset;
   }
 
-  std::optional<uint8_t> readU8(uint64_t offset) const;
-  std::optional<uint16_t> readU16(uint64_t offset) const;
-  std::optional<uint32_t> readU32(uint64_t offset) const;
-  std::optional<uint64_t> readU64(uint64_t offset) const;
+  // Inline: a resource walk makes many thousand of these reads.
+  std::optional<uint8_t> readU8(uint64_t offset) const { return Read<uint8_t>(offset); }
+  std::optional<uint16_t> readU16(uint64_t offset) const { return Read<uint16_t>(offset); }
+  std::optional<uint32_t> readU32(uint64_t offset) const { return Read<uint32_t>(offset); }
+  std::optional<uint64_t> readU64(uint64_t offset) const { return Read<uint64_t>(offset); }
   // A view of `size` bytes at `offset`.
   std::optional<std::span<const uint8_t>> readBytes(uint64_t offset, uint64_t size) const;
   // A reader over `size` bytes at `offset`, whose offsets count from there.
@@ -35,6 +36,14 @@ class ByteReader {
   std::span<const uint8_t> Bytes() const { return bytes_; }
 
  private:
+  template <typename T>
+  std::optional<T> Read(uint64_t offset) const {
+    if (!Contains(offset, sizeof(T))) return std::nullopt;
+    T value = 0;
+    for (size_t i = 0; i < sizeof(T); ++i) value |= static_cast<T>(static_cast<T>(bytes_[offset + i]) << (8 * i));
+    return value;
+  }
+
   std::span<const uint8_t> bytes_;
 };
 

@@ -18,6 +18,7 @@
 #include "project/ProjectDocument.h"
 #include "project/XmlEncoding.h"
 #include "project/XmlEntities.h"
+#include "project/XmlParsedCheck.h"
 #include "project/XmlWellFormedness.h"
 #include "text/Text.h"
 #include "platform/HostPath.h"
@@ -108,6 +109,67 @@ void SplitProjectPath(const WString& path, WString& folder, WString& fileName) {
   }
 }
 
+
+// The file's text as the parser takes it: decoded to UTF-8, the entities its
+// document type declares expanded.
+bool DecodeDocumentText(const std::string& raw, std::string& bytes, std::string* error) {
+  std::optional<std::string> decoded = DecodeXmlBytes(raw, error);
+  if (!decoded) return false;
+  bytes = std::move(*decoded);
+  if (IsBlank(bytes)) {
+    if (error) *error = std::string(kEmptyFileReason);
+    return false;
+  }
+  return ExpandDeclaredEntities(bytes, EntityExpansionLimit(bytes.size()), error);
+}
+
+// The parse every document takes first: the parse itself finds the structure,
+// and what it lets pass is checked on its tree (CheckParsedDocument), the
+// prolog alone on the bytes. Answers false with `error` set when the document
+// is refused; `certain` is false when the tree's check cannot vouch for the
+// document and the exact parse must decide.
+bool ParseChecked(std::string& bytes, pugi::xml_document& dom, bool& certain, std::string* error) {
+  const XmlShape shape = ShapeOf(bytes);
+  const PrologScan prolog = ScanProlog(bytes);
+  const char lastByte = bytes.empty() ? ' ' : bytes.back();
+  const pugi::xml_parse_result parsed =
+      dom.load_buffer_inplace(bytes.data(), bytes.size(), ParseOptionsForCheck(), pugi::encoding_utf8);
+  auto fail = [&](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  if (!parsed) return fail(XmlFaultReason(shape, static_cast<size_t>(parsed.offset), parsed.description()));
+  // The text outside the root is kept as a node, so a document without an
+  // element parses: refused as the parser refuses it otherwise.
+  if (!dom.document_element()) {
+    pugi::xml_parse_result none;
+    none.status = pugi::status_no_document_element;
+    return fail(XmlFaultReason(shape, bytes.empty() ? 0 : bytes.size() - 1, none.description()));
+  }
+  if (prolog.fault) return fail(XmlFaultReason(shape, prolog.fault->offset, prolog.fault->description));
+  certain = CheckParsedDocument(dom, bytes.data(), prolog.rootStart, lastByte);
+  return true;
+}
+
+// The parse with the parser resolving references, after a scan of the whole
+// of the bytes: slower, and exact where CheckParsedDocument is not sure.
+bool ParseExactly(std::string& bytes, pugi::xml_document& dom, std::string* error) {
+  const XmlShape shape = ShapeOf(bytes);
+  // The bytes are checked before the parse works on them in place; the
+  // parser's own complaint, when it has one, is the one reported.
+  const std::optional<XmlFault> markupFault = FindMarkupFault(bytes);
+  const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single;
+  const pugi::xml_parse_result parsed =
+      dom.load_buffer_inplace(bytes.data(), bytes.size(), options, pugi::encoding_utf8);
+  auto fail = [&](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  if (!parsed) return fail(XmlFaultReason(shape, static_cast<size_t>(parsed.offset), parsed.description()));
+  if (markupFault) return fail(XmlFaultReason(shape, markupFault->offset, markupFault->description));
+  return true;
+}
+
 }  // namespace
 
 bool LoadDocument(ProjectDocument& document, const WString& path, Prompt* prompt,
@@ -129,25 +191,19 @@ bool LoadDocumentBytes(ProjectDocument& document, std::string raw, const WString
   };
   std::string why;
   if (IsBlank(raw)) return fail(std::string(kEmptyFileReason));
-  std::optional<std::string> decoded = DecodeXmlBytes(raw, &why);
-  if (!decoded) return fail(why);
-  std::string bytes = std::move(*decoded);
-  raw = std::string();
-  if (IsBlank(bytes)) return fail(std::string(kEmptyFileReason));
-  if (!ExpandDeclaredEntities(bytes, EntityExpansionLimit(bytes.size()), &why)) return fail(why);
-
-  // The bytes are checked before the parse works on them in place; the
-  // parser's own complaint, when it has one, is the one reported.
-  const std::optional<XmlFault> markupFault = FindMarkupFault(bytes);
-  const XmlShape shape = ShapeOf(bytes);
+  std::string bytes;
+  if (!DecodeDocumentText(raw, bytes, &why)) return fail(why);
   pugi::xml_document dom;
-  const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single;
-  const pugi::xml_parse_result parsed =
-      dom.load_buffer_inplace(bytes.data(), bytes.size(), options, pugi::encoding_utf8);
-  if (!parsed)
-    return fail(XmlFaultReason(shape, static_cast<size_t>(parsed.offset), parsed.description()));
-  if (markupFault)
-    return fail(XmlFaultReason(shape, markupFault->offset, markupFault->description));
+  bool certain = false;
+  if (!ParseChecked(bytes, dom, certain, &why)) return fail(why);
+  if (!certain) {
+    // Rare: a damaged file, a reference to a declared entity left standing,
+    // or a layout the quick check does not follow. The bytes have been
+    // worked on in place, so they are decoded again.
+    dom.reset();
+    if (!DecodeDocumentText(raw, bytes, &why) || !ParseExactly(bytes, dom, &why)) return fail(why);
+  }
+  raw = std::string();
   const pugi::xml_node root = dom.document_element();
   if (std::string_view(root.name()) != "Tidemark") return fail(NotProjectReason(root.name()));
 

@@ -98,7 +98,10 @@ bool WriteDocumentText(const ProjectDocument& document, WString& out, XmlForm fo
 }
 
 std::string EncodeDocumentText(const WString& text) {
-  std::string bytes = text::ToUtf8(text);
+  std::string bytes;
+  // Room for the line break too, so a large document is not copied for it.
+  bytes.reserve(text.size() + 2);
+  text::AssignToUtf8(bytes, text);
   bytes += "\r\n";
   return bytes;
 }

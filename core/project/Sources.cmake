@@ -5,6 +5,7 @@ target_sources(tidewell-core PRIVATE
   project/DocumentWriter.cpp
   project/DocumentReader.cpp
   project/XmlWellFormedness.cpp
+  project/XmlParsedCheck.cpp
   project/XmlEncoding.cpp
   project/XmlEntities.cpp
   project/LoadFaults.cpp

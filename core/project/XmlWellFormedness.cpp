@@ -67,7 +67,9 @@ class MarkupScanner {
  public:
   explicit MarkupScanner(std::string_view bytes) : bytes_(bytes) {}
 
-  std::optional<XmlFault> Run() {
+  // Scans the whole document, or with `prologOnly` up to and including the
+  // first element's start tag, whose place is kept (see RootStart).
+  std::optional<XmlFault> Run(bool prologOnly = false) {
     size_t i = 0;
     const size_t n = bytes_.size();
     // A UTF-8 byte-order mark may open the document.
@@ -79,9 +81,15 @@ class MarkupScanner {
       CheckReferences(i, lt);
       if (lt == n || fault_) break;
       i = SkipMarkup(lt);
+      if (prologOnly && topLevelElements_ > 0) {
+        rootStart_ = lt;
+        break;
+      }
     }
     return fault_;
   }
+
+  size_t RootStart() const { return rootStart_; }
 
  private:
   bool StartsWith(size_t at, std::string_view prefix) const {
@@ -282,11 +290,20 @@ class MarkupScanner {
   size_t depth_ = 0;
   int topLevelElements_ = 0;
   size_t nextAmpersand_ = kNone;
+  size_t rootStart_ = kNone;
   std::optional<XmlFault> fault_;
 };
 
 }  // namespace
 
 std::optional<XmlFault> FindMarkupFault(std::string_view bytes) { return MarkupScanner(bytes).Run(); }
+
+PrologScan ScanProlog(std::string_view bytes) {
+  MarkupScanner scanner(bytes);
+  PrologScan scan;
+  scan.fault = scanner.Run(true);
+  scan.rootStart = scanner.RootStart();
+  return scan;
+}
 
 }  // namespace tidewell

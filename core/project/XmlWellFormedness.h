@@ -28,4 +28,13 @@ struct XmlFault {
 // Runs on the bytes before an in-place parse changes them.
 std::optional<XmlFault> FindMarkupFault(std::string_view bytes);
 
+// The same checks over the prolog only: the bytes up to and including the
+// first element's start tag. `rootStart` is where that tag starts as this
+// scan sees it (npos when it finds none or stops at a fault first).
+struct PrologScan {
+  std::optional<XmlFault> fault;
+  size_t rootStart = std::string_view::npos;
+};
+PrologScan ScanProlog(std::string_view bytes);
+
 }  // namespace tidewell

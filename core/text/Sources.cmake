@@ -1,3 +1,4 @@
 target_sources(tidewell-core PRIVATE
   text/Text.cpp
+  text/SmallText.cpp
 )

@@ -1,8 +1,13 @@
 #include "text/Text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tidewell::text {
 
@@ -63,43 +68,71 @@ WString FromUtf8(std::string_view utf8) {
   return out;
 }
 
-void AssignUtf8(WString& out, std::string_view utf8) {
-  // US-ASCII, the usual content, is widened in one run.
-  out.resize(utf8.size());
-  char16_t* wide = out.data();
-  size_t ascii = 0;
-  for (; ascii < utf8.size(); ++ascii) {
-    const auto b = static_cast<unsigned char>(utf8[ascii]);
-    if (b >= 0x80) break;
-    wide[ascii] = b;
-  }
-  out.resize(ascii);
-  if (ascii == utf8.size()) return;
-  out.reserve(utf8.size());
-  size_t i = ascii;
-  while (i < utf8.size()) {
+namespace {
+
+// Decodes `utf8` into `wide`, which has room for one code unit per byte (no
+// sequence gives more units than it has bytes); answers the units written.
+size_t DecodeUtf8Into(char16_t* wide, std::string_view utf8) {
+  const size_t n = utf8.size();
+  size_t i = 0;
+  size_t w = 0;
+  while (i < n) {
+    // US-ASCII, the usual content, is widened eight bytes at a time.
+    if (i + 8 <= n) {
+#if defined(__SSE2__)
+      const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(utf8.data() + i));
+      if (_mm_movemask_epi8(bytes) == 0) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(wide + w),
+                         _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
+        i += 8;
+        w += 8;
+        continue;
+      }
+#else
+      uint64_t word;
+      std::memcpy(&word, utf8.data() + i, 8);
+      if ((word & 0x8080808080808080ULL) == 0) {
+        for (size_t k = 0; k < 8; ++k) wide[w + k] = static_cast<char16_t>((word >> (8 * k)) & 0xFF);
+        i += 8;
+        w += 8;
+        continue;
+      }
+#endif
+    }
     const auto b = static_cast<unsigned char>(utf8[i]);
     if (b < 0x80) {
-      out += static_cast<char16_t>(b);
+      wide[w++] = b;
       ++i;
       continue;
     }
     char32_t cp = 0;
-    const size_t n = DecodeUtf8(utf8, i, cp);
-    if (n == 0) {
-      out += u'\uFFFD';
+    const size_t taken = DecodeUtf8(utf8, i, cp);
+    if (taken == 0) {
+      wide[w++] = u'\uFFFD';
       ++i;
       continue;
     }
     if (cp >= 0x10000) {
       cp -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (cp >> 10));
-      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+      wide[w++] = static_cast<char16_t>(0xD800 + (cp >> 10));
+      wide[w++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     } else {
-      out += static_cast<char16_t>(cp);
+      wide[w++] = static_cast<char16_t>(cp);
     }
-    i += n;
+    i += taken;
   }
+  return w;
+}
+
+}  // namespace
+
+void AssignUtf8(WString& out, std::string_view utf8) {
+  out.resize(utf8.size());
+  out.resize(DecodeUtf8Into(out.data(), utf8));
+}
+
+void AssignUtf8(SmallText& out, std::string_view utf8) {
+  out.truncate(DecodeUtf8Into(out.prepare(utf8.size()), utf8));
 }
 
 std::string ToUtf8(std::u16string_view text) {
@@ -108,13 +141,25 @@ std::string ToUtf8(std::u16string_view text) {
   return out;
 }
 
-void AssignToUtf8(std::string& out, std::u16string_view text) {
-  // US-ASCII, the usual content, is narrowed four code units at a time.
-  out.resize(text.size());
-  char* narrow = out.data();
-  const char16_t* data = text.data();
+namespace {
+
+// Narrows the leading US-ASCII code units of `text` (at most `count`) into
+// `narrow`; answers how many there were.
+size_t NarrowAscii(const char16_t* data, size_t count, char* narrow) {
   size_t ascii = 0;
-  while (ascii + 4 <= text.size()) {
+#if defined(__SSE2__)
+  // Sixteen code units at a time: a document is mostly US-ASCII.
+  const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+  while (ascii + 16 <= count) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + ascii));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + ascii + 8));
+    const __m128i any = _mm_and_si128(_mm_or_si128(a, b), high);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(any, _mm_setzero_si128())) != 0xFFFF) break;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(narrow + ascii), _mm_packus_epi16(a, b));
+    ascii += 16;
+  }
+#endif
+  while (ascii + 4 <= count) {
     uint64_t word;
     std::memcpy(&word, data + ascii, 8);
     if ((word & 0xFF80FF80FF80FF80ULL) != 0) break;
@@ -124,19 +169,30 @@ void AssignToUtf8(std::string& out, std::u16string_view text) {
     std::memcpy(narrow + ascii, &packed, 4);
     ascii += 4;
   }
-  while (ascii < text.size() && data[ascii] < 0x80) {
+  while (ascii < count && data[ascii] < 0x80) {
     narrow[ascii] = static_cast<char>(data[ascii]);
     ++ascii;
   }
-  out.resize(ascii);
-  if (ascii == text.size()) return;
-  out.reserve(text.size() + text.size() / 2);
-  for (size_t i = ascii; i < text.size(); ++i) {
+  return ascii;
+}
+
+}  // namespace
+
+void AssignToUtf8(std::string& out, std::u16string_view text) {
+  out.clear();
+  out.reserve(text.size());
+  // Narrowed through a buffer of the stack rather than in place, so the
+  // text is not cleared before it is written.
+  char chunk[4096];
+  size_t i = 0;
+  while (i < text.size()) {
+    const size_t count = std::min(sizeof chunk, text.size() - i);
+    const size_t ascii = NarrowAscii(text.data() + i, count, chunk);
+    out.append(chunk, ascii);
+    i += ascii;
+    if (ascii == count) continue;
+    // One character outside US-ASCII.
     char32_t cp = text[i];
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-      continue;
-    }
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
@@ -145,6 +201,7 @@ void AssignToUtf8(std::string& out, std::u16string_view text) {
       cp = 0xFFFD;  // a lone surrogate has no UTF-8 form
     }
     AppendUtf8(out, cp);
+    ++i;
   }
 }
 
@@ -157,6 +214,14 @@ WString FromLatin1(std::string_view bytes) {
 bool IsValidUtf8(std::string_view bytes) {
   size_t i = 0;
   while (i < bytes.size()) {
+#if defined(__SSE2__)
+    // Sixteen US-ASCII bytes at a time.
+    if (i + 16 <= bytes.size() &&
+        _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i))) == 0) {
+      i += 16;
+      continue;
+    }
+#endif
     // Eight US-ASCII bytes at a time.
     if (i + 8 <= bytes.size()) {
       uint64_t word;
@@ -202,7 +267,11 @@ WString FromPath(const std::filesystem::path& path) {
 
 int CompareNoCase(std::u16string_view a, std::u16string_view b) {
   const size_t n = a.size() < b.size() ? a.size() : b.size();
-  for (size_t i = 0; i < n; ++i) {
+  // Equal code units fold alike: only from the first difference on is there
+  // anything to fold.
+  size_t i = 0;
+  while (i < n && a[i] == b[i]) ++i;
+  for (; i < n; ++i) {
     const char16_t x = FoldAscii(a[i]);
     const char16_t y = FoldAscii(b[i]);
     if (x != y) return x < y ? -1 : 1;
@@ -310,9 +379,9 @@ WString ReduceDoubleSeparators(std::u16string_view path) {
 }
 
 void ReducePairsInPlace(WString& text, char16_t c, size_t from) {
-  const char16_t pair[] = {c, c};
-  size_t read = text.find(std::u16string_view(pair, 2), from);
-  if (read == WString::npos) return;
+  size_t read = from;
+  while (read + 1 < text.size() && !(text[read] == c && text[read + 1] == c)) ++read;
+  if (read + 1 >= text.size()) return;
   size_t write = read;
   while (read < text.size()) {
     if (text[read] == c && read + 1 < text.size() && text[read + 1] == c) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "text/SmallText.h"
 #include "text/WString.h"
 
 namespace tidewell::text {
@@ -13,6 +14,7 @@ namespace tidewell::text {
 WString FromUtf8(std::string_view utf8);  // invalid sequences become U+FFFD
 // The same into an existing string, reusing its storage.
 void AssignUtf8(WString& out, std::string_view utf8);
+void AssignUtf8(SmallText& out, std::string_view utf8);
 std::string ToUtf8(std::u16string_view text);
 // The same into `out`, reusing its storage.
 void AssignToUtf8(std::string& out, std::u16string_view text);

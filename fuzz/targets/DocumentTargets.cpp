@@ -1,5 +1,6 @@
 // The project file: the well-formedness scan, and the reader followed by the
-// writer, whose text must read back to itself.
+// writer, whose text must read back to itself; the reader refuses whatever
+// the scan refuses.
 #include <algorithm>
 #include <string>
 
@@ -8,6 +9,8 @@
 #include "project/DocumentReader.h"
 #include "project/DocumentWriter.h"
 #include "project/ProjectDocument.h"
+#include "project/XmlEncoding.h"
+#include "project/XmlEntities.h"
 #include "project/XmlWellFormedness.h"
 #include "targets/Targets.h"
 #include "text/Text.h"
@@ -50,6 +53,11 @@ void RunProjectDocument(std::string_view input) {
   ProjectDocument first;
   const WString firstPath = text::FromPath(WriteScratchFile("first.xml", input));
   if (!LoadDocument(first, firstPath)) return;
+  // The reader checks most of the markup on the parsed tree: whatever the
+  // scan of the bytes refuses must not have loaded.
+  if (std::optional<std::string> text = DecodeXmlBytes(input);
+      text && ExpandDeclaredEntities(*text, EntityExpansionLimit(text->size())) && FindMarkupFault(*text))
+    ReportFinding("a document that the markup scan refuses was loaded");
   FillEmptyValuesWithDefaults(first.settings);
   WString firstText;
   if (!WriteDocumentText(first, firstText, XmlForm::ProjectForm)) return;

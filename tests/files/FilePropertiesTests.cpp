@@ -45,7 +45,7 @@ struct Staged {
   static const FileRecord& Record(const TreeNode& node) { return *FileTree::RecordOf(node); }
   std::vector<WString> ChildNames(const TreeNode& node) const {
     std::vector<WString> names;
-    for (const TreeNode* child : node.children) names.push_back(child->name);
+    for (const TreeNode* child : node.children) names.push_back(child->name.str());
     return names;
   }
   void ExpectOnlyMessage(const WString& caption, const WString& text) const {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+
 #include <pugixml.hpp>
 
 #include "support/HostOnly.h"
@@ -161,6 +164,74 @@ TEST(FileTree, AttributeRulesOfBothForms) {
   }
 }
 
+// The writer joins the parts of a File line with the blanks already reduced;
+// the line must be exactly the attribute text with each pair of blanks made
+// one, blanks inside names and folders included.
+TEST(FileTree, LinesEqualTheAttributeTextWithBlankPairsReduced) {
+  testing::TempDir dir;
+  for (const char* file : {"a.txt", "two  blanks.txt", "three   blanks .txt", "x"})
+    testing::WriteBytes(dir / "in  it" / file, "abc");
+  ProjectSettings settings;
+  settings.SetSetting(SettingKey::UpdateFilesDir, text::FromPath(dir.Path()));
+  const WString src = u"\\in  it\\";
+  const FileRecord records[] = {
+      MakeRecord(UpdateCondition::Unconditional, 31, 0, src),
+      MakeRecord(UpdateCondition::TimeStampBased, 0, 1, src),
+      MakeRecord(UpdateCondition::VersionBased, 5, 0, src),
+      MakeRecord(UpdateCondition::TimeStampBased, -1, 1, src),
+      MakeRecord(UpdateCondition::Unconditional, 31, 1, src),
+  };
+  for (const FileRecord& record : records) {
+    for (const char16_t* name : {u"a.txt", u"two  blanks.txt", u"three   blanks .txt", u"x"}) {
+      for (XmlForm form : {XmlForm::ProjectForm, XmlForm::ServerForm}) {
+        if (form == XmlForm::ServerForm && record.Type == UpdateCondition::VersionBased) continue;
+        FileTree tree;
+        tree.SetContext(&settings, nullptr);
+        const TreeNode* node = tree.InsertItem(nullptr, &record, name);
+        const WString expected =
+            u"\t\t<File " + text::ReduceDoubleSpaces(tree.ItemAttributes(*node, form)) + u" />\r\n";
+        EXPECT_EQ(Write(tree, form), expected) << text::ToUtf8(name) << " OS " << record.OS;
+      }
+    }
+  }
+}
+
+// Many files are measured on several threads before the lines are written:
+// the text must be the one measured file by file, and of two missing files
+// the first in the tree's order is the one reported.
+TEST(FileTree, ServerFormOfManyFilesIsTheOneMeasuredFileByFile) {
+  testing::TempDir dir;
+  ProjectSettings settings;
+  settings.SetSetting(SettingKey::UpdateFilesDir, text::FromPath(dir.Path()));
+  testing::ScriptedPrompt prompt;
+  FileTree tree;
+  tree.SetContext(&settings, &prompt);
+  TreeNode* folder = tree.AddDirectoryPath(u"d", nullptr);
+  for (int i = 0; i < 1500; ++i) {
+    const std::string name = "f" + std::to_string(i) + ".txt";
+    testing::WriteBytes(dir / "d" / name, std::string(static_cast<size_t>(i % 97), 'x'));
+    const FileRecord record = MakeRecord(i % 2 ? UpdateCondition::TimeStampBased : UpdateCondition::Unconditional,
+                                         31, 0, u"\\d\\");
+    tree.InsertItem(folder, &record, text::FromUtf8(name));
+  }
+  WString expected = u"\t\t<Directory Name=\"d\">\r\n";
+  for (const TreeNode* file : folder->children)
+    expected += u"\t\t\t<File " + text::ReduceDoubleSpaces(tree.ItemAttributes(*file, XmlForm::ServerForm)) +
+                u" />\r\n";
+  expected += u"\t\t</Directory>\r\n";
+  EXPECT_EQ(Write(tree, XmlForm::ServerForm), expected);
+
+  const TreeNode* first = folder->children[300];
+  const TreeNode* second = folder->children[1200];
+  std::filesystem::remove(text::ToPath(tree.GetItemDiskPath(*second)));
+  std::filesystem::remove(text::ToPath(tree.GetItemDiskPath(*first)));
+  WString out;
+  EXPECT_FALSE(tree.WriteXml(out, XmlForm::ServerForm));
+  const auto messages = prompt.Of(testing::PromptEvent::Kind::Message);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text, FileErrorMessage(tree.GetItemDiskPath(*first)));
+}
+
 TEST(FileTree, OsZeroWritesNeitherNameNorOsInTheServerForm) {
   testing::TempDir dir;
   testing::WriteBytes(dir / "b.txt", "abc");
@@ -249,7 +320,7 @@ TEST(FileTree, SiblingOrderFoldsLettersThenComparesCodeUnits) {
     tree.InsertItem(nullptr, &record, name);
   tree.AddDirectoryPath(u"M", nullptr);
   std::vector<WString> names;
-  for (const TreeNode* n : tree.Children(nullptr)) names.push_back(n->name);
+  for (const TreeNode* n : tree.Children(nullptr)) names.push_back(n->name.str());
   const std::vector<WString> expected = {u"1", u"10", u"_x", u"a", u"b", u"B2", u"M", u"Z", u"\u00E9"};
   EXPECT_EQ(names, expected);
 }

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include <pugixml.hpp>
+
 #include "project/DocumentReader.h"
 #include "project/ProjectDocument.h"
 #include "support/TempDir.h"
@@ -31,6 +33,8 @@ TEST(XmlWellFormedness, DamagedDocumentsAreRefusedWithTheirPlace) {
     const char* what;
     std::string bytes;
     size_t offset;
+    // Set where the reason tells an empty or cut-short file rather than a place.
+    const char* reason = nullptr;
   };
   std::vector<Damaged> cases = {
       {"second top-level element", "<Tidemark></Tidemark><Other/>", 21},
@@ -47,6 +51,17 @@ TEST(XmlWellFormedness, DamagedDocumentsAreRefusedWithTheirPlace) {
       {"empty character reference", "<Tidemark><ProjName>&#x;</ProjName></Tidemark>", 20},
       {"< in an attribute value", "<Tidemark><FileList><File Name=\"a<b\" /></FileList></Tidemark>", 33},
       {"repeated attribute", "<Tidemark><FileList><File Name=\"a\" Src=\"\\\" Name=\"b\" /></FileList></Tidemark>", 20},
+      {"one character after the root", "<Tidemark/>x", 11,
+       "the file is cut short: it ends inside the document (text outside the root element)"},
+      {"text between comments after the root", "<Tidemark/><!-- a -->b<!-- c -->", 21},
+      {"undefined entity in a nested element's text",
+       "<Tidemark><FileList><File Name=\"a\" Src=\"\\\">x&y;</File></FileList></Tidemark>", 44},
+      {"< after a reference in an attribute value",
+       "<Tidemark><FileList><File Name=\"&amp;<\" Src=\"\\\" /></FileList></Tidemark>", 37},
+      {"empty document", "", 0, "the file is empty"},
+      {"blanks only", " \r\n", 2, "the file is empty"},
+      {"a comment only", "<!-- c -->", 9,
+       "the file is cut short: it ends inside the document (No document element found)"},
   };
   std::string many = "<Tidemark><ProjName";
   for (int a = 0; a < 12; ++a) many += " a" + std::to_string(a) + " = 'v'";
@@ -61,9 +76,39 @@ TEST(XmlWellFormedness, DamagedDocumentsAreRefusedWithTheirPlace) {
     EXPECT_FALSE(Load(dir, c.bytes, &error)) << c.what;
     // A file that does not begin with markup is no XML at all.
     const std::string expected =
-        c.offset == 0 ? "the file is not XML: it does not begin with markup"
-                      : "not well-formed XML at byte " + std::to_string(c.offset) + ": ";
+        c.reason       ? c.reason
+        : c.offset == 0 ? "the file is not XML: it does not begin with markup"
+                        : "not well-formed XML at byte " + std::to_string(c.offset) + ": ";
     EXPECT_EQ(error.rfind(expected, 0), 0u) << c.what << ": " << error;
+  }
+}
+
+// References are resolved by the reader rather than the parser: every value
+// must come out as the parser resolves it, line breaks and blanks included.
+TEST(XmlWellFormedness, ValuesReadAsTheParserResolvesThem) {
+  const std::string values[] = {
+      "plain", "&amp;&lt;&gt;&quot;&apos;", "a&#10;b&#13;c&#9;d", "&#x1F600;&#65;&#x00e9;",
+      "two\r\nlines\rand\nmore", "tab\there", "&amp;amp;", "&#38;#38;", "caf\xC3\xA9 &#233;",
+  };
+  for (const std::string& value : values) {
+    const std::string bytes = "<Tidemark><AppTitle>" + value +
+                              "</AppTitle><FileList><Directory Name=\"d\"><File Name=\"" + value +
+                              "\" Src=\"\\" + value + "\" /></Directory></FileList></Tidemark>";
+    pugi::xml_document dom;
+    ASSERT_TRUE(dom.load_string(bytes.c_str(), pugi::parse_default | pugi::parse_ws_pcdata_single));
+    const pugi::xml_node file = dom.child("Tidemark").child("FileList").child("Directory").child("File");
+    TempDir dir;
+    std::string error;
+    const auto document = Load(dir, bytes, &error);
+    ASSERT_TRUE(document) << value << ": " << error;
+    EXPECT_EQ(document->settings.RawValue(SettingKey::AppTitle),
+              text::FromUtf8(dom.child("Tidemark").child("AppTitle").text().get()))
+        << value;
+    const TreeNode* folder = document->fileTree.Children(nullptr).at(0);
+    ASSERT_EQ(folder->children.size(), 1u) << value;
+    const FileRecord* record = FileTree::RecordOf(*folder->children[0]);
+    EXPECT_EQ(record->Name, text::FromUtf8(file.attribute("Name").value())) << value;
+    EXPECT_EQ(record->Src, text::FromUtf8(file.attribute("Src").value())) << value;
   }
 }
 
@@ -78,6 +123,10 @@ TEST(XmlWellFormedness, WellFormedCornersStillLoad) {
        "<Tidemark><ProjName>P</ProjName><AppTitle>&amp;&lt;&gt;&quot;&apos;&#65;&#x42;&#x1F600;&#9;</AppTitle></Tidemark>"},
       {"single quotes holding a double quote and >",
        "<Tidemark><ProjName>P</ProjName><FileList><File Name='a\"b>c' Src = '\\' /></FileList></Tidemark>"},
+      {"document type after the root, as before", "<Tidemark><ProjName>P</ProjName></Tidemark><!DOCTYPE x>"},
+      {"more attributes than are compared cheaply",
+       "<Tidemark a0='0' a1='1' a2='2' a3='3' a4='4' a5='5' a6='6' a7='7' a8='8' a9='9' b0='0' b1='1' "
+       "b2='2' b3='3' b4='4' b5='5' b6='6'><ProjName>P</ProjName></Tidemark>"},
       {"declared entity", "<!DOCTYPE Tidemark [<!ENTITY co \"Harbour\"> <!-- ] > -->]><Tidemark><ProjName>P</ProjName><AppTitle>&co;</AppTitle></Tidemark>"},
   };
   for (const auto& c : cases) {

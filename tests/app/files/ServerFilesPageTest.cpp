@@ -123,7 +123,7 @@ class ServerFilesPageTest : public QObject {
       const TreeNode* node = FindNodeByPath(p.tree(), ToWString(QString::fromLatin1(c.expectedPath)));
       if (*c.expectedPath) {
         QVERIFY2(node, c.name);
-        QCOMPARE(FileTree::RecordOf(*node)->Src, ToWString(QString::fromLatin1(c.expectedSrc)));
+        QCOMPARE(FileTree::RecordOf(*node)->Src.str(), ToWString(QString::fromLatin1(c.expectedSrc)));
       } else {
         QVERIFY2(p.tree().Empty(), c.name);
       }

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace tidewell {
+
+// Blocks of one size for the records of tree nodes, cut from large slabs and
+// kept on a free list when given back, so a tree of many thousand items is
+// built and released without a heap call for each. The slabs stay for the
+// life of the process and are used again by the next tree.
+class RecordPool {
+ public:
+  explicit RecordPool(size_t blockSize);
+  RecordPool(const RecordPool&) = delete;
+  RecordPool& operator=(const RecordPool&) = delete;
+
+  void* Allocate();
+  void Release(void* block) noexcept;
+
+ private:
+  struct FreeBlock {
+    FreeBlock* next;
+  };
+
+  std::mutex mutex_;
+  size_t blockSize_;
+  FreeBlock* free_ = nullptr;
+  char* next_ = nullptr;
+  char* end_ = nullptr;
+  std::vector<std::unique_ptr<char[]>> slabs_;
+};
+
+}  // namespace tidewell
