@@ -1,6 +1,7 @@
 #include "project/DocumentReader.h"
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -125,30 +126,24 @@ bool DecodeDocumentText(const std::string& raw, std::string& bytes, std::string*
 
 // The parse every document takes first: the parse itself finds the structure,
 // and what it lets pass is checked on its tree (CheckParsedDocument), the
-// prolog alone on the bytes. Answers false with `error` set when the document
-// is refused; `certain` is false when the tree's check cannot vouch for the
-// document and the exact parse must decide.
-bool ParseChecked(std::string& bytes, pugi::xml_document& dom, bool& certain, std::string* error) {
-  const XmlShape shape = ShapeOf(bytes);
+// prolog alone on the bytes. True only when the document is sure to be
+// accepted as ParseExactly accepts it; anything else, a refusal included, is
+// left to ParseExactly, so that a refused document gets the reasons it always
+// had.
+bool ParseQuickly(std::string& bytes, pugi::xml_document& dom) {
+  // The parser stops at a NUL byte and would not see what follows it.
+  if (std::memchr(bytes.data(), 0, bytes.size()) != nullptr) return false;
   const PrologScan prolog = ScanProlog(bytes);
-  const char lastByte = bytes.empty() ? ' ' : bytes.back();
-  const pugi::xml_parse_result parsed =
-      dom.load_buffer_inplace(bytes.data(), bytes.size(), ParseOptionsForCheck(), pugi::encoding_utf8);
-  auto fail = [&](const std::string& why) {
-    if (error) *error = why;
-    return false;
-  };
-  if (!parsed) return fail(XmlFaultReason(shape, static_cast<size_t>(parsed.offset), parsed.description()));
+  if (prolog.fault) return false;
+  // The string's own terminator is handed to the parser as the buffer's last
+  // byte, which it overwrites with a zero: the document's own last byte is
+  // parsed rather than cut off.
+  const pugi::xml_parse_result parsed = dom.load_buffer_inplace(
+      bytes.data(), bytes.size() + 1, ParseOptionsForCheck(), pugi::encoding_utf8);
   // The text outside the root is kept as a node, so a document without an
-  // element parses: refused as the parser refuses it otherwise.
-  if (!dom.document_element()) {
-    pugi::xml_parse_result none;
-    none.status = pugi::status_no_document_element;
-    return fail(XmlFaultReason(shape, bytes.empty() ? 0 : bytes.size() - 1, none.description()));
-  }
-  if (prolog.fault) return fail(XmlFaultReason(shape, prolog.fault->offset, prolog.fault->description));
-  certain = CheckParsedDocument(dom, bytes.data(), prolog.rootStart, lastByte);
-  return true;
+  // element parses.
+  if (!parsed || !dom.document_element()) return false;
+  return CheckParsedDocument(dom, bytes.data(), prolog.rootStart);
 }
 
 // The parse with the parser resolving references, after a scan of the whole
@@ -194,9 +189,7 @@ bool LoadDocumentBytes(ProjectDocument& document, std::string raw, const WString
   std::string bytes;
   if (!DecodeDocumentText(raw, bytes, &why)) return fail(why);
   pugi::xml_document dom;
-  bool certain = false;
-  if (!ParseChecked(bytes, dom, certain, &why)) return fail(why);
-  if (!certain) {
+  if (!ParseQuickly(bytes, dom)) {
     // Rare: a damaged file, a reference to a declared entity left standing,
     // or a layout the quick check does not follow. The bytes have been
     // worked on in place, so they are decoded again.

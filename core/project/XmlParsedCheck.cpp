@@ -12,7 +12,8 @@ namespace tidewell {
 namespace {
 
 // Longer entity names than this are not looked for: the reference is malformed.
-constexpr size_t kMaxReferenceLength = 256;
+// The same bound as the scan of the bytes (FindMarkupFault).
+constexpr size_t kMaxReferenceLength = 255;
 // Attribute names of one element are compared pairwise up to this many;
 // an element with more is left to the byte scan.
 constexpr size_t kMaxComparedAttributes = 16;
@@ -157,10 +158,7 @@ unsigned ParseOptionsForCheck() {
          pugi::parse_fragment | pugi::parse_doctype;
 }
 
-bool CheckParsedDocument(pugi::xml_document& dom, const char* buffer, size_t rootStart,
-                         char lastByte) {
-  // A last byte of text is cut off by the parser rather than kept as a node.
-  if (!IsBlank(lastByte) && lastByte != '>') return false;
+bool CheckParsedDocument(pugi::xml_document& dom, const char* buffer, size_t rootStart) {
   pugi::xml_node root;
   for (pugi::xml_node n = dom.first_child(); n; n = n.next_sibling()) {
     switch (n.type()) {

@@ -23,11 +23,11 @@ unsigned ParseOptionsForCheck();
 // character XML allows. Every reference in text and attribute values is
 // resolved in place, as the parser would have done.
 // `rootStart` is where the scan of the prolog (ScanProlog) saw the root's tag
-// start and `lastByte` the document's last byte before the parse.
+// start. The parse must have seen the whole document: no NUL byte in it, and
+// its last byte not cut off.
 // True: none of these faults is there. False: one may be (or the element has
 // too many attributes to compare cheaply); the values are then partly
 // resolved, and only FindMarkupFault over the bytes as read can tell.
-bool CheckParsedDocument(pugi::xml_document& dom, const char* buffer, size_t rootStart,
-                         char lastByte);
+bool CheckParsedDocument(pugi::xml_document& dom, const char* buffer, size_t rootStart);
 
 }  // namespace tidewell

@@ -83,6 +83,41 @@ TEST(XmlWellFormedness, DamagedDocumentsAreRefusedWithTheirPlace) {
   }
 }
 
+// Bytes the parser never looks at, or passes over, are refused with the
+// reasons a scan of every byte gives.
+TEST(XmlWellFormedness, BytesTheParserStopsShortOfAreRefusedAsBefore) {
+  using namespace std::string_literals;
+  const std::string zeros(253, '0');
+  const struct {
+    const char* what;
+    std::string bytes;
+    const char* reason;
+  } cases[] = {
+      {"NUL bytes after the root", "<Tidemark/>\0\0\r\n"s,
+       "not well-formed XML at byte 11: text outside the root element"},
+      {"an element after a NUL byte after the root", "<Tidemark/>\0<x>"s,
+       "not well-formed XML at byte 11: text outside the root element"},
+      {"NUL byte in an element's text", "<Tidemark><ProjName>a\0b</ProjName></Tidemark>"s,
+       "not well-formed XML at byte 21: Start-end tags mismatch"},
+      {"> as the last byte after the root", "<Tidemark/> >",
+       "the file is cut short: it ends inside the document (text outside the root element)"},
+      {"> right after the root", "<Tidemark></Tidemark>>",
+       "the file is cut short: it ends inside the document (text outside the root element)"},
+      {"character reference of 256 characters in text",
+       "<Tidemark><ProjName>&#" + zeros + "65;</ProjName></Tidemark>",
+       "not well-formed XML at byte 20: \"&\" that starts no reference"},
+      {"character reference of 256 characters in an attribute value",
+       "<Tidemark><FileList><File Name=\"&#" + zeros + "65;\" Src=\"\\\" /></FileList></Tidemark>",
+       "not well-formed XML at byte 32: \"&\" that starts no reference"},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    std::string error;
+    EXPECT_FALSE(Load(dir, c.bytes, &error)) << c.what;
+    EXPECT_EQ(error, c.reason) << c.what;
+  }
+}
+
 // References are resolved by the reader rather than the parser: every value
 // must come out as the parser resolves it, line breaks and blanks included.
 TEST(XmlWellFormedness, ValuesReadAsTheParserResolvesThem) {
@@ -127,6 +162,8 @@ TEST(XmlWellFormedness, WellFormedCornersStillLoad) {
       {"more attributes than are compared cheaply",
        "<Tidemark a0='0' a1='1' a2='2' a3='3' a4='4' a5='5' a6='6' a7='7' a8='8' a9='9' b0='0' b1='1' "
        "b2='2' b3='3' b4='4' b5='5' b6='6'><ProjName>P</ProjName></Tidemark>"},
+      {"character reference of 255 characters",
+       "<Tidemark><ProjName>P</ProjName><AppTitle>&#" + std::string(252, '0') + "65;</AppTitle></Tidemark>"},
       {"declared entity", "<!DOCTYPE Tidemark [<!ENTITY co \"Harbour\"> <!-- ] > -->]><Tidemark><ProjName>P</ProjName><AppTitle>&co;</AppTitle></Tidemark>"},
   };
   for (const auto& c : cases) {
