@@ -64,7 +64,10 @@ std::string PefileVersion(const std::filesystem::path& file) {
       "else:\n"
       "  ms, ls = info[0].FileVersionMS, info[0].FileVersionLS\n"
       "  print('%d.%d.%d.%d' % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF))\n";
-  const auto scriptFile = std::filesystem::temp_directory_path() / "tidewell-pefile-version.py";
+  // A folder of this process's own: test processes running side by side
+  // would otherwise rewrite one another's script while it runs.
+  static const TempDir scripts;
+  const auto scriptFile = scripts / "pefile-version.py";
   testing::WriteBytes(scriptFile, script);
   const std::string command =
       std::string(kPython) + " " + scriptFile.string() + " '" + file.string() + "' 2>/dev/null";
