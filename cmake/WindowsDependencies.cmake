@@ -100,7 +100,9 @@ function(tidewell_windows_qt_runtime)
     endif()
     list(APPEND copies COMMAND ${CMAKE_COMMAND} -E copy_if_different ${found} ${bin}/)
   endforeach()
-  foreach(plugin platforms/qwindows platforms/qoffscreen styles/qwindowsvistastyle)
+  # The icon selection dialog decodes icons through Qt's ICO reader, a plugin
+  # on every platform.
+  foreach(plugin platforms/qwindows platforms/qoffscreen styles/qwindowsvistastyle imageformats/qico)
     get_filename_component(folder ${plugin} DIRECTORY)
     list(APPEND copies
       COMMAND ${CMAKE_COMMAND} -E make_directory ${bin}/${folder}

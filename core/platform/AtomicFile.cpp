@@ -109,6 +109,12 @@ void RemoveStaleTemporaries(const fs::path& target) {
   }
 }
 
+#ifdef _WIN32
+std::string WindowsReason(DWORD code) {
+  return std::system_category().message(static_cast<int>(code));
+}
+#endif
+
 bool Fail(std::string* error, std::string text) {
   if (error) *error = std::move(text);
   return false;
@@ -227,9 +233,20 @@ class Temporary {
     }
     return true;
 #else
-    std::error_code ec;
-    fs::rename(SystemPath(named_), SystemPath(target_), ec);
-    if (ec) return Fail(error, "could not replace " + target_.string() + ": " + ec.message());
+    // The bytes reach the disk before the name moves over the old file, and
+    // the move itself is written through: a crash leaves the old file or the
+    // whole new one, never an empty one.
+    const HANDLE file = CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+      return Fail(error, "could not write " + target_.string() + ": " + WindowsReason(GetLastError()));
+    const bool flushed = FlushFileBuffers(file) != 0;
+    const DWORD flushError = GetLastError();
+    CloseHandle(file);
+    if (!flushed) return Fail(error, "could not write " + target_.string() + ": " + WindowsReason(flushError));
+    if (!MoveFileExW(path_.c_str(), SystemPath(target_).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return Fail(error, "could not replace " + target_.string() + ": " + WindowsReason(GetLastError()));
     named_.clear();
     return true;
 #endif

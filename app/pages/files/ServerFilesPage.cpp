@@ -1,6 +1,7 @@
 #include "pages/files/ServerFilesPage.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QPersistentModelIndex>
 #include <QVBoxLayout>
@@ -180,7 +181,9 @@ void ServerFilesPage::AddFiles() {
   if (!choice || choice->files.isEmpty()) return;
   std::vector<WString> paths;
   paths.reserve(static_cast<size_t>(choice->files.size()));
-  for (const QString& file : choice->files) paths.push_back(ToWString(file));
+  // Qt's dialogs name files with forward slashes on every system; the tree's
+  // rules read the system's own separator.
+  for (const QString& file : choice->files) paths.push_back(ToWString(QDir::toNativeSeparators(file)));
   const WString destination = ToWString(choice->destination);
   size_t added = 0;
   {

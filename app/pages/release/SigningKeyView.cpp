@@ -1,5 +1,6 @@
 #include "pages/release/SigningKeyView.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -20,8 +21,9 @@ SigningKeyView::SigningKeyView(Prompt& prompt, QWidget* parent)
   make_ = new QPushButton(QStringLiteral("Make new key"), this);
   choose_ = new QPushButton(QStringLiteral("Choose key file..."), this);
   chooseFile_ = [this] {
-    return QFileDialog::getOpenFileName(this, QStringLiteral("Choose a signing key"), {},
-                                        QStringLiteral("Signing keys (*.key);;All files (*)"));
+    return QDir::toNativeSeparators(
+        QFileDialog::getOpenFileName(this, QStringLiteral("Choose a signing key"), {},
+                                     QStringLiteral("Signing keys (*.key);;All files (*)")));
   };
 
   auto* layout = new QGridLayout(this);

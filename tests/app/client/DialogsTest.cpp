@@ -197,9 +197,6 @@ class DialogsTest : public QObject {
   }
 
   void IconRequestCopiesTheChosenImagesIntoTheClient() {
-#ifdef Q_OS_WIN
-    QSKIP("under wine the icon selection dialog of this case never reaches its modal handler; open");
-#endif
     const fs::path stub = fs::path(TIDEWELL_BIN_DIR) / "Tidewatch.exe";
     if (!fs::exists(stub)) QSKIP("the stub Tidewatch.exe was not built");
     testing::TempDir dir;
@@ -302,9 +299,6 @@ class DialogsTest : public QObject {
   }
 
   void IconDialogListsAndDecodesTheModulesImages() {
-#ifdef Q_OS_WIN
-    QSKIP("written with POSIX paths; the Windows paths are covered by the core's Windows tests");
-#endif
     const WString module = text::FromPath(IconModule());
     if (!fs::exists(IconModule())) QSKIP("no module with icons here");
     ClientTestServices t;

@@ -97,9 +97,6 @@ class ServerFilesPageTest : public QObject {
 
  private slots:
   void AddFilesAppliesDestinationAndBaseRule() {
-#ifdef Q_OS_WIN
-    QSKIP("written with POSIX paths; the Windows paths are covered by the core's Windows tests");
-#endif
     struct Case {
       const char* name;
       bool baseSet;
@@ -134,9 +131,6 @@ class ServerFilesPageTest : public QObject {
   }
 
   void BaseChangeEmptiesTheExpandedTree() {
-#ifdef Q_OS_WIN
-    QSKIP("written with POSIX paths; the Windows paths are covered by the core's Windows tests");
-#endif
     FilesPage p;
     p.SetBase(p.stage);
     p.Add({Q(p.File("bin/a.exe")), Q(p.File("bin/b.exe"))}, "<ApplicationDir>\\x\\y");

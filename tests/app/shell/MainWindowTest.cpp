@@ -424,8 +424,8 @@ class MainWindowTest : public QObject {
     QFETCH(bool, folderIsAFile);
 #ifdef Q_OS_WIN
     if (folderIsAFile)
-      QSKIP("a project folder replaced by a file does not stop the save the same way under wine; "
-            "the read-only file covers the flow there");
+      QSKIP("on Windows the open project's folder cannot be removed while the tool has the "
+            "project open, so it cannot be replaced by a file");
 #endif
     Session session(FreshSettings());
     const std::string name = "Failing" + std::to_string(sessionCount_);
