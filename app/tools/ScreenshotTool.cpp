@@ -94,13 +94,20 @@ bool SaveWithMenu(QWidget& window, QMenu& menu, const QDir& folder, const QStrin
 // Saves the message box `show` opens, then closes it with its Escape button.
 bool SaveMessageBox(const std::function<void()>& show, const QDir& folder, const QString& name) {
   bool saved = false;
-  QTimer::singleShot(200, [&] {
+  // Looked for until it is open: on a busy machine the box can take longer
+  // than any fixed wait, and a box left open would stop the whole run.
+  QTimer poll;
+  poll.setInterval(100);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
     if (QWidget* box = QApplication::activeModalWidget()) {
+      poll.stop();
       saved = Save(*box, folder, name);
       box->close();
     }
   });
+  poll.start();
   show();
+  poll.stop();
   return saved;
 }
 

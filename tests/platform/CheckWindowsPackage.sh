@@ -25,7 +25,7 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 "$source_dir/scripts/package-windows" "$build" "$work" >"$work/package.log" 2>&1 || { cat "$work/package.log"; exit 1; }
 listing="$(unzip -Z1 "$work/tidewell-windows-x64.zip")"
 for entry in tidewell.exe tidewell-cli.exe Tidewatch.exe README.txt Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
-             platforms/qwindows.dll styles/qwindowsvistastyle.dll libstdc++-6.dll \
+             platforms/qwindows.dll styles/qwindowsvistastyle.dll imageformats/qico.dll libstdc++-6.dll \
              "Graphics/Main Picture/Tide.bmp" "Graphics/Top Picture/Tide.bmp"; do
   grep -qxF "tidewell-windows-x64/$entry" <<<"$listing" || { echo "missing from the package: $entry"; exit 1; }
 done
