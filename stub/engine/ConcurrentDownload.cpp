@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <deque>
 #include <mutex>
 
 namespace tidewatch::engine {
@@ -14,21 +15,56 @@ class NoLock final : public Mutex {
   void unlock() override {}
 };
 
+class NoWait final : public Condition {
+ public:
+  void Wait(Mutex&) override {}
+  void NotifyAll() override {}
+};
+
 // Without threads: the one call runs on the calling thread.
 class SerialWorkers final : public Workers {
  public:
   void Run(std::size_t, const std::function<void()>& body) override { body(); }
   std::unique_ptr<Mutex> NewMutex() override { return std::make_unique<NoLock>(); }
+  std::unique_ptr<Condition> NewCondition() override { return std::make_unique<NoWait>(); }
 };
 
-// The state the transfers share: the next file, the bytes written, how the
-// download ends. The observer and the log are called under the lock only.
+// The state the transfers share: the next file, the bytes written, the
+// files waiting for their flush, how the download ends. The observer and the
+// log are called under the lock only.
 class Batch {
  public:
+  // `flushLater`: transfers hand their files to the flushes; otherwise each
+  // transfer flushes its own file before it takes the next one.
   Batch(const DownloadTools& tools, const std::vector<NamedDownload>& list, DownloadObserver* observer,
-        Workers& workers)
-      : tools_(tools), list_(list), observer_(observer), lock_(workers.NewMutex()), written_(list.size(), 0) {
+        Workers& workers, bool flushLater)
+      : tools_(tools),
+        list_(list),
+        observer_(observer),
+        lock_(workers.NewMutex()),
+        changed_(workers.NewCondition()),
+        flushLater_(flushLater),
+        written_(list.size(), 0) {
     for (const auto& item : list) total_ += PublishedSize(*item.request);
+  }
+
+  // One thread's share: the first `transfers` calls transfer files, then help
+  // to flush them; the others only flush. Fewer calls than asked for (threads
+  // the system would not give) still finish the work.
+  void Work(std::size_t transfers) {
+    bool transfer = false;
+    {
+      std::lock_guard<Mutex> held(*lock_);
+      transfer = roles_++ < transfers;
+      if (transfer) ++transfersRunning_;
+    }
+    if (transfer) {
+      Transfer();
+      std::lock_guard<Mutex> held(*lock_);
+      --transfersRunning_;
+      changed_->NotifyAll();
+    }
+    Flush();
   }
 
   // One transfer: takes the next file until none is left or the download stops.
@@ -45,20 +81,46 @@ class Batch {
       }
       const DownloadRequest& request = *list_[index].request;
       Failure failure;
+      std::unique_ptr<FileWriter> unflushed;
       const bool ok = DownloadFile(http, tools_.files, tools_.verifier, request,
-                                   [this, index](std::uint64_t done) { Progress(index, done); }, failure);
+                                   [this, index](std::uint64_t done) { Progress(index, done); }, failure,
+                                   flushLater_ ? &unflushed : nullptr);
       std::lock_guard<Mutex> held(*lock_);
       if (!ok) {
-        // A transfer that ended because the download stopped is no failure of its own.
-        if (!halted_) {
-          failure_ = failure;
-          end_ = DownloadsEnd::Failed;
-          halted_ = true;
-        }
+        Halt(failure);
+        return;
+      }
+      tools_.log.Line("downloaded " + request.url);
+      if (!unflushed) {
+        ++completed_;
+        continue;
+      }
+      toFlush_.push_back({std::move(unflushed), &request});
+      changed_->NotifyAll();
+    }
+  }
+
+  // Flushes the files the transfers hand over until every transfer ended and
+  // nothing is left, or the download stopped.
+  void Flush() {
+    while (true) {
+      Pending file;
+      {
+        std::lock_guard<Mutex> held(*lock_);
+        while (toFlush_.empty() && transfersRunning_ > 0 && !halted_) changed_->Wait(*lock_);
+        if (toFlush_.empty() || halted_) return;
+        file = std::move(toFlush_.front());
+        toFlush_.pop_front();
+      }
+      Failure failure;
+      const bool ok = FlushDownloadedFile(*file.writer, *file.request, failure);
+      file.writer.reset();
+      std::lock_guard<Mutex> held(*lock_);
+      if (!ok) {
+        Halt(failure);
         return;
       }
       ++completed_;
-      tools_.log.Line("downloaded " + request.url);
     }
   }
 
@@ -105,11 +167,22 @@ class Batch {
     Batch& batch_;
   };
 
+  // Under the lock. A transfer that ended because the download stopped is no
+  // failure of its own.
+  void Halt(const Failure& failure) {
+    if (halted_) return;
+    failure_ = failure;
+    end_ = DownloadsEnd::Failed;
+    halted_ = true;
+    changed_->NotifyAll();
+  }
+
   // Under the lock.
   void PollObserver() {
     if (observer_ && !halted_ && observer_->StopRequested()) {
       end_ = DownloadsEnd::Stopped;
       halted_ = true;
+      changed_->NotifyAll();
     }
   }
 
@@ -127,10 +200,19 @@ class Batch {
     PollObserver();
   }
 
+  struct Pending {
+    std::unique_ptr<FileWriter> writer;
+    const DownloadRequest* request = nullptr;
+  };
+
   const DownloadTools& tools_;
   const std::vector<NamedDownload>& list_;
   DownloadObserver* observer_;
   std::unique_ptr<Mutex> lock_;
+  std::unique_ptr<Condition> changed_;  // a file to flush, a transfer ended, the download stopped
+  const bool flushLater_;
+  std::size_t roles_ = 0, transfersRunning_ = 0;
+  std::deque<Pending> toFlush_;
   std::vector<std::uint64_t> written_;
   std::uint64_t total_ = 0, sum_ = 0, shown_ = 0;
   std::size_t next_ = 0, completed_ = 0;
@@ -145,9 +227,13 @@ DownloadsEnd DownloadAll(const DownloadTools& tools, const std::vector<NamedDown
                          DownloadObserver* observer, Failure& failure) {
   SerialWorkers serial;
   Workers& workers = tools.workers ? *tools.workers : serial;
-  Batch batch(tools, list, observer, workers);
+  // One file after another: each is flushed as it is done.
+  Batch batch(tools, list, observer, workers, tools.workers != nullptr);
   const std::size_t transfers = std::min(kConcurrentTransfers, list.size());
-  if (transfers > 0) workers.Run(transfers, [&batch] { batch.Transfer(); });
+  if (transfers > 0) {
+    const std::size_t flushes = tools.workers ? kConcurrentFlushes : 0;
+    workers.Run(transfers + flushes, [&batch, transfers] { batch.Work(transfers); });
+  }
   return batch.End(failure);
 }
 

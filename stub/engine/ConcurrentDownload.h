@@ -16,6 +16,10 @@ namespace tidewatch::engine {
 // latency, few enough that memory stays small (every transfer streams
 // through one buffer of its own).
 inline constexpr std::size_t kConcurrentTransfers = 6;
+// How many downloaded files are flushed to disk at once, beside the
+// transfers: a flush waits for the disk, so a transfer hands its finished file
+// over and goes on with the next one. Transfers that find no file left help.
+inline constexpr std::size_t kConcurrentFlushes = 2;
 
 // Watches a download and can stop it. Its calls come one at a time, from
 // whichever thread runs a transfer.
@@ -50,10 +54,11 @@ struct DownloadTools {
 enum class DownloadsEnd { Complete, Failed, Stopped };
 
 // Downloads every file of the list (DownloadFile), up to
-// kConcurrentTransfers at once. The first failure, or a stop the observer
-// asks for, ends every transfer at its next piece and starts no other;
-// `failure` is then the first failure. The files stay where their requests
-// put them (the work folder), complete or not.
+// kConcurrentTransfers at once; every file is on disk (flushed) when this
+// answers Complete. The first failure, or a stop the observer asks for, ends
+// every transfer at its next piece and starts no other; `failure` is then the
+// first failure. The files stay where their requests put them (the work
+// folder), complete or not.
 DownloadsEnd DownloadAll(const DownloadTools& tools, const std::vector<NamedDownload>& list,
                          DownloadObserver* observer, Failure& failure);
 

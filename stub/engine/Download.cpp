@@ -11,6 +11,10 @@ std::string StatusFailure(const std::string& url, int status) {
   return "the server answered " + std::to_string(status) + " for " + url;
 }
 
+Failure WorkFolderFailure(const DownloadRequest& request, const Failure& cause) {
+  return {"could not write " + request.url + " to the work folder: " + cause.what, cause.code};
+}
+
 // Writes the body of one reply to the file, from where the file stands.
 class FileSink : public HttpSink {
  public:
@@ -89,7 +93,8 @@ std::uint64_t PublishedSize(const DownloadRequest& request) {
 }
 
 bool DownloadFile(Http& http, FileSystem& files, UpdateVerifier* verifier, const DownloadRequest& request,
-                  const std::function<void(std::uint64_t)>& progress, Failure& failure) {
+                  const std::function<void(std::uint64_t)>& progress, Failure& failure,
+                  std::unique_ptr<FileWriter>* unflushed) {
   FileSink sink(files, verifier, request, progress, 0);
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     Failure transfer;
@@ -97,8 +102,7 @@ bool DownloadFile(Http& http, FileSystem& files, UpdateVerifier* verifier, const
     sink.status_ = 0;
     const bool ok = http.Get(request.url, sink.written_, sink, transfer);
     if (!sink.fileFailure_.what.empty()) {
-      failure = {"could not write " + request.url + " to the work folder: " + sink.fileFailure_.what,
-                 sink.fileFailure_.code};
+      failure = WorkFolderFailure(request, sink.fileFailure_);
       return false;
     }
     if (sink.sizeMismatch_) {
@@ -123,18 +127,28 @@ bool DownloadFile(Http& http, FileSystem& files, UpdateVerifier* verifier, const
                    0};
         return false;
       }
-      if (!sink.writer_->Flush(failure)) return false;
       std::string reason;
       if (sink.check_ && !sink.check_->Finish(reason)) {
         failure = {request.url + " is not the file that was published: " + reason, 0};
         return false;
       }
-      return true;
+      if (unflushed) {
+        *unflushed = std::move(sink.writer_);
+        return true;
+      }
+      return FlushDownloadedFile(*sink.writer_, request, failure);
     }
     failure = {"the download of " + request.url + " failed: " + transfer.what, transfer.code};
     // Only a connection that brought something is tried again at once.
     if (sink.status_ == 0 && sink.written_ == before && attempt > 0) return false;
   }
+  return false;
+}
+
+bool FlushDownloadedFile(FileWriter& writer, const DownloadRequest& request, Failure& failure) {
+  Failure cause;
+  if (writer.Flush(cause)) return true;
+  failure = WorkFolderFailure(request, cause);
   return false;
 }
 

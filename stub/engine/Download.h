@@ -25,9 +25,15 @@ std::uint64_t PublishedSize(const DownloadRequest& request);
 // dropped connection; a server that answers 200 to a range is read from the
 // start again. The size is checked against the published one, and the
 // verifier, when there is one, sees every byte. `progress` gets the bytes of
-// this file written so far, after every piece.
+// this file written so far, after every piece. The file is flushed to disk
+// before this returns, unless `unflushed` is given: then the file, checked
+// but not yet flushed, is handed over still open for the caller to flush.
 bool DownloadFile(Http& http, FileSystem& files, UpdateVerifier* verifier, const DownloadRequest& request,
-                  const std::function<void(std::uint64_t)>& progress, Failure& failure);
+                  const std::function<void(std::uint64_t)>& progress, Failure& failure,
+                  std::unique_ptr<FileWriter>* unflushed = nullptr);
+
+// Flushes a downloaded file that DownloadFile handed over unflushed.
+bool FlushDownloadedFile(FileWriter& writer, const DownloadRequest& request, Failure& failure);
 
 // The whole body of a small document (the server update file and its
 // signature); refused above `limit` bytes or with a status other than 200.

@@ -167,6 +167,16 @@ class Mutex {
   virtual void unlock() = 0;
 };
 
+// Lets a thread wait under a Mutex until another changes the state it guards.
+class Condition {
+ public:
+  virtual ~Condition() = default;
+  // Called with `held` locked: releases it while it waits and takes it again
+  // before it returns, after a NotifyAll or now and then without one.
+  virtual void Wait(Mutex& held) = 0;
+  virtual void NotifyAll() = 0;
+};
+
 // Runs the same work on several threads at once.
 class Workers {
  public:
@@ -177,6 +187,8 @@ class Workers {
   // them finishes it.
   virtual void Run(std::size_t count, const std::function<void()>& body) = 0;
   virtual std::unique_ptr<Mutex> NewMutex() = 0;
+  // Waits under a Mutex made by the same Workers.
+  virtual std::unique_ptr<Condition> NewCondition() = 0;
 };
 
 // Called after every completed step of an apply (the test hook that stops

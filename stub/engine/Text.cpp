@@ -1,5 +1,7 @@
 #include "Text.h"
 
+#include "XmlCharacters.h"
+
 namespace tidewatch::engine {
 
 namespace {
@@ -28,16 +30,6 @@ std::optional<char32_t> NextCodePoint(std::string_view bytes, size_t& i) {
   if (cp < kMinimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
   i += static_cast<size_t>(extra) + 1;
   return cp;
-}
-
-void AppendUtf16(std::u16string& out, char32_t cp) {
-  if (cp >= 0x10000) {
-    cp -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (cp >> 10));
-    out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-  } else {
-    out += static_cast<char16_t>(cp);
-  }
 }
 
 std::optional<std::u16string> StrictUtf8(std::string_view bytes) {

@@ -20,6 +20,7 @@ constexpr std::size_t kMaxServerFile = 16 * 1024 * 1024;
 constexpr std::size_t kMaxSignature = 4u << 20;  // the signature file format's own bound
 constexpr unsigned kInUsePollMs = 250;
 constexpr unsigned kExecutionWaitMs = 60'000;
+constexpr unsigned kFilesPerWorkFolder = 32;
 constexpr std::uint32_t kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4, kRegMultiSz = 7;
 
 std::u16string JournalPath(const Places& places) { return JoinPath(WorkFolder(places), u"journal"); }
@@ -180,8 +181,26 @@ class Updater {
 
   std::u16string Fill(std::u16string_view text) { return FillClientVariables(text, s_.variables); }
 
+  // Work files go into small folders of kFilesPerWorkFolder names each: where
+  // names are matched without regard to case on a file system that keeps it
+  // (wine on Linux), a name that does not exist yet is looked for by reading
+  // its whole folder, and in one folder of a thousand names every new name
+  // would cost a thousand compares.
   std::u16string NextStagedPath(std::u16string_view folder) {
-    return JoinPath(JoinPath(work_, folder), ToU16(std::to_string(++counter_)));
+    const unsigned n = ++counter_;
+    return JoinPath(JoinPath(JoinPath(work_, folder), ToU16(std::to_string(n / kFilesPerWorkFolder))),
+                    ToU16(std::to_string(n)));
+  }
+
+  // Makes the small folder of a work file's path, once.
+  bool MakeWorkFolderOf(const std::u16string& path, UpdateOutcome& outcome) {
+    const std::u16string folder = ParentPath(path);
+    if (folder == lastWorkFolder_) return true;
+    Failure failure;
+    if (!s_.files.MakeFolder(folder, failure))
+      return Fail(outcome, "could not make the work folder " + ToUtf8(folder) + ": " + Described(failure));
+    lastWorkFolder_ = folder;
+    return true;
   }
 
   std::vector<TakenFile> taken_;
@@ -251,6 +270,8 @@ class Updater {
         !s_.files.MakeFolder(JoinPath(work_, u"old"), failure))
       return Fail(outcome, "could not make the work folder " + ToUtf8(work_) + ": " + Described(failure));
     s_.files.Hide(work_);
+    for (const auto& file : taken)
+      if (!MakeWorkFolderOf(file.request.path, outcome)) return false;
 
     Execute(*update, ExecutionPoint::Download);
     std::vector<NamedDownload> list;
@@ -321,10 +342,18 @@ class Updater {
     return true;
   }
 
+  bool AddFileStep(PlanBuilder& plan, const std::u16string& target, const std::u16string& staged,
+                   UpdateOutcome& outcome) {
+    const std::u16string backup = NextStagedPath(u"old");
+    if (!MakeWorkFolderOf(backup, outcome)) return false;
+    plan.AddFile(target, staged, backup);
+    return true;
+  }
+
   bool PlanFiles(std::vector<TakenFile>& taken, PlanBuilder& plan, UpdateOutcome& outcome) {
     for (auto& file : taken) {
       if (plan.HasFileTarget(file.target)) continue;
-      plan.AddFile(file.target, file.request.path, NextStagedPath(u"old"));
+      if (!AddFileStep(plan, file.target, file.request.path, outcome)) return false;
     }
     // Archives marked so are unpacked into their folder: each entry is
     // staged now, so the apply only renames.
@@ -342,12 +371,13 @@ class Updater {
                                    " would lie outside its folder");
         if (entry.folder) continue;
         const std::u16string staged = NextStagedPath(u"new");
+        if (!MakeWorkFolderOf(staged, outcome)) return false;
         auto writer = s_.files.OpenWrite(staged, false, failure);
         if (!writer || !archive.Extract(entry, *writer, failure) || !writer->Flush(failure))
           return Fail(outcome, "could not unpack " + ToUtf8(entry.name) + " from " + file.request.url + ": " +
                                    Described(failure));
         const std::u16string target = JoinPath(folder, entry.name);
-        if (!plan.HasFileTarget(target)) plan.AddFile(target, staged, NextStagedPath(u"old"));
+        if (!plan.HasFileTarget(target) && !AddFileStep(plan, target, staged, outcome)) return false;
       }
     }
     return true;
@@ -507,6 +537,7 @@ class Updater {
   const UpdateServices& s_;
   std::u16string work_;
   unsigned counter_ = 0;
+  std::u16string lastWorkFolder_;
 };
 
 namespace {

@@ -1,6 +1,7 @@
 #include "XmlDocument.h"
 
 #include "Text.h"
+#include "XmlCharacters.h"
 
 namespace tidewatch::engine {
 
@@ -89,28 +90,10 @@ class Parser {
     else if (ref == u"gt") out += u'>';
     else if (ref == u"apos") out += u'\'';
     else if (ref == u"quot") out += u'"';
-    else if (ref.size() >= 2 && ref[0] == u'#') {
-      const bool hex = ref[1] == u'x';
-      const std::u16string_view digits = ref.substr(hex ? 2 : 1);
-      if (digits.empty()) return FailFalse("an empty character reference");
-      char32_t cp = 0;
-      for (const char16_t c : digits) {
-        int d;
-        if (c >= u'0' && c <= u'9') d = c - u'0';
-        else if (hex && c >= u'a' && c <= u'f') d = c - u'a' + 10;
-        else if (hex && c >= u'A' && c <= u'F') d = c - u'A' + 10;
-        else return FailFalse("a malformed character reference");
-        cp = cp * (hex ? 16 : 10) + static_cast<char32_t>(d);
-        if (cp > 0x10FFFF) return FailFalse("a character reference out of range");
-      }
-      if (cp == 0 || (cp >= 0xD800 && cp <= 0xDFFF)) return FailFalse("a character reference to no character");
-      if (cp >= 0x10000) {
-        cp -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (cp >> 10));
-        out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-      } else {
-        out += static_cast<char16_t>(cp);
-      }
+    else if (ref.starts_with(u'#')) {
+      const auto cp = CharacterReference(ref);
+      if (!cp) return FailFalse("a character reference to no character");
+      AppendUtf16(out, *cp);
     } else {
       return FailFalse("an undefined entity");
     }
@@ -201,20 +184,6 @@ class Parser {
   std::string error_;
 };
 
-std::u16string NormaliseLineBreaks(std::u16string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'\r') {
-      out += u'\n';
-      if (i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 const XmlElement* XmlElement::FirstChild(std::u16string_view childName) const {
@@ -236,7 +205,7 @@ const std::u16string* XmlElement::Attribute(std::u16string_view attributeName) c
 }
 
 std::optional<XmlElement> ReadXmlDocument(std::u16string_view text, std::string* error) {
-  const std::u16string normalised = NormaliseLineBreaks(text);
+  const std::u16string normalised = NormaliseXmlLineBreaks(text);
   Parser parser(normalised);
   auto root = parser.Document();
   if (!root && error) *error = parser.error();

@@ -205,8 +205,13 @@ void WindowsFiles::RemoveTree(const std::u16string& path) {
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(child);
       } else {
-        SetFileAttributesW(ToWide(child).c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(ToWide(child).c_str());
+        // A read-only file refuses deletion until its attribute is cleared;
+        // the others are deleted at once (each call costs a round trip under wine).
+        const std::wstring wide = ToWide(child);
+        if (!DeleteFileW(wide.c_str()) && GetLastError() == ERROR_ACCESS_DENIED) {
+          SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+          DeleteFileW(wide.c_str());
+        }
       }
     } while (FindNextFileW(search, &found));
     FindClose(search);

@@ -29,4 +29,6 @@ void WindowsWorkers::Run(std::size_t count, const std::function<void()>& body) {
 
 std::unique_ptr<engine::Mutex> WindowsWorkers::NewMutex() { return std::make_unique<WindowsLock>(); }
 
+std::unique_ptr<engine::Condition> WindowsWorkers::NewCondition() { return std::make_unique<WindowsCondition>(); }
+
 }  // namespace tidewatch

@@ -151,7 +151,7 @@ TEST(ConcurrentDownload, FetchesEveryFileOnceOrStopsAllAtTheFirstFailureOrACance
     EXPECT_TRUE(std::is_sorted(watcher.done.begin(), watcher.done.end())) << c.name;
     EXPECT_EQ(s.http.unstopped, 0) << c.name;
     if (end == DownloadsEnd::Complete) {
-      EXPECT_EQ(s.threads.largest, c.together ? kConcurrentTransfers : 0u) << c.name;
+      EXPECT_EQ(s.threads.largest, c.together ? kConcurrentTransfers + kConcurrentFlushes : 0u) << c.name;
       std::vector<std::size_t> order(s.requests.size());
       for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
       EXPECT_EQ(watcher.started, order) << c.name;
@@ -163,6 +163,35 @@ TEST(ConcurrentDownload, FetchesEveryFileOnceOrStopsAllAtTheFirstFailureOrACance
     // The six transfers never got past the first six files: no file starts after the stop.
     for (std::size_t i = kConcurrentTransfers; i < s.requests.size(); ++i)
       EXPECT_FALSE(s.Requested(i)) << c.name << " " << i;
+  }
+}
+
+TEST(ConcurrentDownload, EveryFileIsFlushedBeforeItCompletesWithAsManyThreadsAsItGets) {
+  for (const std::size_t given : {1u, 2u, 0u}) {
+    Served s;
+    s.threads.given = given;
+    for (int i = 0; i < 20; ++i) s.Add(500 + i);
+    Watcher watcher;
+    Failure failure;
+    ASSERT_EQ(s.Run(true, watcher, failure), DownloadsEnd::Complete) << given << ": " << failure.what;
+    for (const auto& request : s.requests) {
+      EXPECT_EQ(s.files.files[request.path].bytes, s.published[request.serverPath]) << given;
+      EXPECT_TRUE(s.files.flushed.count(request.path)) << given << " " << request.url;
+    }
+  }
+}
+
+TEST(ConcurrentDownload, AFileThatCannotBeFlushedFailsTheDownload) {
+  for (const bool together : {false, true}) {
+    Served s;
+    for (int i = 0; i < 12; ++i) s.Add(300);
+    s.files.flushFails = s.requests[5].path;
+    Watcher watcher;
+    Failure failure;
+    EXPECT_EQ(s.Run(together, watcher, failure), DownloadsEnd::Failed) << together;
+    EXPECT_EQ(failure.code, 1117u) << together;
+    EXPECT_NE(failure.what.find("could not write " + s.requests[5].url + " to the work folder"), std::string::npos)
+        << together << ": " << failure.what;
   }
 }
 

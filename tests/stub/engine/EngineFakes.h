@@ -6,6 +6,7 @@
 // and transfers may come from several threads at once.
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <set>
@@ -91,7 +92,15 @@ class FakeFiles : public FileSystem {
       owner_.files[path_].bytes.append(reinterpret_cast<const char*>(d), n);
       return true;
     }
-    bool Flush(Failure&) override { return true; }
+    bool Flush(Failure& f) override {
+      std::lock_guard<std::mutex> held(owner_.guard);
+      if (path_ == owner_.flushFails) {
+        f = {"the disk failed", 1117};
+        return false;
+      }
+      owner_.flushed.insert(path_);
+      return true;
+    }
 
    private:
     FakeFiles& owner_;
@@ -162,6 +171,8 @@ class FakeFiles : public FileSystem {
   bool InUse(const std::u16string& p) override { return inUse.count(p) > 0; }
 
   std::uint64_t diskFullAfter = 0, totalWritten = 0;
+  std::set<std::u16string> flushed;   // the files written and flushed to disk
+  std::u16string flushFails;          // the file whose flush fails
   std::mutex guard;  // over what downloads write
 
  private:
@@ -300,14 +311,22 @@ struct ThreadWorkers : Workers {
     void unlock() override { mutex.unlock(); }
   };
   std::size_t largest = 0;  // the most threads asked for at once
+  std::size_t given = 0;    // > 0: at most this many threads, as a system short of them gives
   void Run(std::size_t count, const std::function<void()>& body) override {
     largest = std::max(largest, count);
+    if (given) count = std::min(count, given);
     std::vector<std::thread> threads;
     for (std::size_t i = 1; i < count; ++i) threads.emplace_back(body);
     body();
     for (auto& thread : threads) thread.join();
   }
   std::unique_ptr<Mutex> NewMutex() override { return std::make_unique<Lock>(); }
+  struct Signal : Condition {
+    std::condition_variable_any condition;
+    void Wait(Mutex& held) override { condition.wait(held); }
+    void NotifyAll() override { condition.notify_all(); }
+  };
+  std::unique_ptr<Condition> NewCondition() override { return std::make_unique<Signal>(); }
 };
 
 struct FakeShell : Shell {

@@ -251,6 +251,32 @@ TEST(UpdateRun, DownloadFaultsChangeNothing) {
   }
 }
 
+// A name that does not exist yet costs a read of its whole folder where names
+// are matched without regard to case, so no work folder grows large.
+TEST(UpdateRun, KeepsEveryWorkFolderSmallWhateverTheNumberOfFiles) {
+  World w;
+  std::string list;
+  for (int i = 0; i < 150; ++i) {
+    const std::string name = "f" + std::to_string(i) + ".txt";
+    list += "<File Name=\"" + name + "\" Size=\"2\" Src=\"\\\" />";
+    w.Serve(name, "v2");
+    w.files.files[u"C:\\App\\" + ToU16(name)] = {"v1", 1, std::nullopt};
+  }
+  w.Serve("UpdateConfig.xml?ed=al%20ice", "<Tidemark><FileList><Directory Name=\"&lt;ApplicationDir&gt;\">" + list +
+                                              "</Directory></FileList><UpdateVersion>1.2</UpdateVersion>"
+                                              "<UpdateType>Silent</UpdateType></Tidemark>");
+  std::size_t largest = 0;
+  w.services.afterStep = [&](std::size_t) {
+    std::map<std::u16string, std::size_t> names;
+    for (const auto& [path, _] : w.files.files)
+      if (path.starts_with(u"C:\\App\\~tidewell\\")) largest = std::max(largest, ++names[ParentPath(path)]);
+  };
+  ASSERT_EQ(w.Run().result, UpdateOutcome::Updated);
+  EXPECT_EQ(w.files.files[u"C:\\App\\f149.txt"].bytes, "v2");
+  EXPECT_GT(largest, 0u);
+  EXPECT_LE(largest, 32u);
+}
+
 TEST(UpdateRun, ResumesADroppedDownloadByRangeOrFromTheStart) {
   for (const bool ignoresRange : {false, true}) {
     World w;
