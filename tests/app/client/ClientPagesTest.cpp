@@ -78,11 +78,18 @@ class ClientPagesTest : public QObject {
     // Down on the button opens the menu of the names, in list order.
     QStringList names;
     QMenu* menu = page.Variables()->Menu();
-    QTimer::singleShot(50, menu, [&] {
+    // Acted on once it shows: a busy machine may open it later than any
+    // fixed wait, and a menu closed before it opens would stay open.
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, menu, [&] {
+      if (!menu->isVisible()) return;
+      poll.stop();
       for (QAction* action : menu->actions()) names << action->text();
       menu->actions().at(2)->trigger();  // Variable2
       menu->close();
     });
+    poll.start();
     page.Variables()->setFocus();
     QTest::keyClick(page.Variables(), Qt::Key_Down);
     QCOMPARE(names, (QStringList{"Login", "Platform", "Variable2"}));
