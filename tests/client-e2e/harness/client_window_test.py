@@ -89,6 +89,7 @@ def bmp_to_png(bmp_path, png_path):
 
     def chunk(kind, body):
         return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
+    os.makedirs(os.path.dirname(png_path), exist_ok=True)
     with open(png_path, "wb") as out:
         out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
                   chunk(b"IDAT", zlib.compress(bytes(rows), 9)) + chunk(b"IEND", b""))
@@ -231,7 +232,6 @@ class ClientWindowTest(unittest.TestCase):
         shown = sorted(n[len("client-"):-len(".bmp")] for n in os.listdir(self.shots))
         self.assertEqual(shown, sorted(PAGES), "the pages shown")
         if ARGS.screenshots:
-            os.makedirs(ARGS.screenshots, exist_ok=True)
             for page in PAGES:
                 bmp_to_png(os.path.join(self.shots, "client-%s.bmp" % page),
                            os.path.join(ARGS.screenshots, "client-%s.png" % page))
