@@ -7,6 +7,7 @@
 #include <pugixml.hpp>
 
 #include "platform/AtomicFile.h"
+#include "project/XmlMemory.h"
 #include "signing/SignatureFile.h"
 #include "text/Text.h"
 
@@ -73,6 +74,7 @@ void CollectFiles(const pugi::xml_node& node, const WString& base,
 std::optional<std::vector<PublishedFile>> PublishedFiles(std::string_view serverDocument,
                                                          const WString& updateFilesDir,
                                                          std::string& error) {
+  static_cast<void>(XmlMemoryInstalled());
   pugi::xml_document document;
   const pugi::xml_parse_result parsed =
       document.load_buffer(serverDocument.data(), serverDocument.size(),

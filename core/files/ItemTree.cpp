@@ -1,5 +1,7 @@
 #include "files/ItemTree.h"
 
+#include <new>
+
 #include <pugixml.hpp>
 
 #include "platform/Prompt.h"
@@ -32,7 +34,16 @@ size_t PathLevels(std::u16string_view path) {
 ItemTree::ItemTree(WString containerElement, WString itemElement)
     : containerElement_(std::move(containerElement)), itemElement_(std::move(itemElement)) {}
 
-ItemTree::~ItemTree() = default;
+ItemTree::~ItemTree() { DestroyNodes(); }
+
+void ItemTree::DestroyNodes() {
+  for (NodeBlock& block : blocks_) {
+    auto* nodes = reinterpret_cast<TreeNode*>(block.storage.data());
+    for (size_t i = 0; i < block.used; ++i) nodes[i].~TreeNode();
+  }
+  blocks_.clear();
+  blockBytes_ = 0;
+}
 
 const std::vector<TreeNode*>& ItemTree::Children(const TreeNode* parent) const {
   return parent ? parent->children : top_;
@@ -68,12 +79,18 @@ TreeNode* ItemTree::Allocate() {
     freeNodes_.pop_back();
     return node;
   }
-  if (usedInLastChunk_ == kNodesPerChunk) {
-    // Default-initialised: each node is set up by its own constructor only.
-    chunks_.emplace_back(std::make_unique_for_overwrite<TreeNode[]>(kNodesPerChunk));
-    usedInLastChunk_ = 0;
+  if (blocks_.empty() || blocks_.back().used == blocks_.back().capacity) {
+    const size_t bytes = memory::NextBlockBytes(blockBytes_, kFirstBlockNodes * sizeof(TreeNode));
+    NodeBlock block;
+    block.storage = memory::LargeBlock(bytes);
+    block.capacity = bytes / sizeof(TreeNode);
+    blocks_.push_back(std::move(block));
+    blockBytes_ += bytes;
   }
-  return &chunks_.back()[usedInLastChunk_++];
+  NodeBlock& block = blocks_.back();
+  auto* node = new (block.storage.data() + block.used * sizeof(TreeNode)) TreeNode;
+  ++block.used;
+  return node;
 }
 
 void ItemTree::Release(TreeNode* node) {
@@ -176,8 +193,7 @@ void ItemTree::DeleteItem(TreeNode* node) {
 
 void ItemTree::Clear() {
   top_.clear();
-  chunks_.clear();
-  usedInLastChunk_ = kNodesPerChunk;
+  DestroyNodes();
   freeNodes_.clear();
   liveNodes_ = 0;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "files/XmlForm.h"
+#include "platform/LargeMemory.h"
 #include "text/SmallText.h"
 #include "text/WString.h"
 
@@ -141,11 +142,18 @@ class ItemTree {
   WString containerElement_;
   WString itemElement_;
   std::vector<TreeNode*> top_;
-  // Nodes are made a chunk at a time and never move, so pointers to them
-  // stay valid; a released node waits in freeNodes_ to be used again.
-  static constexpr size_t kNodesPerChunk = 256;
-  std::vector<std::unique_ptr<TreeNode[]>> chunks_;
-  size_t usedInLastChunk_ = kNodesPerChunk;
+  // Nodes are made in blocks that grow with the tree and never move, so
+  // pointers to them stay valid; a released node waits in freeNodes_ to be
+  // used again. The first `used` nodes of a block are constructed.
+  struct NodeBlock {
+    memory::LargeBlock storage;
+    size_t capacity = 0;
+    size_t used = 0;
+  };
+  static constexpr size_t kFirstBlockNodes = 256;
+  void DestroyNodes();
+  std::vector<NodeBlock> blocks_;
+  size_t blockBytes_ = 0;
   std::vector<TreeNode*> freeNodes_;
   size_t liveNodes_ = 0;
 };

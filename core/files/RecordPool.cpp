@@ -4,7 +4,7 @@ namespace tidewell {
 
 namespace {
 
-constexpr size_t kSlabBytes = 64 * 1024;
+constexpr size_t kFirstSlabBytes = 64 * 1024;
 
 }  // namespace
 
@@ -20,11 +20,12 @@ void* RecordPool::Allocate() {
     return block;
   }
   if (static_cast<size_t>(end_ - next_) < blockSize_) {
-    // new[] of char gives storage aligned for any object of the slab's size;
-    // left uncleared, as every record is constructed in its block.
-    slabs_.push_back(std::unique_ptr<char[]>(new char[kSlabBytes]));
-    next_ = slabs_.back().get();
-    end_ = next_ + kSlabBytes;
+    // Storage aligned for any object; left uncleared, as every record is
+    // constructed in its block.
+    slabs_.emplace_back(memory::NextBlockBytes(slabBytes_, kFirstSlabBytes));
+    slabBytes_ += slabs_.back().size();
+    next_ = slabs_.back().data();
+    end_ = next_ + slabs_.back().size();
   }
   void* block = next_;
   next_ += blockSize_;

@@ -5,12 +5,15 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/LargeMemory.h"
+
 namespace tidewell {
 
-// Blocks of one size for the records of tree nodes, cut from large slabs and
-// kept on a free list when given back, so a tree of many thousand items is
-// built and released without a heap call for each. The slabs stay for the
-// life of the process and are used again by the next tree.
+// Blocks of one size for the records of tree nodes, cut from slabs that grow
+// with the pool (see memory::NextBlockBytes) and kept on a free list when
+// given back, so a tree of many thousand items is built and released without
+// a heap call for each. The slabs stay for the life of the process and are
+// used again by the next tree.
 class RecordPool {
  public:
   explicit RecordPool(size_t blockSize);
@@ -30,7 +33,8 @@ class RecordPool {
   FreeBlock* free_ = nullptr;
   char* next_ = nullptr;
   char* end_ = nullptr;
-  std::vector<std::unique_ptr<char[]>> slabs_;
+  size_t slabBytes_ = 0;
+  std::vector<memory::LargeBlock> slabs_;
 };
 
 }  // namespace tidewell

@@ -10,3 +10,6 @@ target_sources(tidewell-core PRIVATE
 target_sources(tidewell-core PRIVATE
   platform/HostPath.cpp
 )
+target_sources(tidewell-core PRIVATE
+  platform/LargeMemory.cpp
+)

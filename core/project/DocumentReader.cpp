@@ -15,10 +15,12 @@
 #include <pugixml.hpp>
 
 #include "platform/AtomicFile.h"
+#include "platform/LargeMemory.h"
 #include "project/LoadFaults.h"
 #include "project/ProjectDocument.h"
 #include "project/XmlEncoding.h"
 #include "project/XmlEntities.h"
+#include "project/XmlMemory.h"
 #include "project/XmlParsedCheck.h"
 #include "project/XmlWellFormedness.h"
 #include "text/Text.h"
@@ -59,7 +61,7 @@ bool ReadWholeFile(const WString& path, std::string& bytes, std::string* error) 
     return fail(st.st_mode != 0 ? "it is not a regular file" : SystemReason(reason));
   }
   bytes.clear();
-  bytes.reserve(static_cast<size_t>(st.st_size));
+  memory::ReserveLarge(bytes, static_cast<size_t>(st.st_size));
   // Read to the end rather than to the size seen: the file may change.
   char buffer[1 << 16];
   for (;;) {
@@ -188,6 +190,7 @@ bool LoadDocumentBytes(ProjectDocument& document, std::string raw, const WString
   if (IsBlank(raw)) return fail(std::string(kEmptyFileReason));
   std::string bytes;
   if (!DecodeDocumentText(raw, bytes, &why)) return fail(why);
+  static_cast<void>(XmlMemoryInstalled());
   pugi::xml_document dom;
   if (!ParseQuickly(bytes, dom)) {
     // Rare: a damaged file, a reference to a declared entity left standing,

@@ -1,6 +1,7 @@
 #include "project/DocumentWriter.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/LargeMemory.h"
 #include "project/ProjectDocument.h"
 #include "project/XmlText.h"
 #include "text/Text.h"
@@ -66,7 +67,7 @@ bool WriteDocumentText(const ProjectDocument& document, WString& out, XmlForm fo
   // the file tree shows anything when it fails, and it is still asked before
   // the executions, the one other list that can fail.
   WString text;
-  text.reserve(document.fileTree.NodeCount() * 80 + 8192);
+  memory::ReserveLarge(text, document.fileTree.NodeCount() * 80 + 8192);
   text += u"<Tidemark>";
   if (!AppendBlock(text, u"VariablesList",
                    [&](WString& o) { return document.variables.WriteXml(o, form); }) ||
@@ -100,7 +101,7 @@ bool WriteDocumentText(const ProjectDocument& document, WString& out, XmlForm fo
 std::string EncodeDocumentText(const WString& text) {
   std::string bytes;
   // Room for the line break too, so a large document is not copied for it.
-  bytes.reserve(text.size() + 2);
+  memory::ReserveLarge(bytes, text.size() + 2);
   text::AssignToUtf8(bytes, text);
   bytes += "\r\n";
   return bytes;

@@ -6,6 +6,7 @@ target_sources(tidewell-core PRIVATE
   project/DocumentReader.cpp
   project/XmlWellFormedness.cpp
   project/XmlParsedCheck.cpp
+  project/XmlMemory.cpp
   project/XmlEncoding.cpp
   project/XmlEntities.cpp
   project/LoadFaults.cpp

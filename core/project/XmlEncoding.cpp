@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/LargeMemory.h"
 #include "text/Text.h"
 
 namespace tidewell {
@@ -192,6 +193,18 @@ std::string DecodeSingleByte(std::string_view b, Encoding encoding) {
 
 }  // namespace
 
+namespace {
+
+// The bytes as they stand, in storage advised for a large document.
+std::string CopyOf(std::string_view body) {
+  std::string copy;
+  memory::ReserveLarge(copy, body.size());
+  copy.assign(body);
+  return copy;
+}
+
+}  // namespace
+
 std::optional<std::string> DecodeXmlBytes(std::string_view bytes, std::string* error) {
   const auto [sniffed, markLength] = SniffEncoding(bytes);
   switch (sniffed) {
@@ -219,13 +232,13 @@ std::optional<std::string> DecodeXmlBytes(std::string_view bytes, std::string* e
   }
   switch (encoding) {
     case Encoding::Unstated:
-      if (text::IsValidUtf8(body)) return std::string(body);
+      if (text::IsValidUtf8(body)) return CopyOf(body);
       return DecodeSingleByte(body, Encoding::Latin1);
     case Encoding::Utf8: {
       const size_t invalid = FirstInvalidUtf8(body);
       if (invalid != body.size())
         return Refuse(error, "not valid UTF-8 at byte " + std::to_string(invalid + markLength));
-      return std::string(body);
+      return CopyOf(body);
     }
     case Encoding::Ascii: {
       const auto high = std::find_if(body.begin(), body.end(),
@@ -233,7 +246,7 @@ std::optional<std::string> DecodeXmlBytes(std::string_view bytes, std::string* e
       if (high != body.end())
         return Refuse(error,
                       "not valid US-ASCII at byte " + std::to_string(high - body.begin()));
-      return std::string(body);
+      return CopyOf(body);
     }
     default:
       return DecodeSingleByte(body, encoding);

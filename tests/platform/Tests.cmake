@@ -1,6 +1,6 @@
 # Text forms for the Windows API, checked everywhere; what the Windows build
 # does through that API, checked on Windows (under wine here).
-tidewell_add_tests(platform-tests platform/WindowsFormsTests.cpp)
+tidewell_add_tests(platform-tests platform/WindowsFormsTests.cpp platform/LargeMemoryTests.cpp)
 # Modes, owners, links, signals and unnamed temporaries of the POSIX writer.
 if(NOT WIN32)
   tidewell_add_tests(atomic-file-tests platform/AtomicFileTests.cpp)

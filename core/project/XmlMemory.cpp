@@ -1,0 +1,114 @@
+#include "project/XmlMemory.h"
+
+#include <cstddef>
+#include <cstdlib>
+#include <mutex>
+#include <new>
+
+#include <pugixml.hpp>
+
+#include "platform/LargeMemory.h"
+
+namespace tidewell {
+
+namespace {
+
+constexpr size_t kRegionBytes = 2 * memory::kHugePageBytes;
+// Larger requests (a long text of the document) go to the heap directly.
+constexpr size_t kLargestInRegion = kRegionBytes / 8;
+// Every block starts after a header naming its region; the parser's own
+// blocks are aligned as malloc's are.
+constexpr size_t kHeaderBytes = alignof(std::max_align_t);
+
+struct Region {
+  size_t live = 0; // blocks handed out and not yet given back
+  char *next = nullptr;
+  char *end = nullptr;
+};
+
+struct BlockHeader {
+  Region *region; // null for a block of the heap
+};
+static_assert(sizeof(BlockHeader) <= kHeaderBytes);
+
+std::mutex g_mutex;
+Region *g_current = nullptr;
+
+Region *NewRegion() {
+  void *storage = ::operator new (
+      kRegionBytes, std::align_val_t{memory::kHugePageBytes}, std::nothrow);
+  if (!storage)
+    return nullptr;
+  memory::AdviseHugePages(storage, kRegionBytes);
+  auto *region = new (storage) Region;
+  constexpr size_t kRegionHeaderBytes =
+      (sizeof(Region) + kHeaderBytes - 1) / kHeaderBytes * kHeaderBytes;
+  region->next = static_cast<char *>(storage) + kRegionHeaderBytes;
+  region->end = static_cast<char *>(storage) + kRegionBytes;
+  return region;
+}
+
+void FreeRegion(Region *region) {
+  region->~Region();
+  ::operator delete (static_cast<void *>(region),
+                     std::align_val_t{memory::kHugePageBytes});
+}
+
+void *Allocate(size_t size) {
+  const size_t rounded =
+      (size + kHeaderBytes - 1) / kHeaderBytes * kHeaderBytes;
+  if (rounded < size)
+    return nullptr;
+  if (rounded > kLargestInRegion) {
+    void *block = std::malloc(kHeaderBytes + rounded);
+    if (!block)
+      return nullptr;
+    static_cast<BlockHeader *>(block)->region = nullptr;
+    return static_cast<char *>(block) + kHeaderBytes;
+  }
+  std::lock_guard<std::mutex> lock(g_mutex);
+  const size_t needed = kHeaderBytes + rounded;
+  if (!g_current ||
+      static_cast<size_t>(g_current->end - g_current->next) < needed) {
+    Region *fresh = NewRegion();
+    if (!fresh)
+      return nullptr;
+    // The full region stays until its last block is given back.
+    g_current = fresh;
+  }
+  char *block = g_current->next;
+  g_current->next += needed;
+  ++g_current->live;
+  reinterpret_cast<BlockHeader *>(block)->region = g_current;
+  return block + kHeaderBytes;
+}
+
+void Deallocate(void *pointer) {
+  if (!pointer)
+    return;
+  char *block = static_cast<char *>(pointer) - kHeaderBytes;
+  Region *region = reinterpret_cast<BlockHeader *>(block)->region;
+  if (!region) {
+    std::free(block);
+    return;
+  }
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (--region->live != 0)
+    return;
+  // Nothing of the region is in use any more: it goes back whole, so memory
+  // is not kept between documents.
+  if (region == g_current)
+    g_current = nullptr;
+  FreeRegion(region);
+}
+
+const bool g_installed = [] {
+  pugi::set_memory_management_functions(Allocate, Deallocate);
+  return true;
+}();
+
+} // namespace
+
+bool XmlMemoryInstalled() { return g_installed; }
+
+} // namespace tidewell
