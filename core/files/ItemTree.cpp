@@ -322,7 +322,8 @@ bool ItemTree::ReadXml(const pugi::xml_node& element, Prompt* prompt) {
       const size_t depth = frame.depth + 1;
       if (depth > kMaxDepth) return refuse();
       TreeNode* node = CreateItemFromUtf8Attributes(attributes, count, parent);
-      if (node) stack.push_back({child, node, depth, true, {}, false});
+      // Most items have no content: nothing under them to read.
+      if (node && child.first_child()) stack.push_back({child, node, depth, true, {}, false});
     } else {
       const pugi::xml_attribute nameAttribute = child.attribute("Name");
       const char* name = nameAttribute ? nameAttribute.value() : "";

@@ -121,13 +121,6 @@ bool CheckText(const char* value) {
   return !amp || ResolveFrom(amp, false);
 }
 
-// The end of a value, and the two characters in it that need a look.
-constexpr uint64_t kValueStops = (uint64_t{1} << 0) | (uint64_t{1} << '<') | (uint64_t{1} << '&');
-bool IsValueStop(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  return u < 64 && ((kValueStops >> u) & 1) != 0;
-}
-
 bool CheckAttributes(const pugi::xml_node& element) {
   const char* names[kMaxComparedAttributes];
   size_t count = 0;
@@ -138,7 +131,7 @@ bool CheckAttributes(const pugi::xml_node& element) {
       if (names[k][0] == name[0] && std::strcmp(names[k], name) == 0) return false;
     names[count++] = name;
     char* special = Writable(a.value());
-    while (!IsValueStop(*special)) ++special;
+    special += std::strcspn(special, "<&");
     if (*special == '<') return false;
     if (*special == '&' && !ResolveFrom(special, true)) return false;
   }
