@@ -200,6 +200,8 @@ TEST(FileTime, LocalTimesTakeTheZoneRulesOfTheirOwnDate) {
       {"CET-1CEST,M3.5.0,M10.5.0/3", Utc(1980, 1, 1, 0, 30, 0, 1234), Utc(1979, 12, 31, 23, 30, 0, 1234)},
       // US Eastern: behind UTC, across midnight into the next day.
       {"EST5EDT,M3.2.0,M11.1.0", Utc(2004, 12, 31, 22, 0, 0), Utc(2005, 1, 1, 3, 0, 0)},
+      // The same time again right after a change of zone: converted anew.
+      {"UTC0", Utc(2004, 12, 31, 22, 0, 0), Utc(2004, 12, 31, 22, 0, 0)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.zone);
