@@ -4,4 +4,5 @@ target_sources(tidewell-core PRIVATE
   files/FileTime.cpp
   files/ZipArchive.cpp
   files/ZipDirectory.cpp
+  files/ZipFileReading.cpp
 )

@@ -3,6 +3,7 @@ tidewell_add_tests(files-measuring-tests
   ${CMAKE_CURRENT_LIST_DIR}/FileTimeTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ZipArchiveTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ZipDirectoryTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ZipFileReadingTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MeasureTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ZipFixture.cpp
 )
