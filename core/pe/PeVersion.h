@@ -23,6 +23,8 @@ struct FixedFileInfo {
   uint32_t fileSubtype = 0;
   uint32_t fileDateMS = 0;
   uint32_t fileDateLS = 0;
+
+  bool operator==(const FixedFileInfo&) const = default;
 };
 
 // The fixed version record of a PE file's RT_VERSION resource (the first one
