@@ -30,34 +30,29 @@ struct BufferedFile {
 };
 
 // Reads at `offset` until `count` bytes are in or the file ends.
-ssize_t ReadAt(BufferedFile &file, char *into, size_t count, uint64_t offset) {
+ssize_t ReadAt(BufferedFile& file, char* into, size_t count, uint64_t offset) {
   size_t done = 0;
   while (done < count) {
-    const ssize_t n = ::pread(file.descriptor, into + done, count - done,
-                              static_cast<off_t>(offset + done));
-    if (n < 0 && errno == EINTR)
-      continue;
+    const ssize_t n =
+        ::pread(file.descriptor, into + done, count - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       file.failed = true;
       return -1;
     }
-    if (n == 0)
-      break;
+    if (n == 0) break;
     done += static_cast<size_t>(n);
   }
   return static_cast<ssize_t>(done);
 }
 
-voidpf ZCALLBACK Open(voidpf, const void *name, int mode) {
-  if (!name ||
-      (mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ)
+voidpf ZCALLBACK Open(voidpf, const void* name, int mode) {
+  if (!name || (mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ)
     return nullptr;
-  const int descriptor =
-      ::open(static_cast<const char *>(name), O_RDONLY | O_CLOEXEC);
-  if (descriptor < 0)
-    return nullptr;
+  const int descriptor = ::open(static_cast<const char*>(name), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) return nullptr;
   struct stat st {};
-  auto *file = new (std::nothrow) BufferedFile;
+  auto* file = new (std::nothrow) BufferedFile;
   if (!file || ::fstat(descriptor, &st) != 0 || !S_ISREG(st.st_mode)) {
     delete file;
     ::close(descriptor);
@@ -68,9 +63,9 @@ voidpf ZCALLBACK Open(voidpf, const void *name, int mode) {
   return file;
 }
 
-uLong ZCALLBACK Read(voidpf, voidpf stream, void *into, uLong size) {
-  auto &file = *static_cast<BufferedFile *>(stream);
-  auto *out = static_cast<char *>(into);
+uLong ZCALLBACK Read(voidpf, voidpf stream, void* into, uLong size) {
+  auto& file = *static_cast<BufferedFile*>(stream);
+  auto* out = static_cast<char*>(into);
   size_t done = 0;
   while (done < size) {
     const size_t wanted = size - done;
@@ -86,45 +81,43 @@ uLong ZCALLBACK Read(voidpf, voidpf stream, void *into, uLong size) {
     // Long reads (an entry's data) go straight to the caller.
     if (wanted >= kBufferBytes) {
       const ssize_t n = ReadAt(file, out + done, wanted, at);
-      if (n <= 0)
-        break;
+      if (n <= 0) break;
       done += static_cast<size_t>(n);
       file.position += static_cast<uint64_t>(n);
       continue;
     }
     const ssize_t n = ReadAt(file, file.buffer.get(), kBufferBytes, at);
-    if (n <= 0)
-      break;
+    if (n <= 0) break;
     file.bufferStart = at;
     file.bufferLength = static_cast<size_t>(n);
   }
   return static_cast<uLong>(done);
 }
 
-uLong ZCALLBACK Write(voidpf, voidpf stream, const void *, uLong) {
-  static_cast<BufferedFile *>(stream)->failed = true;
+uLong ZCALLBACK Write(voidpf, voidpf stream, const void*, uLong) {
+  static_cast<BufferedFile*>(stream)->failed = true;
   return 0;
 }
 
 ZPOS64_T ZCALLBACK Tell(voidpf, voidpf stream) {
-  return static_cast<BufferedFile *>(stream)->position;
+  return static_cast<BufferedFile*>(stream)->position;
 }
 
 long ZCALLBACK Seek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
-  auto &file = *static_cast<BufferedFile *>(stream);
+  auto& file = *static_cast<BufferedFile*>(stream);
   uint64_t base = 0;
   switch (origin) {
-  case ZLIB_FILEFUNC_SEEK_SET:
-    base = 0;
-    break;
-  case ZLIB_FILEFUNC_SEEK_CUR:
-    base = file.position;
-    break;
-  case ZLIB_FILEFUNC_SEEK_END:
-    base = file.size;
-    break;
-  default:
-    return -1;
+    case ZLIB_FILEFUNC_SEEK_SET:
+      base = 0;
+      break;
+    case ZLIB_FILEFUNC_SEEK_CUR:
+      base = file.position;
+      break;
+    case ZLIB_FILEFUNC_SEEK_END:
+      base = file.size;
+      break;
+    default:
+      return -1;
   }
   // The offset is unsigned; a seek back from the end comes as its two's
   // complement, so the sum wraps to the place meant.
@@ -133,19 +126,19 @@ long ZCALLBACK Seek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
 }
 
 int ZCALLBACK Close(voidpf, voidpf stream) {
-  auto *file = static_cast<BufferedFile *>(stream);
+  auto* file = static_cast<BufferedFile*>(stream);
   const int result = ::close(file->descriptor);
   delete file;
   return result == 0 ? 0 : EOF;
 }
 
 int ZCALLBACK Error(voidpf, voidpf stream) {
-  return static_cast<BufferedFile *>(stream)->failed ? 1 : 0;
+  return static_cast<BufferedFile*>(stream)->failed ? 1 : 0;
 }
 
-} // namespace
+}  // namespace
 
-void FillBufferedZipFileFunctions(zlib_filefunc64_def &functions) {
+void FillBufferedZipFileFunctions(zlib_filefunc64_def& functions) {
   functions.zopen64_file = Open;
   functions.zread_file = Read;
   functions.zwrite_file = Write;
@@ -156,6 +149,6 @@ void FillBufferedZipFileFunctions(zlib_filefunc64_def &functions) {
   functions.opaque = nullptr;
 }
 
-} // namespace tidewell
+}  // namespace tidewell
 
 #endif

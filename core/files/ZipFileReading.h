@@ -8,6 +8,6 @@ namespace tidewell {
 // of the archive's own, at positions given with each read, so the many short
 // reads and seeks of walking an archive's directory cost a system call only
 // when they leave the buffer. Read-only.
-void FillBufferedZipFileFunctions(zlib_filefunc64_def &functions);
+void FillBufferedZipFileFunctions(zlib_filefunc64_def& functions);
 
-} // namespace tidewell
+}  // namespace tidewell

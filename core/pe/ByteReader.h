@@ -1,7 +1,9 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -40,7 +42,12 @@ class ByteReader {
   std::optional<T> Read(uint64_t offset) const {
     if (!Contains(offset, sizeof(T))) return std::nullopt;
     T value = 0;
-    for (size_t i = 0; i < sizeof(T); ++i) value |= static_cast<T>(static_cast<T>(bytes_[offset + i]) << (8 * i));
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(&value, bytes_.data() + offset, sizeof(T));
+    } else {
+      for (size_t i = 0; i < sizeof(T); ++i)
+        value |= static_cast<T>(static_cast<T>(bytes_[offset + i]) << (8 * i));
+    }
     return value;
   }
 

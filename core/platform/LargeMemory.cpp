@@ -19,17 +19,16 @@ size_t AlignmentFor(size_t bytes) {
   return bytes >= kHugePageBytes ? kHugePageBytes : alignof(std::max_align_t);
 }
 
-} // namespace
+}  // namespace
 
-void AdviseHugePages(const void *data, size_t bytes) noexcept {
+void AdviseHugePages(const void* data, size_t bytes) noexcept {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   const auto begin = reinterpret_cast<uintptr_t>(data);
   const uintptr_t first = (begin + kHugePageBytes - 1) & ~(kHugePageBytes - 1);
   const uintptr_t last = (begin + bytes) & ~(kHugePageBytes - 1);
-  if (data == nullptr || last <= first)
-    return;
+  if (data == nullptr || last <= first) return;
   // Refused advice (no transparent huge pages here) leaves ordinary pages.
-  ::madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
+  ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 #else
   (void)data;
   (void)bytes;
@@ -37,19 +36,17 @@ void AdviseHugePages(const void *data, size_t bytes) noexcept {
 }
 
 LargeBlock::LargeBlock(size_t bytes)
-    : data_(static_cast<char *>(
-          ::operator new (bytes, std::align_val_t{AlignmentFor(bytes)}))),
+    : data_(static_cast<char*>(::operator new (bytes, std::align_val_t{AlignmentFor(bytes)}))),
       size_(bytes) {
   AdviseHugePages(data_, size_);
 }
 
 LargeBlock::~LargeBlock() { Free(); }
 
-LargeBlock::LargeBlock(LargeBlock &&other) noexcept
-    : data_(std::exchange(other.data_, nullptr)),
-      size_(std::exchange(other.size_, 0)) {}
+LargeBlock::LargeBlock(LargeBlock&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
 
-LargeBlock &LargeBlock::operator=(LargeBlock &&other) noexcept {
+LargeBlock& LargeBlock::operator=(LargeBlock&& other) noexcept {
   if (this != &other) {
     Free();
     data_ = std::exchange(other.data_, nullptr);
@@ -59,19 +56,16 @@ LargeBlock &LargeBlock::operator=(LargeBlock &&other) noexcept {
 }
 
 void LargeBlock::Free() noexcept {
-  if (data_)
-    ::operator delete (data_, std::align_val_t{AlignmentFor(size_)});
+  if (data_) ::operator delete (data_, std::align_val_t{AlignmentFor(size_)});
   data_ = nullptr;
   size_ = 0;
 }
 
 size_t NextBlockBytes(size_t allocated, size_t first) {
-  const size_t bytes =
-      std::clamp(allocated, first, std::max(first, kLargestBlock));
+  const size_t bytes = std::clamp(allocated, first, std::max(first, kLargestBlock));
   // A block of huge pages is made of whole ones.
-  if (bytes < kHugePageBytes)
-    return bytes;
+  if (bytes < kHugePageBytes) return bytes;
   return (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
 }
 
-} // namespace tidewell::memory
+}  // namespace tidewell::memory

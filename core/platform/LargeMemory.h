@@ -15,10 +15,11 @@ inline constexpr size_t kHugePageBytes = size_t{2} << 20;
 // Asks that the whole huge pages inside [data, data + bytes) be backed by
 // huge pages. Smaller ranges, and systems without the request, are left
 // alone; memory is never changed.
-void AdviseHugePages(const void *data, size_t bytes) noexcept;
+void AdviseHugePages(const void* data, size_t bytes) noexcept;
 
 // Reserves room for `count` elements and advises the reserved storage.
-template <typename Buffer> void ReserveLarge(Buffer &buffer, size_t count) {
+template <typename Buffer>
+void ReserveLarge(Buffer& buffer, size_t count) {
   buffer.reserve(count);
   AdviseHugePages(buffer.data(), buffer.capacity() * sizeof(*buffer.data()));
 }
@@ -27,22 +28,22 @@ template <typename Buffer> void ReserveLarge(Buffer &buffer, size_t count) {
 // is at least one huge page long; otherwise aligned for any object. Throws
 // std::bad_alloc when there is no memory.
 class LargeBlock {
-public:
+ public:
   LargeBlock() = default;
   explicit LargeBlock(size_t bytes);
   ~LargeBlock();
-  LargeBlock(LargeBlock &&other) noexcept;
-  LargeBlock &operator=(LargeBlock &&other) noexcept;
-  LargeBlock(const LargeBlock &) = delete;
-  LargeBlock &operator=(const LargeBlock &) = delete;
+  LargeBlock(LargeBlock&& other) noexcept;
+  LargeBlock& operator=(LargeBlock&& other) noexcept;
+  LargeBlock(const LargeBlock&) = delete;
+  LargeBlock& operator=(const LargeBlock&) = delete;
 
-  char *data() const { return data_; }
+  char* data() const { return data_; }
   size_t size() const { return size_; }
 
-private:
+ private:
   void Free() noexcept;
 
-  char *data_ = nullptr;
+  char* data_ = nullptr;
   size_t size_ = 0;
 };
 
@@ -51,4 +52,4 @@ private:
 // pages, so a small tree stays small and a large one is mostly huge pages.
 size_t NextBlockBytes(size_t allocated, size_t first);
 
-} // namespace tidewell::memory
+}  // namespace tidewell::memory

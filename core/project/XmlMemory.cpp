@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <mutex>
 #include <new>
-
 #include <pugixml.hpp>
 
 #include "platform/LargeMemory.h"
@@ -21,84 +20,74 @@ constexpr size_t kLargestInRegion = kRegionBytes / 8;
 constexpr size_t kHeaderBytes = alignof(std::max_align_t);
 
 struct Region {
-  size_t live = 0; // blocks handed out and not yet given back
-  char *next = nullptr;
-  char *end = nullptr;
+  size_t live = 0;  // blocks handed out and not yet given back
+  char* next = nullptr;
+  char* end = nullptr;
 };
 
 struct BlockHeader {
-  Region *region; // null for a block of the heap
+  Region* region;  // null for a block of the heap
 };
 static_assert(sizeof(BlockHeader) <= kHeaderBytes);
 
 std::mutex g_mutex;
-Region *g_current = nullptr;
+Region* g_current = nullptr;
 
-Region *NewRegion() {
-  void *storage = ::operator new (
-      kRegionBytes, std::align_val_t{memory::kHugePageBytes}, std::nothrow);
-  if (!storage)
-    return nullptr;
+Region* NewRegion() {
+  void* storage =
+      ::operator new (kRegionBytes, std::align_val_t{memory::kHugePageBytes}, std::nothrow);
+  if (!storage) return nullptr;
   memory::AdviseHugePages(storage, kRegionBytes);
-  auto *region = new (storage) Region;
+  auto* region = new (storage) Region;
   constexpr size_t kRegionHeaderBytes =
       (sizeof(Region) + kHeaderBytes - 1) / kHeaderBytes * kHeaderBytes;
-  region->next = static_cast<char *>(storage) + kRegionHeaderBytes;
-  region->end = static_cast<char *>(storage) + kRegionBytes;
+  region->next = static_cast<char*>(storage) + kRegionHeaderBytes;
+  region->end = static_cast<char*>(storage) + kRegionBytes;
   return region;
 }
 
-void FreeRegion(Region *region) {
+void FreeRegion(Region* region) {
   region->~Region();
-  ::operator delete (static_cast<void *>(region),
-                     std::align_val_t{memory::kHugePageBytes});
+  ::operator delete (static_cast<void*>(region), std::align_val_t{memory::kHugePageBytes});
 }
 
-void *Allocate(size_t size) {
-  const size_t rounded =
-      (size + kHeaderBytes - 1) / kHeaderBytes * kHeaderBytes;
-  if (rounded < size)
-    return nullptr;
+void* Allocate(size_t size) {
+  const size_t rounded = (size + kHeaderBytes - 1) / kHeaderBytes * kHeaderBytes;
+  if (rounded < size) return nullptr;
   if (rounded > kLargestInRegion) {
-    void *block = std::malloc(kHeaderBytes + rounded);
-    if (!block)
-      return nullptr;
-    static_cast<BlockHeader *>(block)->region = nullptr;
-    return static_cast<char *>(block) + kHeaderBytes;
+    void* block = std::malloc(kHeaderBytes + rounded);
+    if (!block) return nullptr;
+    static_cast<BlockHeader*>(block)->region = nullptr;
+    return static_cast<char*>(block) + kHeaderBytes;
   }
   std::lock_guard<std::mutex> lock(g_mutex);
   const size_t needed = kHeaderBytes + rounded;
-  if (!g_current ||
-      static_cast<size_t>(g_current->end - g_current->next) < needed) {
-    Region *fresh = NewRegion();
-    if (!fresh)
-      return nullptr;
+  if (!g_current || static_cast<size_t>(g_current->end - g_current->next) < needed) {
+    Region* fresh = NewRegion();
+    if (!fresh) return nullptr;
     // The full region stays until its last block is given back.
     g_current = fresh;
   }
-  char *block = g_current->next;
+  char* block = g_current->next;
   g_current->next += needed;
   ++g_current->live;
-  reinterpret_cast<BlockHeader *>(block)->region = g_current;
+  reinterpret_cast<BlockHeader*>(block)->region = g_current;
   return block + kHeaderBytes;
 }
 
-void Deallocate(void *pointer) {
-  if (!pointer)
-    return;
-  char *block = static_cast<char *>(pointer) - kHeaderBytes;
-  Region *region = reinterpret_cast<BlockHeader *>(block)->region;
+void Deallocate(void* pointer) {
+  if (!pointer) return;
+  char* block = static_cast<char*>(pointer) - kHeaderBytes;
+  Region* region = reinterpret_cast<BlockHeader*>(block)->region;
   if (!region) {
     std::free(block);
     return;
   }
   std::lock_guard<std::mutex> lock(g_mutex);
-  if (--region->live != 0)
-    return;
+  if (--region->live != 0) return;
   // Nothing of the region is in use any more: it goes back whole, so memory
   // is not kept between documents.
-  if (region == g_current)
-    g_current = nullptr;
+  if (region == g_current) g_current = nullptr;
   FreeRegion(region);
 }
 
@@ -107,8 +96,8 @@ const bool g_installed = [] {
   return true;
 }();
 
-} // namespace
+}  // namespace
 
 bool XmlMemoryInstalled() { return g_installed; }
 
-} // namespace tidewell
+}  // namespace tidewell

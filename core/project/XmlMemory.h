@@ -9,4 +9,4 @@ namespace tidewell {
 // calls it so that the installation is linked into its program.
 bool XmlMemoryInstalled();
 
-} // namespace tidewell
+}  // namespace tidewell
