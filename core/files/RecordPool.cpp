@@ -1,5 +1,8 @@
 #include "files/RecordPool.h"
 
+#include <mutex>
+#include <thread>
+
 namespace tidewell {
 
 namespace {
@@ -13,7 +16,7 @@ RecordPool::RecordPool(size_t blockSize)
                  alignof(std::max_align_t)) {}
 
 void* RecordPool::Allocate() {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<SpinLock> lock(lock_);
   if (free_) {
     FreeBlock* block = free_;
     free_ = block->next;
@@ -32,9 +35,15 @@ void* RecordPool::Allocate() {
   return block;
 }
 
+void RecordPool::SpinLock::lock() noexcept {
+  while (held_.test_and_set(std::memory_order_acquire)) {
+    while (held_.test(std::memory_order_relaxed)) std::this_thread::yield();
+  }
+}
+
 void RecordPool::Release(void* block) noexcept {
   if (!block) return;
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<SpinLock> lock(lock_);
   auto* freed = static_cast<FreeBlock*>(block);
   freed->next = free_;
   free_ = freed;
