@@ -448,18 +448,28 @@ TreeNode* FileTree::CreateItemFromUtf8Attributes(const Utf8Attribute* attributes
   std::vector<Kind> more(count > kMaxAttributes ? count : 0);
   Kind* kinds = count > kMaxAttributes ? more.data() : local;
   for (size_t i = 0; i < count; ++i) {
+    // Told apart by length first: one comparison of letters each.
     const std::string_view name = attributes[i].first;
     Kind kind = Kind::Other;
-    if (IsLetterNameNoCase(name, "name"))
-      kind = Kind::Name;
-    else if (IsLetterNameNoCase(name, "type"))
-      kind = Kind::Type;
-    else if (IsLetterNameNoCase(name, "src"))
-      kind = Kind::Src;
-    else if (IsLetterNameNoCase(name, "os"))
-      kind = Kind::OS;
-    else if (IsLetterNameNoCase(name, "action"))
-      kind = Kind::Action;
+    switch (name.size()) {
+      case 2:
+        if (IsLetterNameNoCase(name, "os")) kind = Kind::OS;
+        break;
+      case 3:
+        if (IsLetterNameNoCase(name, "src")) kind = Kind::Src;
+        break;
+      case 4:
+        if (IsLetterNameNoCase(name, "name"))
+          kind = Kind::Name;
+        else if (IsLetterNameNoCase(name, "type"))
+          kind = Kind::Type;
+        break;
+      case 6:
+        if (IsLetterNameNoCase(name, "action")) kind = Kind::Action;
+        break;
+      default:
+        break;
+    }
     kinds[i] = kind;
   }
   auto owned = std::make_unique<FileRecord>();

@@ -295,6 +295,8 @@ bool ItemTree::ReadXml(const pugi::xml_node& element, Prompt* prompt) {
   };
   std::vector<Frame> stack;
   stack.push_back({element, nullptr, 0, true, {}, false});
+  // The attributes of the item being read; set up once, not for every item.
+  Utf8Attribute attributes[kMaxAttributes];
   while (!stack.empty()) {
     if (stack.size() > kMaxDepth) return refuse();
     Frame& frame = stack.back();
@@ -313,7 +315,6 @@ bool ItemTree::ReadXml(const pugi::xml_node& element, Prompt* prompt) {
     }
     TreeNode* parent = frame.parent;
     if (frame.readingItems) {
-      Utf8Attribute attributes[kMaxAttributes];
       size_t count = 0;
       for (pugi::xml_attribute a = child.first_attribute(); a && count < kMaxAttributes;
            a = a.next_attribute(), ++count) {
