@@ -1,7 +1,9 @@
 #include "project/XmlMemory.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <pugixml.hpp>
@@ -12,14 +14,19 @@ namespace tidewell {
 
 namespace {
 
-constexpr size_t kRegionBytes = 2 * memory::kHugePageBytes;
+// Regions start small, so a small document takes little memory, and double
+// while a document grows, up to two huge pages; they start small again once
+// none is in use.
+constexpr size_t kFirstRegionBytes = 64 * 1024;
+constexpr size_t kLargestRegionBytes = 2 * memory::kHugePageBytes;
 // Larger requests (a long text of the document) go to the heap directly.
-constexpr size_t kLargestInRegion = kRegionBytes / 8;
+constexpr size_t kLargestInRegion = kLargestRegionBytes / 8;
 // Every block starts after a header naming its region; the parser's own
 // blocks are aligned as malloc's are.
 constexpr size_t kHeaderBytes = alignof(std::max_align_t);
 
 struct Region {
+  memory::LargeBlock storage;
   size_t live = 0;  // blocks handed out and not yet given back
   char* next = nullptr;
   char* end = nullptr;
@@ -32,23 +39,29 @@ static_assert(sizeof(BlockHeader) <= kHeaderBytes);
 
 std::mutex g_mutex;
 Region* g_current = nullptr;
+size_t g_nextRegionBytes = kFirstRegionBytes;
+size_t g_regions = 0;
 
-Region* NewRegion() {
-  void* storage =
-      ::operator new (kRegionBytes, std::align_val_t{memory::kHugePageBytes}, std::nothrow);
-  if (!storage) return nullptr;
-  memory::AdviseHugePages(storage, kRegionBytes);
-  auto* region = new (storage) Region;
-  constexpr size_t kRegionHeaderBytes =
-      (sizeof(Region) + kHeaderBytes - 1) / kHeaderBytes * kHeaderBytes;
-  region->next = static_cast<char*>(storage) + kRegionHeaderBytes;
-  region->end = static_cast<char*>(storage) + kRegionBytes;
-  return region;
+// A region with room for at least `needed` bytes, or null without memory.
+Region* NewRegion(size_t needed) {
+  size_t bytes = g_nextRegionBytes;
+  while (bytes < needed) bytes *= 2;
+  try {
+    auto region = std::make_unique<Region>();
+    region->storage = memory::LargeBlock(bytes);
+    region->next = region->storage.data();
+    region->end = region->next + bytes;
+    g_nextRegionBytes = std::min(2 * bytes, kLargestRegionBytes);
+    ++g_regions;
+    return region.release();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
 }
 
 void FreeRegion(Region* region) {
-  region->~Region();
-  ::operator delete (static_cast<void*>(region), std::align_val_t{memory::kHugePageBytes});
+  delete region;
+  if (--g_regions == 0) g_nextRegionBytes = kFirstRegionBytes;
 }
 
 void* Allocate(size_t size) {
@@ -63,7 +76,7 @@ void* Allocate(size_t size) {
   std::lock_guard<std::mutex> lock(g_mutex);
   const size_t needed = kHeaderBytes + rounded;
   if (!g_current || static_cast<size_t>(g_current->end - g_current->next) < needed) {
-    Region* fresh = NewRegion();
+    Region* fresh = NewRegion(needed);
     if (!fresh) return nullptr;
     // The full region stays until its last block is given back.
     g_current = fresh;
