@@ -126,6 +126,16 @@ bool DecodeDocumentText(const std::string& raw, std::string& bytes, std::string*
   return ExpandDeclaredEntities(bytes, EntityExpansionLimit(bytes.size()), error);
 }
 
+// The same, turning `bytes` into that text where they stand.
+bool DecodeDocumentTextInPlace(std::string& bytes, std::string* error) {
+  if (!DecodeXmlBytesInPlace(bytes, error)) return false;
+  if (IsBlank(bytes)) {
+    if (error) *error = std::string(kEmptyFileReason);
+    return false;
+  }
+  return ExpandDeclaredEntities(bytes, EntityExpansionLimit(bytes.size()), error);
+}
+
 // The parse every document takes first: the parse itself finds the structure,
 // and what it lets pass is checked on its tree (CheckParsedDocument), the
 // prolog alone on the bytes. True only when the document is sure to be
@@ -167,39 +177,13 @@ bool ParseExactly(std::string& bytes, pugi::xml_document& dom, std::string* erro
   return true;
 }
 
-}  // namespace
-
-bool LoadDocument(ProjectDocument& document, const WString& path, Prompt* prompt,
-                  std::string* error) {
-  std::string raw;
-  std::string why;
-  if (!ReadWholeFile(path, raw, &why)) {
-    if (error) *error = why;
-    return false;
-  }
-  return LoadDocumentBytes(document, std::move(raw), path, prompt, error);
-}
-
-bool LoadDocumentBytes(ProjectDocument& document, std::string raw, const WString& path,
-                       Prompt* prompt, std::string* error) {
+// Reads the project out of its parsed document.
+bool ReadParsedDocument(ProjectDocument& document, const pugi::xml_document& dom,
+                        const WString& path, Prompt* prompt, std::string* error) {
   auto fail = [&](const std::string& why) {
     if (error) *error = why;
     return false;
   };
-  std::string why;
-  if (IsBlank(raw)) return fail(std::string(kEmptyFileReason));
-  std::string bytes;
-  if (!DecodeDocumentText(raw, bytes, &why)) return fail(why);
-  static_cast<void>(XmlMemoryInstalled());
-  pugi::xml_document dom;
-  if (!ParseQuickly(bytes, dom)) {
-    // Rare: a damaged file, a reference to a declared entity left standing,
-    // or a layout the quick check does not follow. The bytes have been
-    // worked on in place, so they are decoded again.
-    dom.reset();
-    if (!DecodeDocumentText(raw, bytes, &why) || !ParseExactly(bytes, dom, &why)) return fail(why);
-  }
-  raw = std::string();
   const pugi::xml_node root = dom.document_element();
   if (std::string_view(root.name()) != "Tidemark") return fail(NotProjectReason(root.name()));
 
@@ -234,6 +218,57 @@ bool LoadDocumentBytes(ProjectDocument& document, std::string raw, const WString
 
   SplitProjectPath(path, document.projectFolder, document.projectFileName);
   return true;
+}
+
+}  // namespace
+
+bool LoadDocument(ProjectDocument& document, const WString& path, Prompt* prompt,
+                  std::string* error) {
+  auto fail = [&](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  std::string bytes;
+  std::string why;
+  if (!ReadWholeFile(path, bytes, &why)) return fail(why);
+  if (IsBlank(bytes)) return fail(std::string(kEmptyFileReason));
+  // The file's own bytes become the text the parser works in, without a
+  // copy. On the rare way to the exact parse the quick one has changed them,
+  // so the file is read again.
+  if (!DecodeDocumentTextInPlace(bytes, &why)) return fail(why);
+  static_cast<void>(XmlMemoryInstalled());
+  pugi::xml_document dom;
+  if (!ParseQuickly(bytes, dom)) {
+    dom.reset();
+    std::string raw;
+    if (!ReadWholeFile(path, raw, &why)) return fail(why);
+    if (IsBlank(raw)) return fail(std::string(kEmptyFileReason));
+    if (!DecodeDocumentText(raw, bytes, &why) || !ParseExactly(bytes, dom, &why)) return fail(why);
+  }
+  return ReadParsedDocument(document, dom, path, prompt, error);
+}
+
+bool LoadDocumentBytes(ProjectDocument& document, std::string raw, const WString& path,
+                       Prompt* prompt, std::string* error) {
+  auto fail = [&](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  std::string why;
+  if (IsBlank(raw)) return fail(std::string(kEmptyFileReason));
+  std::string bytes;
+  if (!DecodeDocumentText(raw, bytes, &why)) return fail(why);
+  static_cast<void>(XmlMemoryInstalled());
+  pugi::xml_document dom;
+  if (!ParseQuickly(bytes, dom)) {
+    // Rare: a damaged file, a reference to a declared entity left standing,
+    // or a layout the quick check does not follow. The bytes have been
+    // worked on in place, so they are decoded again.
+    dom.reset();
+    if (!DecodeDocumentText(raw, bytes, &why) || !ParseExactly(bytes, dom, &why)) return fail(why);
+  }
+  raw = std::string();
+  return ReadParsedDocument(document, dom, path, prompt, error);
 }
 
 std::unique_ptr<ProjectDocument> LoadDocumentFresh(const WString& path, Prompt* prompt,

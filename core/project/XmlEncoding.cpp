@@ -203,17 +203,29 @@ std::string CopyOf(std::string_view body) {
   return copy;
 }
 
-}  // namespace
+// What decoding makes of a file's bytes: either they stand as they are from
+// `keptFrom` on (after a byte order mark), or `text` replaces them.
+struct Decoding {
+  std::optional<size_t> keptFrom;
+  std::string text;
+};
 
-std::optional<std::string> DecodeXmlBytes(std::string_view bytes, std::string* error) {
+std::optional<Decoding> Replaced(std::optional<std::string> text) {
+  if (!text) return std::nullopt;
+  return Decoding{std::nullopt, std::move(*text)};
+}
+
+std::optional<Decoding> Kept(size_t from) { return Decoding{from, {}}; }
+
+std::optional<Decoding> Decode(std::string_view bytes, std::string* error) {
   const auto [sniffed, markLength] = SniffEncoding(bytes);
   switch (sniffed) {
     case Encoding::Utf16Le:
     case Encoding::Utf16Be:
-      return DecodeUtf16(bytes, markLength, sniffed == Encoding::Utf16Le, error);
+      return Replaced(DecodeUtf16(bytes, markLength, sniffed == Encoding::Utf16Le, error));
     case Encoding::Utf32Le:
     case Encoding::Utf32Be:
-      return DecodeUtf32(bytes, markLength, sniffed == Encoding::Utf32Le, error);
+      return Replaced(DecodeUtf32(bytes, markLength, sniffed == Encoding::Utf32Le, error));
     default:
       break;
   }
@@ -223,34 +235,55 @@ std::optional<std::string> DecodeXmlBytes(std::string_view bytes, std::string* e
     if (const auto name = DeclaredEncoding(body)) {
       const std::optional<Encoding> named = EncodingNamed(*name);
       if (!named)
-        return Refuse(error, "the file's encoding \"" + std::string(*name) + "\" is not supported");
+        return Replaced(
+            Refuse(error, "the file's encoding \"" + std::string(*name) + "\" is not supported"));
       if (*named == Encoding::Utf16Le || *named == Encoding::Utf32Le)
-        return Refuse(error, "the file declares the encoding \"" + std::string(*name) +
-                                 "\" but is not written in it");
+        return Replaced(Refuse(error, "the file declares the encoding \"" + std::string(*name) +
+                                          "\" but is not written in it"));
       encoding = *named;
     }
   }
   switch (encoding) {
     case Encoding::Unstated:
-      if (text::IsValidUtf8(body)) return CopyOf(body);
-      return DecodeSingleByte(body, Encoding::Latin1);
+      if (text::IsValidUtf8(body)) return Kept(markLength);
+      return Replaced(DecodeSingleByte(body, Encoding::Latin1));
     case Encoding::Utf8: {
       const size_t invalid = FirstInvalidUtf8(body);
       if (invalid != body.size())
-        return Refuse(error, "not valid UTF-8 at byte " + std::to_string(invalid + markLength));
-      return CopyOf(body);
+        return Replaced(
+            Refuse(error, "not valid UTF-8 at byte " + std::to_string(invalid + markLength)));
+      return Kept(markLength);
     }
     case Encoding::Ascii: {
       const auto high = std::find_if(body.begin(), body.end(),
                                      [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
       if (high != body.end())
-        return Refuse(error,
-                      "not valid US-ASCII at byte " + std::to_string(high - body.begin()));
-      return CopyOf(body);
+        return Replaced(
+            Refuse(error, "not valid US-ASCII at byte " + std::to_string(high - body.begin())));
+      return Kept(markLength);
     }
     default:
-      return DecodeSingleByte(body, encoding);
+      return Replaced(DecodeSingleByte(body, encoding));
   }
+}
+
+}  // namespace
+
+std::optional<std::string> DecodeXmlBytes(std::string_view bytes, std::string* error) {
+  std::optional<Decoding> decoded = Decode(bytes, error);
+  if (!decoded) return std::nullopt;
+  if (decoded->keptFrom) return CopyOf(bytes.substr(*decoded->keptFrom));
+  return std::move(decoded->text);
+}
+
+bool DecodeXmlBytesInPlace(std::string& bytes, std::string* error) {
+  std::optional<Decoding> decoded = Decode(bytes, error);
+  if (!decoded) return false;
+  if (decoded->keptFrom)
+    bytes.erase(0, *decoded->keptFrom);
+  else
+    bytes = std::move(decoded->text);
+  return true;
 }
 
 }  // namespace tidewell

@@ -17,5 +17,9 @@ namespace tidewell {
 // the file states, are refused: nullopt, with `error` saying why. A leading
 // byte-order mark is not part of the text answered.
 std::optional<std::string> DecodeXmlBytes(std::string_view bytes, std::string* error = nullptr);
+// The same, turning `bytes` into the decoded text where they stand: bytes
+// that are already UTF-8 are not copied. False, with `bytes` unchanged, when
+// they are refused.
+bool DecodeXmlBytesInPlace(std::string& bytes, std::string* error = nullptr);
 
 }  // namespace tidewell
