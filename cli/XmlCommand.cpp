@@ -29,8 +29,10 @@ class XmlCommand final : public Command {
     WString text;
     const XmlForm form = form_ == "server" ? XmlForm::ServerForm : XmlForm::ProjectForm;
     if (!WriteDocumentText(*document, text, form)) return kFailed;
-    const std::string bytes = EncodeDocumentText(text);
-    std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    EncodeDocumentTextInPieces(text, [](std::string_view piece) {
+      std::cout.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+      return static_cast<bool>(std::cout);
+    });
     std::cout.flush();
     KeepUntilExit(std::move(document));
     return std::cout ? kDone : kFailed;

@@ -1,5 +1,7 @@
 #include "project/DocumentWriter.h"
 
+#include <algorithm>
+
 #include "platform/AtomicFile.h"
 #include "platform/LargeMemory.h"
 #include "project/ProjectDocument.h"
@@ -105,6 +107,21 @@ std::string EncodeDocumentText(const WString& text) {
   text::AssignToUtf8(bytes, text);
   bytes += "\r\n";
   return bytes;
+}
+
+bool EncodeDocumentTextInPieces(const WString& text,
+                                const std::function<bool(std::string_view)>& write) {
+  constexpr size_t kPieceUnits = 32 * 1024;
+  std::string piece;
+  for (size_t start = 0; start < text.size();) {
+    size_t end = std::min(text.size(), start + kPieceUnits);
+    // A surrogate pair stays in one piece.
+    if (end < text.size() && text[end - 1] >= 0xD800 && text[end - 1] <= 0xDBFF) --end;
+    text::AssignToUtf8(piece, std::u16string_view(text).substr(start, end - start));
+    if (!write(piece)) return false;
+    start = end;
+  }
+  return write("\r\n");
 }
 
 SaveOutcome SaveNamedDocument(ProjectDocument& document, XmlForm form, std::string* error) {

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "files/XmlForm.h"
 #include "text/WString.h"
@@ -19,6 +20,11 @@ bool WriteDocumentText(const ProjectDocument& document, WString& out, XmlForm fo
 // The bytes stored on disk for a document text: UTF-8, no byte-order mark, no
 // declaration, followed by CR LF.
 std::string EncodeDocumentText(const WString& text);
+// The same bytes handed to `write` in pieces of at most a few tens of
+// kilobytes, so a large document is not held a second time; stops at the
+// first piece `write` refuses and answers whether all were taken.
+bool EncodeDocumentTextInPieces(const WString& text,
+                                const std::function<bool(std::string_view)>& write);
 
 // How a save without the save-as flow ended.
 enum class SaveOutcome {

@@ -22,6 +22,28 @@ using testing::WriteBytes;
 
 enum class Before { PrivateFile, ReadOnlyFile, LinkToFileElsewhere };
 
+// Pieces of a long text, with a pair of surrogates and other letters at
+// every place a piece could end, join to the bytes of the whole.
+TEST(DocumentSave, TextEncodedInPiecesJoinsToTheWholeBytes) {
+  for (const size_t before : {size_t{32 * 1024 - 1}, size_t{32 * 1024 - 2}, size_t{32 * 1024}}) {
+    WString text(before, u'a');
+    text += u"\U0001F600\u00E9\u4E2D";
+    text += WString(70'000, u'b');
+    std::string joined;
+    ASSERT_TRUE(EncodeDocumentTextInPieces(text, [&](std::string_view piece) {
+      EXPECT_LE(piece.size(), 4u * 32 * 1024);
+      joined += piece;
+      return true;
+    }));
+    EXPECT_EQ(joined, EncodeDocumentText(text)) << before;
+  }
+  int pieces = 0;
+  EXPECT_FALSE(EncodeDocumentTextInPieces(WString(100'000, u'c'), [&](std::string_view) {
+    return ++pieces < 2;
+  }));
+  EXPECT_EQ(pieces, 2);
+}
+
 TEST(DocumentSave, BothDocumentsReplaceWhatIsThereSafely) {
 #ifdef _WIN32
   GTEST_SKIP() << testing::kPosixFilesOnly;
