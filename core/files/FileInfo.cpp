@@ -16,6 +16,26 @@ namespace {
 
 bool NamesZipEntry(const WString& path) { return !path.empty() && path.back() == u'>'; }
 
+// The archive last stated on this thread inside an ArchiveStatusScope.
+struct StatedArchive {
+  bool active = false;
+  bool filled = false;
+  WString path;
+  std::optional<FileStatus> status;
+};
+thread_local StatedArchive t_statedArchive;
+
+std::optional<FileStatus> ArchiveStatus(const WString& path) {
+  StatedArchive& stated = t_statedArchive;
+  if (!stated.active) return ReadFileStatus(path);
+  if (!stated.filled || stated.path != path) {
+    stated.status = ReadFileStatus(path);
+    stated.path = path;
+    stated.filled = true;
+  }
+  return stated.status;
+}
+
 std::optional<FileMeasurement> MeasureZipEntry(const WString& path, UpdateCondition condition,
                                                bool display) {
   const size_t open = path.find(u'<');
@@ -26,7 +46,7 @@ std::optional<FileMeasurement> MeasureZipEntry(const WString& path, UpdateCondit
   // Entries carry no version information.
   if (condition == UpdateCondition::VersionBased) return std::nullopt;
 
-  const auto status = ReadFileStatus(archivePath);
+  const auto status = ArchiveStatus(archivePath);
   const auto directory = status ? ZipDirectory::Load(archivePath, *status) : nullptr;
   const ZipEntry* entry = directory ? directory->Find(entryName, true) : nullptr;
   if (!entry) return std::nullopt;
@@ -101,6 +121,14 @@ std::optional<FileMeasurement> MeasureFile(const WString& path, UpdateCondition 
                                            bool display) {
   return NamesZipEntry(path) ? MeasureZipEntry(path, condition, display)
                              : MeasurePlainFile(path, condition, display);
+}
+
+ArchiveStatusScope::ArchiveStatusScope() : outer_(!t_statedArchive.active) {
+  t_statedArchive.active = true;
+}
+
+ArchiveStatusScope::~ArchiveStatusScope() {
+  if (outer_) t_statedArchive = StatedArchive();
 }
 
 bool ReadFileInfo(const WString& path, WString& value, int32_t& size, UpdateCondition condition,

@@ -37,6 +37,20 @@ std::optional<FileMeasurement> MeasureFile(const WString& path, UpdateCondition 
 bool ReadFileInfo(const WString& path, WString& value, int32_t& size, UpdateCondition condition,
                   bool display);
 
+// While one lives on a thread, the archive whose entries that thread measures
+// is stated once for a run of its entries rather than once per entry: one
+// write of the server file measures every entry against the same archive.
+class ArchiveStatusScope {
+ public:
+  ArchiveStatusScope();
+  ~ArchiveStatusScope();
+  ArchiveStatusScope(const ArchiveStatusScope&) = delete;
+  ArchiveStatusScope& operator=(const ArchiveStatusScope&) = delete;
+
+ private:
+  bool outer_;
+};
+
 // The four texts of the file information panel for a disk path (empty path:
 // four empty texts).
 // The panel's labels, each followed by its text.

@@ -206,6 +206,7 @@ void MeasureInParallel(size_t count, Measure&& measure) {
   const size_t wanted = std::min<size_t>({cores, kMaxThreads, count / kFilesPerThread});
   std::atomic<size_t> taken{0};
   auto work = [&] {
+    const ArchiveStatusScope archives;
     for (;;) {
       const size_t begin = taken.fetch_add(kFilesPerTake);
       if (begin >= count) return;

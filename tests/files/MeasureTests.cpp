@@ -323,6 +323,21 @@ TEST_F(ZipEntryMeasureTest, ADamagedArchiveFailsEveryEntry) {
   }
 }
 
+// Inside a scope an archive is stated once for its run of entries; outside
+// one, and once the scope ends, a replaced archive shows at once.
+TEST_F(ZipEntryMeasureTest, AReplacedArchiveShowsOutsideAStatusScope) {
+  const std::string bytes = testing::ReadBytes(archive_);
+  {
+    const ArchiveStatusScope scope;
+    EXPECT_TRUE(Read(Entry(u"readme.txt"), UpdateCondition::Unconditional, false).ok);
+    std::filesystem::remove(archive_);
+    EXPECT_TRUE(Read(Entry(u"readme.txt"), UpdateCondition::Unconditional, false).ok);
+  }
+  EXPECT_FALSE(Read(Entry(u"readme.txt"), UpdateCondition::Unconditional, false).ok);
+  testing::WriteBytes(archive_, bytes);
+  EXPECT_TRUE(Read(Entry(u"readme.txt"), UpdateCondition::Unconditional, false).ok);
+}
+
 TEST_F(MeasureTest, PanelSizeTexts) {
   struct Case {
     const char* name;
