@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <bit>
 #include <charconv>
 #include <cstring>
 #include <memory>
@@ -146,22 +145,6 @@ class ReducedLine {
   char16_t* end_ = local_;
   size_t blanks_ = 0;
 };
-
-// Where `unit` first occurs in `text`, eight units at a time where it can.
-size_t FindUnit(std::u16string_view text, char16_t unit) {
-  size_t i = 0;
-#if defined(__SSE2__)
-  const __m128i wanted = _mm_set1_epi16(static_cast<short>(unit));
-  for (; i + 8 <= text.size(); i += 8) {
-    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-    if (const int hits = _mm_movemask_epi8(_mm_cmpeq_epi16(units, wanted)); hits != 0)
-      return i + static_cast<size_t>(std::countr_zero(static_cast<unsigned>(hits))) / 2;
-  }
-#endif
-  for (; i < text.size(); ++i)
-    if (text[i] == unit) return i;
-  return std::u16string_view::npos;
-}
 
 // Whether `name` equals `lower`, a name of ASCII letters in lower case,
 // without regard to case: setting bit 5 makes an upper-case letter lower case
@@ -398,12 +381,7 @@ bool FileTree::AppendReducedItemAttributes(WString& out, const TreeNode& node, X
     return false;
   }
 
-  std::u16string_view name = record->Name;
-  const size_t lt = FindUnit(name, u'<');
-  if (lt != std::u16string_view::npos) {
-    name = name.substr(lt + 1);
-    while (!name.empty() && name.back() == u'>') name.remove_suffix(1);
-  }
+  const std::u16string_view name = WrittenName(record->Name);
   // An escaped character takes at most six units; the names, numbers and
   // blanks of the line stay below 128.
   ReducedLine line(6 * (name.size() + record->Src.size()) + measured.size() + 128);

@@ -37,12 +37,8 @@ ItemTree::ItemTree(WString containerElement, WString itemElement)
 ItemTree::~ItemTree() { DestroyNodes(); }
 
 void ItemTree::DestroyNodes() {
-  for (NodeBlock& block : blocks_) {
-    auto* nodes = reinterpret_cast<TreeNode*>(block.storage.data());
-    for (size_t i = 0; i < block.used; ++i) nodes[i].~TreeNode();
-  }
-  blocks_.clear();
-  blockBytes_ = 0;
+  nodes_.ForEachTaken([](char* piece) { reinterpret_cast<TreeNode*>(piece)->~TreeNode(); });
+  nodes_.Clear();
 }
 
 const std::vector<TreeNode*>& ItemTree::Children(const TreeNode* parent) const {
@@ -79,18 +75,7 @@ TreeNode* ItemTree::Allocate() {
     freeNodes_.pop_back();
     return node;
   }
-  if (blocks_.empty() || blocks_.back().used == blocks_.back().capacity) {
-    const size_t bytes = memory::NextBlockBytes(blockBytes_, kFirstBlockNodes * sizeof(TreeNode));
-    NodeBlock block;
-    block.storage = memory::LargeBlock(bytes);
-    block.capacity = bytes / sizeof(TreeNode);
-    blocks_.push_back(std::move(block));
-    blockBytes_ += bytes;
-  }
-  NodeBlock& block = blocks_.back();
-  auto* node = new (block.storage.data() + block.used * sizeof(TreeNode)) TreeNode;
-  ++block.used;
-  return node;
+  return new (nodes_.Take()) TreeNode;
 }
 
 void ItemTree::Release(TreeNode* node) {
@@ -341,16 +326,19 @@ bool ItemTree::ReadXml(const pugi::xml_node& element, Prompt* prompt) {
   return true;
 }
 
+std::u16string_view ItemTree::WrittenName(std::u16string_view name) {
+  const size_t lt = text::FindUnit(name, u'<');
+  if (lt == std::u16string_view::npos) return name;
+  name.remove_prefix(lt + 1);
+  while (!name.empty() && name.back() == u'>') name.remove_suffix(1);
+  return name;
+}
+
 void ItemTree::AppendCommonAttributes(WString& out, const ItemRecord& record, XmlForm form) {
   // Name first, OS unless it is 31; with OS 0 or less the server form writes
   // neither. The name is what follows the first "<", without trailing ">".
   if (record.OS <= 0 && form == XmlForm::ServerForm) return;
-  std::u16string_view name = record.Name;
-  const size_t lt = name.find(u'<');
-  if (lt != std::u16string_view::npos) {
-    name = name.substr(lt + 1);
-    while (!name.empty() && name.back() == u'>') name.remove_suffix(1);
-  }
+  const std::u16string_view name = WrittenName(record.Name);
   out += u"Name=\""sv;
   AppendEscapedXmlText(out, name);
   out += u'"';

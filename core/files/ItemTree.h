@@ -127,6 +127,9 @@ class ItemTree {
   static constexpr size_t kMaxContainerNameLength = 254;
 
  protected:
+  // The name an item's line is written with: what follows the first "<" (an
+  // archive entry's own name), without trailing ">".
+  static std::u16string_view WrittenName(std::u16string_view name);
   // Inserts a node of either kind at its sorted place among the siblings.
   TreeNode* InsertNode(TreeNode* parent, NodeKind kind, std::u16string_view name,
                        std::unique_ptr<ItemRecord> record);
@@ -143,17 +146,11 @@ class ItemTree {
   WString itemElement_;
   std::vector<TreeNode*> top_;
   // Nodes are made in blocks that grow with the tree and never move, so
-  // pointers to them stay valid; a released node waits in freeNodes_ to be
-  // used again. The first `used` nodes of a block are constructed.
-  struct NodeBlock {
-    memory::LargeBlock storage;
-    size_t capacity = 0;
-    size_t used = 0;
-  };
+  // pointers to them stay valid; every node cut is constructed, and a
+  // released node waits in freeNodes_ to be used again.
   static constexpr size_t kFirstBlockNodes = 256;
   void DestroyNodes();
-  std::vector<NodeBlock> blocks_;
-  size_t blockBytes_ = 0;
+  memory::PieceBlocks nodes_{sizeof(TreeNode), kFirstBlockNodes * sizeof(TreeNode)};
   std::vector<TreeNode*> freeNodes_;
   size_t liveNodes_ = 0;
 };

@@ -12,8 +12,9 @@ constexpr size_t kFirstSlabBytes = 64 * 1024;
 }  // namespace
 
 RecordPool::RecordPool(size_t blockSize)
-    : blockSize_((blockSize + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) *
-                 alignof(std::max_align_t)) {}
+    : slabs_((blockSize + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) *
+                 alignof(std::max_align_t),
+             kFirstSlabBytes) {}
 
 void* RecordPool::Allocate() {
   std::lock_guard<SpinLock> lock(lock_);
@@ -22,17 +23,8 @@ void* RecordPool::Allocate() {
     free_ = block->next;
     return block;
   }
-  if (static_cast<size_t>(end_ - next_) < blockSize_) {
-    // Storage aligned for any object; left uncleared, as every record is
-    // constructed in its block.
-    slabs_.emplace_back(memory::NextBlockBytes(slabBytes_, kFirstSlabBytes));
-    slabBytes_ += slabs_.back().size();
-    next_ = slabs_.back().data();
-    end_ = next_ + slabs_.back().size();
-  }
-  void* block = next_;
-  next_ += blockSize_;
-  return block;
+  // Left uncleared, as every record is constructed in its block.
+  return slabs_.Take();
 }
 
 void RecordPool::SpinLock::lock() noexcept {

@@ -2,15 +2,13 @@
 
 #include <atomic>
 #include <cstddef>
-#include <memory>
-#include <vector>
 
 #include "platform/LargeMemory.h"
 
 namespace tidewell {
 
 // Blocks of one size for the records of tree nodes, cut from slabs that grow
-// with the pool (see memory::NextBlockBytes) and kept on a free list when
+// with the pool (memory::PieceBlocks) and kept on a free list when
 // given back, so a tree of many thousand items is built and released without
 // a heap call for each. The slabs stay for the life of the process and are
 // used again by the next tree.
@@ -40,12 +38,8 @@ class RecordPool {
   };
 
   SpinLock lock_;
-  size_t blockSize_;
   FreeBlock* free_ = nullptr;
-  char* next_ = nullptr;
-  char* end_ = nullptr;
-  size_t slabBytes_ = 0;
-  std::vector<memory::LargeBlock> slabs_;
+  memory::PieceBlocks slabs_;
 };
 
 }  // namespace tidewell

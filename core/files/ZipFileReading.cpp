@@ -1,5 +1,7 @@
 #include "files/ZipFileReading.h"
 
+#include "platform/ReadAt.h"
+
 #ifndef _WIN32
 
 #include <fcntl.h>
@@ -7,7 +9,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -29,21 +30,12 @@ struct BufferedFile {
   std::unique_ptr<char[]> buffer{new char[kBufferBytes]};
 };
 
-// Reads at `offset` until `count` bytes are in or the file ends.
+// Reads at `offset` until `count` bytes are in or the file ends; an error
+// marks the file failed.
 ssize_t ReadAt(BufferedFile& file, char* into, size_t count, uint64_t offset) {
-  size_t done = 0;
-  while (done < count) {
-    const ssize_t n =
-        ::pread(file.descriptor, into + done, count - done, static_cast<off_t>(offset + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      file.failed = true;
-      return -1;
-    }
-    if (n == 0) break;
-    done += static_cast<size_t>(n);
-  }
-  return static_cast<ssize_t>(done);
+  const ssize_t n = tidewell::ReadAt(file.descriptor, into, count, offset);
+  if (n < 0) file.failed = true;
+  return n;
 }
 
 voidpf ZCALLBACK Open(voidpf, const void* name, int mode) {

@@ -9,12 +9,11 @@
 #include "pe/MappedFile.h"
 #include "pe/PeImage.h"
 #include "pe/ResourceParser.h"
+#include "platform/ReadAt.h"
 
 #if defined(__unix__) || defined(__APPLE__)
 #include <fcntl.h>
 #include <unistd.h>
-
-#include <cerrno>
 #endif
 
 namespace tidewell::pe {
@@ -57,8 +56,6 @@ std::optional<FixedFileInfo> ParseFixedFileInfo(std::string_view versionResource
 
 namespace {
 
-// The version record of the first RT_VERSION resource (first name, first
-// language) of a PE file's bytes.
 // Makes the file's bytes [offset, offset + length) present in the image's
 // span; false when they cannot be read.
 using LoadBytes = std::function<bool(uint64_t offset, uint64_t length)>;
@@ -92,6 +89,8 @@ std::optional<FixedFileInfo> VersionOfImage(const std::optional<PeImage>& image,
   return std::nullopt;
 }
 
+// The version record of the first RT_VERSION resource (first name, first
+// language) of a PE file's bytes.
 std::optional<FixedFileInfo> FixedFileInfoOfImage(std::span<const uint8_t> bytes) {
   return VersionOfImage(PeImage::Parse(bytes, nullptr), {});
 }
@@ -131,15 +130,8 @@ constexpr uint64_t kHeadBytes = 4096;
 // `bytes`; false on an error or a file that ends sooner.
 bool ReadRange(int descriptor, std::vector<char>& bytes, uint64_t offset, uint64_t length) {
   if (offset > bytes.size() || length > bytes.size() - offset) return false;
-  uint64_t done = 0;
-  while (done < length) {
-    const ssize_t n = ::pread(descriptor, bytes.data() + offset + done, length - done,
-                              static_cast<off_t>(offset + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<uint64_t>(n);
-  }
-  return true;
+  return ReadAt(descriptor, bytes.data() + offset, length, offset) ==
+         static_cast<ssize_t>(length);
 }
 
 // The version record of a file of `size` bytes, read in parts: its headers,
@@ -188,18 +180,13 @@ std::optional<FixedFileInfo> ReadFixedFileInfo(int descriptor, uint64_t size,
   if (size != kSizeUnknown && size > 2 * kHeadBytes && size <= kReadWhole) {
     if (const auto settled = ReadInParts(descriptor, size, bytes)) return *settled;
   }
-  size_t filled = 0;
-  while (filled < bytes.size()) {
-    const ssize_t n = ::pread(descriptor, bytes.data() + filled, bytes.size() - filled,
-                              static_cast<off_t>(filled));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return std::nullopt;
-    if (n == 0) break;
-    filled += static_cast<size_t>(n);
-    // A file of the size it was stated to have is complete: no read is
-    // needed to see its end.
-    if (filled == size) break;
-  }
+  // A file of the size it was stated to have is complete: no read is needed
+  // to see its end.
+  const size_t wanted =
+      size != kSizeUnknown && size != 0 && size < bytes.size() ? size : bytes.size();
+  const ssize_t read = ReadAt(descriptor, bytes.data(), wanted, 0);
+  if (read < 0) return std::nullopt;
+  const auto filled = static_cast<size_t>(read);
   if (filled <= kReadWhole)
     return FixedFileInfoOfImage(
         std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), filled));

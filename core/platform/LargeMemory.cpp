@@ -61,6 +61,16 @@ void LargeBlock::Free() noexcept {
   size_ = 0;
 }
 
+void* PieceBlocks::Take() {
+  if (blocks_.empty() || (blocks_.back().used + 1) * pieceBytes_ > blocks_.back().storage.size()) {
+    size_t allocated = 0;
+    for (const Block& block : blocks_) allocated += block.storage.size();
+    blocks_.push_back(Block{LargeBlock(NextBlockBytes(allocated, firstBlockBytes_))});
+  }
+  Block& block = blocks_.back();
+  return block.storage.data() + pieceBytes_ * block.used++;
+}
+
 size_t NextBlockBytes(size_t allocated, size_t first) {
   const size_t bytes = std::clamp(allocated, first, std::max(first, kLargestBlock));
   // A block of huge pages is made of whole ones.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 // Memory for the large buffers and pools that a big project fills once, on
 // load and on save. On Linux they are asked to be backed by huge pages where
@@ -45,6 +46,36 @@ class LargeBlock {
 
   char* data_ = nullptr;
   size_t size_ = 0;
+};
+
+// Pieces of one size cut in order from blocks that grow with the pool (see
+// NextBlockBytes); a piece never moves. Handing pieces back is the caller's
+// business: the blocks stay until Clear.
+class PieceBlocks {
+ public:
+  // `pieceBytes`: a multiple of the alignment the pieces need, at most
+  // alignof(std::max_align_t).
+  PieceBlocks(size_t pieceBytes, size_t firstBlockBytes)
+      : pieceBytes_(pieceBytes), firstBlockBytes_(firstBlockBytes) {}
+
+  // A piece not cut before; throws std::bad_alloc when there is no memory.
+  void* Take();
+  // Calls `visit` with every piece cut since the last Clear, in order.
+  template <typename Visit>
+  void ForEachTaken(Visit&& visit) const {
+    for (const Block& block : blocks_)
+      for (size_t i = 0; i < block.used; ++i) visit(block.storage.data() + i * pieceBytes_);
+  }
+  void Clear() { blocks_.clear(); }
+
+ private:
+  struct Block {
+    LargeBlock storage;
+    size_t used = 0;
+  };
+  size_t pieceBytes_;
+  size_t firstBlockBytes_;
+  std::vector<Block> blocks_;
 };
 
 // The size of the next block of a pool that has `allocated` bytes in blocks

@@ -13,3 +13,6 @@ target_sources(tidewell-core PRIVATE
 target_sources(tidewell-core PRIVATE
   platform/LargeMemory.cpp
 )
+target_sources(tidewell-core PRIVATE
+  platform/ReadAt.cpp
+)

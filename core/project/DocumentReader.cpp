@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #ifndef _WIN32
@@ -113,20 +114,8 @@ void SplitProjectPath(const WString& path, WString& folder, WString& fileName) {
 }
 
 
-// The file's text as the parser takes it: decoded to UTF-8, the entities its
-// document type declares expanded.
-bool DecodeDocumentText(const std::string& raw, std::string& bytes, std::string* error) {
-  std::optional<std::string> decoded = DecodeXmlBytes(raw, error);
-  if (!decoded) return false;
-  bytes = std::move(*decoded);
-  if (IsBlank(bytes)) {
-    if (error) *error = std::string(kEmptyFileReason);
-    return false;
-  }
-  return ExpandDeclaredEntities(bytes, EntityExpansionLimit(bytes.size()), error);
-}
-
-// The same, turning `bytes` into that text where they stand.
+// Turns the file's bytes into the text the parser takes, where they stand:
+// decoded to UTF-8, the entities its document type declares expanded.
 bool DecodeDocumentTextInPlace(std::string& bytes, std::string* error) {
   if (!DecodeXmlBytesInPlace(bytes, error)) return false;
   if (IsBlank(bytes)) {
@@ -177,6 +166,26 @@ bool ParseExactly(std::string& bytes, pugi::xml_document& dom, std::string* erro
   return true;
 }
 
+// Parses a file's bytes, turned into its text where they stand. The quick
+// parse changes the bytes it works on, so the rare way to the exact parse,
+// which reports the faults, asks `original` for the file's bytes again.
+bool ParseDocument(std::string& bytes, pugi::xml_document& dom,
+                   const std::function<bool(std::string& raw, std::string* error)>& original,
+                   std::string* error) {
+  if (IsBlank(bytes)) {
+    if (error) *error = std::string(kEmptyFileReason);
+    return false;
+  }
+  if (!DecodeDocumentTextInPlace(bytes, error)) return false;
+  static_cast<void>(XmlMemoryInstalled());
+  if (ParseQuickly(bytes, dom)) return true;
+  // Rare: a damaged file, a reference to a declared entity left standing,
+  // or a layout the quick check does not follow.
+  dom.reset();
+  return original(bytes, error) && DecodeDocumentTextInPlace(bytes, error) &&
+         ParseExactly(bytes, dom, error);
+}
+
 // Reads the project out of its parsed document.
 bool ReadParsedDocument(ProjectDocument& document, const pugi::xml_document& dom,
                         const WString& path, Prompt* prompt, std::string* error) {
@@ -224,49 +233,28 @@ bool ReadParsedDocument(ProjectDocument& document, const pugi::xml_document& dom
 
 bool LoadDocument(ProjectDocument& document, const WString& path, Prompt* prompt,
                   std::string* error) {
-  auto fail = [&](const std::string& why) {
-    if (error) *error = why;
-    return false;
-  };
-  std::string bytes;
-  std::string why;
-  if (!ReadWholeFile(path, bytes, &why)) return fail(why);
-  if (IsBlank(bytes)) return fail(std::string(kEmptyFileReason));
   // The file's own bytes become the text the parser works in, without a
-  // copy. On the rare way to the exact parse the quick one has changed them,
-  // so the file is read again.
-  if (!DecodeDocumentTextInPlace(bytes, &why)) return fail(why);
-  static_cast<void>(XmlMemoryInstalled());
+  // copy; the exact parse reads the file again.
+  std::string bytes;
+  auto readFile = [&path](std::string& raw, std::string* why) {
+    return ReadWholeFile(path, raw, why);
+  };
   pugi::xml_document dom;
-  if (!ParseQuickly(bytes, dom)) {
-    dom.reset();
-    std::string raw;
-    if (!ReadWholeFile(path, raw, &why)) return fail(why);
-    if (IsBlank(raw)) return fail(std::string(kEmptyFileReason));
-    if (!DecodeDocumentText(raw, bytes, &why) || !ParseExactly(bytes, dom, &why)) return fail(why);
-  }
-  return ReadParsedDocument(document, dom, path, prompt, error);
+  return readFile(bytes, error) && ParseDocument(bytes, dom, readFile, error) &&
+         ReadParsedDocument(document, dom, path, prompt, error);
 }
 
 bool LoadDocumentBytes(ProjectDocument& document, std::string raw, const WString& path,
                        Prompt* prompt, std::string* error) {
-  auto fail = [&](const std::string& why) {
-    if (error) *error = why;
-    return false;
-  };
-  std::string why;
-  if (IsBlank(raw)) return fail(std::string(kEmptyFileReason));
   std::string bytes;
-  if (!DecodeDocumentText(raw, bytes, &why)) return fail(why);
-  static_cast<void>(XmlMemoryInstalled());
+  memory::ReserveLarge(bytes, raw.size());
+  bytes.assign(raw);
+  auto kept = [&raw](std::string& again, std::string*) {
+    again = std::move(raw);
+    return true;
+  };
   pugi::xml_document dom;
-  if (!ParseQuickly(bytes, dom)) {
-    // Rare: a damaged file, a reference to a declared entity left standing,
-    // or a layout the quick check does not follow. The bytes have been
-    // worked on in place, so they are decoded again.
-    dom.reset();
-    if (!DecodeDocumentText(raw, bytes, &why) || !ParseExactly(bytes, dom, &why)) return fail(why);
-  }
+  if (!ParseDocument(bytes, dom, kept, error)) return false;
   raw = std::string();
   return ReadParsedDocument(document, dom, path, prompt, error);
 }

@@ -104,8 +104,10 @@ std::string EncodeDocumentText(const WString& text) {
   std::string bytes;
   // Room for the line break too, so a large document is not copied for it.
   memory::ReserveLarge(bytes, text.size() + 2);
-  text::AssignToUtf8(bytes, text);
-  bytes += "\r\n";
+  EncodeDocumentTextInPieces(text, [&bytes](std::string_view piece) {
+    bytes += piece;
+    return true;
+  });
   return bytes;
 }
 

@@ -195,14 +195,6 @@ std::string DecodeSingleByte(std::string_view b, Encoding encoding) {
 
 namespace {
 
-// The bytes as they stand, in storage advised for a large document.
-std::string CopyOf(std::string_view body) {
-  std::string copy;
-  memory::ReserveLarge(copy, body.size());
-  copy.assign(body);
-  return copy;
-}
-
 // What decoding makes of a file's bytes: either they stand as they are from
 // `keptFrom` on (after a byte order mark), or `text` replaces them.
 struct Decoding {
@@ -270,10 +262,11 @@ std::optional<Decoding> Decode(std::string_view bytes, std::string* error) {
 }  // namespace
 
 std::optional<std::string> DecodeXmlBytes(std::string_view bytes, std::string* error) {
-  std::optional<Decoding> decoded = Decode(bytes, error);
-  if (!decoded) return std::nullopt;
-  if (decoded->keptFrom) return CopyOf(bytes.substr(*decoded->keptFrom));
-  return std::move(decoded->text);
+  std::string text;
+  memory::ReserveLarge(text, bytes.size());
+  text.assign(bytes);
+  if (!DecodeXmlBytesInPlace(text, error)) return std::nullopt;
+  return text;
 }
 
 bool DecodeXmlBytesInPlace(std::string& bytes, std::string* error) {

@@ -1,6 +1,5 @@
 #include "project/XmlMemory.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <memory>
@@ -14,13 +13,12 @@ namespace tidewell {
 
 namespace {
 
-// Regions start small, so a small document takes little memory, and double
-// while a document grows, up to two huge pages; they start small again once
-// none is in use.
+// Regions grow with the memory in use (memory::NextBlockBytes), so a small
+// document takes little and a large one mostly huge pages; once none is in
+// use they start small again.
 constexpr size_t kFirstRegionBytes = 64 * 1024;
-constexpr size_t kLargestRegionBytes = 2 * memory::kHugePageBytes;
 // Larger requests (a long text of the document) go to the heap directly.
-constexpr size_t kLargestInRegion = kLargestRegionBytes / 8;
+constexpr size_t kLargestInRegion = 512 * 1024;
 // Every block starts after a header naming its region; the parser's own
 // blocks are aligned as malloc's are.
 constexpr size_t kHeaderBytes = alignof(std::max_align_t);
@@ -39,20 +37,18 @@ static_assert(sizeof(BlockHeader) <= kHeaderBytes);
 
 std::mutex g_mutex;
 Region* g_current = nullptr;
-size_t g_nextRegionBytes = kFirstRegionBytes;
-size_t g_regions = 0;
+size_t g_regionBytes = 0;  // in all regions in use
 
 // A region with room for at least `needed` bytes, or null without memory.
 Region* NewRegion(size_t needed) {
-  size_t bytes = g_nextRegionBytes;
+  size_t bytes = memory::NextBlockBytes(g_regionBytes, kFirstRegionBytes);
   while (bytes < needed) bytes *= 2;
   try {
     auto region = std::make_unique<Region>();
     region->storage = memory::LargeBlock(bytes);
     region->next = region->storage.data();
     region->end = region->next + bytes;
-    g_nextRegionBytes = std::min(2 * bytes, kLargestRegionBytes);
-    ++g_regions;
+    g_regionBytes += bytes;
     return region.release();
   } catch (const std::bad_alloc&) {
     return nullptr;
@@ -60,8 +56,8 @@ Region* NewRegion(size_t needed) {
 }
 
 void FreeRegion(Region* region) {
+  g_regionBytes -= region->storage.size();
   delete region;
-  if (--g_regions == 0) g_nextRegionBytes = kFirstRegionBytes;
 }
 
 void* Allocate(size_t size) {

@@ -1,6 +1,7 @@
 #include "text/Text.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <climits>
 #include <cstring>
@@ -285,6 +286,21 @@ WString ToLowerAscii(std::u16string_view text) {
   WString out(text);
   for (auto& c : out) c = FoldAscii(c);
   return out;
+}
+
+size_t FindUnit(std::u16string_view text, char16_t unit) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i wanted = _mm_set1_epi16(static_cast<short>(unit));
+  for (; i + 8 <= text.size(); i += 8) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+    if (const int hits = _mm_movemask_epi8(_mm_cmpeq_epi16(units, wanted)); hits != 0)
+      return i + static_cast<size_t>(std::countr_zero(static_cast<unsigned>(hits))) / 2;
+  }
+#endif
+  for (; i < text.size(); ++i)
+    if (text[i] == unit) return i;
+  return std::u16string_view::npos;
 }
 
 WString ReplaceAll(std::u16string_view text, std::u16string_view from, std::u16string_view to) {

@@ -53,6 +53,9 @@ inline bool EqualsNoCaseAscii(std::string_view a, std::string_view b) {
 
 // Replaces every occurrence of `from`, scanning from the left without overlap.
 WString ReplaceAll(std::u16string_view text, std::u16string_view from, std::u16string_view to);
+// Where `unit` first occurs in `text` (npos when it does not), eight units at
+// a time where the processor allows.
+size_t FindUnit(std::u16string_view text, char16_t unit);
 // Each pair of backslashes becomes one, scanning from the left without
 // overlap: three in a row become two.
 WString ReduceDoubleBackslashes(std::u16string_view text);
