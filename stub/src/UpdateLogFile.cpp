@@ -64,8 +64,8 @@ void UpdateLogFile::Line(std::string_view text) {
   SYSTEMTIME now;
   GetLocalTime(&now);
   char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth, now.wDay, now.wHour,
-                now.wMinute, now.wSecond);
+  std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u.%03u ", now.wYear, now.wMonth, now.wDay, now.wHour,
+                now.wMinute, now.wSecond, now.wMilliseconds);
   std::string line = stamp;
   line.append(text);
   line += "\r\n";
