@@ -1,8 +1,9 @@
 // The update client, as the tool builds it, updating 1,000 files totalling
 // 200 MB from a loopback server under wine, against the floor of the same
 // transfers made by curl (one process, one connection) followed by a copy
-// beside each target and a rename over it. Also the client's peak working set
-// (the high-water mark of its process's resident memory).
+// beside each target and a rename over it; for comparison also against the
+// same floor with each copy flushed before its rename. Also the client's
+// peak working set (the high-water mark of its process's resident memory).
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -207,81 +208,136 @@ class PeakMemory {
   std::thread thread_;
 };
 
-void BM_CurlCopyRename(benchmark::State& state) {
-  Setup& setup = TheSetup();
-  if (!setup.error.empty()) {
-    state.SkipWithError(setup.error.c_str());
-    return;
-  }
+// Puts a copy's bytes on the disk before it is renamed over its target, as the
+// client must for each file it installs; false when the copy cannot be opened or flushed.
+bool FlushToDisk(const fs::path& path) {
+  const int fd = open(path.c_str(), O_WRONLY);
+  if (fd < 0) return false;
+  const bool flushed = fsync(fd) == 0;
+  close(fd);
+  return flushed;
+}
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// One run of the floor: curl fetches every file over one connection, then
+// each is copied beside its target and renamed over it. `flushed`: each copy
+// is flushed before its rename, the durability the client's transaction gives
+// and the plain floor does not. Seconds, or a negative value with `error` set.
+double FloorSeconds(const Setup& setup, bool flushed, std::string& error) {
   const fs::path target = setup.root / "floor-installed";
   const fs::path downloads = setup.root / "floor-downloads";
-  // One curl for all files, as one client keeps one connection.
   const fs::path config = setup.root / "curl.cfg";
-  {
+  if (!fs::exists(config)) {
     std::ofstream out(config);
     for (const auto& [served, installed] : setup.files)
       out << "url = \"" << setup.url << served << "\"\noutput = \"" << (downloads / installed).string()
           << "\"\n";
   }
-  for (auto _ : state) {
-    state.PauseTiming();
-    setup.Install(target);
-    fs::remove_all(downloads);
-    state.ResumeTiming();
-    if (Run({"curl", "--silent", "--fail", "--create-dirs", "--config", config.string()}) != 0) {
-      state.SkipWithError("curl failed");
-      return;
-    }
-    for (const auto& [served, installed] : setup.files) {
-      const fs::path beside = target / (installed + ".new");
-      fs::copy_file(downloads / installed, beside, fs::copy_options::overwrite_existing);
-      fs::rename(beside, target / installed);
-    }
+  setup.Install(target);
+  fs::remove_all(downloads);
+  sync();  // what the last run left unwritten is not this run's work
+  const Clock::time_point start = Clock::now();
+  if (Run({"curl", "--silent", "--fail", "--create-dirs", "--config", config.string()}) != 0) {
+    error = "curl failed";
+    return -1;
   }
+  for (const auto& [served, installed] : setup.files) {
+    const fs::path beside = target / (installed + ".new");
+    fs::copy_file(downloads / installed, beside, fs::copy_options::overwrite_existing);
+    if (flushed && !FlushToDisk(beside)) {
+      error = "could not flush " + beside.string();
+      return -1;
+    }
+    fs::rename(beside, target / installed);
+  }
+  return SecondsSince(start);
 }
 
-void BM_ClientUpdate(benchmark::State& state, bool signatures) {
-  Setup& setup = TheSetup();
+// One update by the client from version 1 to the served version 2, with its
+// peak working set raised into `peakKiB`. Seconds, or a negative value with
+// `error` set when the client failed or left a file unchanged.
+double ClientSeconds(const Setup& setup, bool signatures, long& peakKiB, std::string& error) {
+  const fs::path target = setup.root / "client-installed";
+  setup.Install(target, signatures);
+  Run({"timeout", "60", "wine", "reg", "delete", "HKCU\\Software\\Tidewell", "/f"}, setup.WineEnv());
+  PeakMemory memory;
+  sync();
+  const Clock::time_point start = Clock::now();
+  memory.Start();
+  const int status = Run({"timeout", "600", "wine", WindowsPath(target / kClient), "UpdateNow"},
+                         setup.WineEnv());
+  const double seconds = SecondsSince(start);
+  peakKiB = std::max(peakKiB, memory.StopKiB());
+  if (status != 0) {
+    error = "the client failed with exit status " + std::to_string(status);
+    return -1;
+  }
+  // Every file must have arrived whole, else the time means nothing.
+  for (const auto& [served, installed] : setup.files) {
+    if (fs::file_size(target / installed) != fs::file_size(setup.root / "server" / served)) {
+      error = "the client left " + installed + " unchanged";
+      return -1;
+    }
+  }
+  return seconds;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t middle = values.size() / 2;
+  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// The floors and the client taken in turns, round after round, so that a
+// change in the machine's load or its disk's pace falls on all of them alike;
+// each ratio is taken within its round and the median over the rounds kept.
+void BM_UpdatesInTurns(benchmark::State& state) {
+  const Setup& setup = TheSetup();
   if (!setup.error.empty()) {
     state.SkipWithError(setup.error.c_str());
     return;
   }
-  const fs::path target = setup.root / "client-installed";
+  constexpr int kRounds = 3;
+  std::vector<double> plain, flushed, signedRun, unsignedRun, signedRatio, unsignedRatio, signedFlushedRatio;
   long peakKiB = 0;
+  std::string error;
   for (auto _ : state) {
-    state.PauseTiming();
-    setup.Install(target, signatures);
-    Run({"timeout", "60", "wine", "reg", "delete", "HKCU\\Software\\Tidewell", "/f"}, setup.WineEnv());
-    PeakMemory memory;
-    state.ResumeTiming();
-    memory.Start();
-    const int status = Run({"timeout", "600", "wine", WindowsPath(target / kClient), "UpdateNow"},
-                           setup.WineEnv());
-    peakKiB = std::max(peakKiB, memory.StopKiB());
-    if (status != 0) {
-      state.SkipWithError(("the client failed with exit status " + std::to_string(status)).c_str());
-      return;
+    for (int round = 0; round < kRounds && error.empty(); ++round) {
+      const double floor = FloorSeconds(setup, false, error);
+      const double floorFlushed = error.empty() ? FloorSeconds(setup, true, error) : -1;
+      const double withKey = error.empty() ? ClientSeconds(setup, true, peakKiB, error) : -1;
+      const double withoutKey = error.empty() ? ClientSeconds(setup, false, peakKiB, error) : -1;
+      if (!error.empty()) break;
+      plain.push_back(floor);
+      flushed.push_back(floorFlushed);
+      signedRun.push_back(withKey);
+      unsignedRun.push_back(withoutKey);
+      signedRatio.push_back(withKey / floor);
+      unsignedRatio.push_back(withoutKey / floor);
+      signedFlushedRatio.push_back(withKey / floorFlushed);
     }
-    // Every file must have arrived whole, else the time means nothing.
-    state.PauseTiming();
-    for (const auto& [served, installed] : setup.files) {
-      if (fs::file_size(target / installed) != fs::file_size(setup.root / "server" / served)) {
-        state.SkipWithError(("the client left " + installed + " unchanged").c_str());
-        break;
-      }
-    }
-    if (state.error_occurred()) break;
-    state.ResumeTiming();
   }
+  if (!error.empty()) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  state.counters["floor_ms"] = Median(plain) * 1000;
+  state.counters["floor_flushed_ms"] = Median(flushed) * 1000;
+  state.counters["signed_ms"] = Median(signedRun) * 1000;
+  state.counters["unsigned_ms"] = Median(unsignedRun) * 1000;
+  state.counters["signed_to_floor"] = Median(signedRatio);
+  state.counters["unsigned_to_floor"] = Median(unsignedRatio);
+  state.counters["signed_to_flushed_floor"] = Median(signedFlushedRatio);
   state.counters["peak_MB"] = static_cast<double>(peakKiB) / 1024.0;
   g_peakMB = static_cast<double>(peakKiB) / 1024.0;
 }
 
-BENCHMARK(BM_CurlCopyRename)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
-BENCHMARK_CAPTURE(BM_ClientUpdate, signed, true)
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
-BENCHMARK_CAPTURE(BM_ClientUpdate, unsigned, false)
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_UpdatesInTurns)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 }  // namespace
 
@@ -289,12 +345,9 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   tidewell::bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("client update, 1,000 files of 200 MB, signatures on: ratio:",
-                      "BM_ClientUpdate/signed/iterations:2/real_time",
-                      "BM_CurlCopyRename/iterations:2/real_time", 1.5);
-  reporter.PrintRatio("the same, signatures off (sizes only): ratio:",
-                      "BM_ClientUpdate/unsigned/iterations:2/real_time",
-                      "BM_CurlCopyRename/iterations:2/real_time", 1.5);
+  reporter.PrintCounter("client update, 1,000 files of 200 MB, signatures on: ratio:", "signed_to_floor", 1.5);
+  reporter.PrintCounter("the same, signatures off (sizes only): ratio:", "unsigned_to_floor", 1.5);
+  reporter.PrintCounter("  signatures on, against the floor that flushes each copy:", "signed_to_flushed_floor", 0);
   if (g_peakMB >= 0)
     std::printf("%-62s %5.1f  (target at most 64)\n", "client peak working set, MB (not a ratio):", g_peakMB);
   benchmark::Shutdown();
