@@ -117,7 +117,19 @@ bool DoStep(const Step& step, FileSystem& files, Registry& registry, Failure& fa
     case Step::CreateFolder:
       return files.MakeFolder(step.target, failure);
     case Step::ReplaceFile:
-      if (step.existed && !files.Move(step.target, step.backup, failure)) return false;
+      if (step.existed) {
+        // The backup becomes a second name of the old file and the new one is
+        // renamed over it: the target is never missing, and one rename fewer
+        // is made. A volume without such names, a running program, a
+        // read-only file or one held open take the way of renaming the old
+        // file aside, which works even on the client's own running executable.
+        Failure ignored;
+        if (files.Link(step.target, step.backup, ignored)) {
+          if (files.MoveOver(step.staged, step.target, ignored)) return true;
+          if (!files.RemoveFile(step.backup, failure)) return false;
+        }
+        if (!files.Move(step.target, step.backup, failure)) return false;
+      }
       return files.Move(step.staged, step.target, failure);
     case Step::SetValue:
       return registry.WriteValue(step.target, step.name, step.value, failure);
@@ -142,6 +154,14 @@ bool UndoStep(const Step& step, FileSystem& files, Registry& registry, Failure& 
       // free once it was moved in); renaming works even on the client's own
       // running executable, where deleting would not.
       if (step.existed && files.FileExists(step.backup)) {
+        // The backup name was given and the new file never moved in: the old
+        // file is still in place. Its second name goes where it can; one
+        // left behind is only a name in the work folder.
+        if (files.FileExists(step.target) && files.FileExists(step.staged)) {
+          Failure ignored;
+          files.RemoveFile(step.backup, ignored);
+          return true;
+        }
         if (files.FileExists(step.target) && !files.Move(step.target, step.staged, failure)) return false;
         return files.Move(step.backup, step.target, failure);
       }

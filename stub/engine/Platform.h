@@ -68,6 +68,13 @@ class FileSystem {
   virtual std::unique_ptr<FileReader> OpenRead(const std::u16string& path, Failure& failure) = 0;
   // Renames within one volume, never over an existing file, written through.
   virtual bool Move(const std::u16string& from, const std::u16string& to, Failure& failure) = 0;
+  // Gives an existing file a second name on its volume. Fails where the
+  // volume keeps one name per file (FAT) or the names lie on two volumes.
+  virtual bool Link(const std::u16string& existing, const std::u16string& link, Failure& failure) = 0;
+  // Renames within one volume over an existing file in one step, written
+  // through, so that the name never goes missing; refused for a file that is
+  // running, read-only or held open without sharing its deletion.
+  virtual bool MoveOver(const std::u16string& from, const std::u16string& to, Failure& failure) = 0;
   virtual bool RemoveFile(const std::u16string& path, Failure& failure) = 0;
   // Removes a folder with everything in it, as far as it can.
   virtual void RemoveTree(const std::u16string& path) = 0;

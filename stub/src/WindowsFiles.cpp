@@ -178,13 +178,30 @@ std::unique_ptr<engine::FileReader> WindowsFiles::OpenRead(const std::u16string&
   return std::make_unique<Reader>(file, path);
 }
 
-bool WindowsFiles::Move(const std::u16string& from, const std::u16string& to, Failure& failure) {
-  // Another volume (<SystemDir> on another drive) is reached by a copy.
-  if (MoveFileExW(ToWide(from).c_str(), ToWide(to).c_str(), MOVEFILE_WRITE_THROUGH | MOVEFILE_COPY_ALLOWED))
-    return true;
+namespace {
+
+bool MoveFile(const std::u16string& from, const std::u16string& to, DWORD flags, Failure& failure) {
+  if (MoveFileExW(ToWide(from).c_str(), ToWide(to).c_str(), flags | MOVEFILE_WRITE_THROUGH)) return true;
   const DWORD code = GetLastError();
   failure = {"could not move " + engine::ToUtf8(from) + " to " + engine::ToUtf8(to), code};
   if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION) failure.what += ": the file is in use";
+  return false;
+}
+
+}  // namespace
+
+bool WindowsFiles::Move(const std::u16string& from, const std::u16string& to, Failure& failure) {
+  // Another volume (<SystemDir> on another drive) is reached by a copy.
+  return MoveFile(from, to, MOVEFILE_COPY_ALLOWED, failure);
+}
+
+bool WindowsFiles::MoveOver(const std::u16string& from, const std::u16string& to, Failure& failure) {
+  return MoveFile(from, to, MOVEFILE_REPLACE_EXISTING, failure);
+}
+
+bool WindowsFiles::Link(const std::u16string& existing, const std::u16string& link, Failure& failure) {
+  if (CreateHardLinkW(ToWide(link).c_str(), ToWide(existing).c_str(), nullptr)) return true;
+  failure = SystemFailure("could not link", link);
   return false;
 }
 

@@ -27,6 +27,8 @@ class WindowsFiles : public engine::FileSystem {
                                                 engine::Failure& failure) override;
   std::unique_ptr<engine::FileReader> OpenRead(const std::u16string& path, engine::Failure& failure) override;
   bool Move(const std::u16string& from, const std::u16string& to, engine::Failure& failure) override;
+  bool Link(const std::u16string& existing, const std::u16string& link, engine::Failure& failure) override;
+  bool MoveOver(const std::u16string& from, const std::u16string& to, engine::Failure& failure) override;
   bool RemoveFile(const std::u16string& path, engine::Failure& failure) override;
   void RemoveTree(const std::u16string& path) override;
   bool InUse(const std::u16string& path) override;

@@ -159,7 +159,35 @@ class FakeFiles : public FileSystem {
     files.erase(from);
     return true;
   }
+  // A link is a copy here: neither name's bytes change while both exist.
+  bool Link(const std::u16string& existing, const std::u16string& link, Failure& f) override {
+    if (noLinks || !files.count(existing) || files.count(link) || !folders.count(ParentPath(link))) {
+      f = {"cannot link " + ToUtf8(existing), noLinks ? 1u : 183u};
+      return false;
+    }
+    if (!faults_.Tick(f)) return false;
+    files[link] = files[existing];
+    return true;
+  }
+  bool MoveOver(const std::u16string& from, const std::u16string& to, Failure& f) override {
+    if (!files.count(from) || !folders.count(ParentPath(to))) {
+      f = {"cannot move " + ToUtf8(from), 2};
+      return false;
+    }
+    if (inUse.count(from) || inUse.count(to)) {
+      f = {"in use", kErrorSharingViolation};
+      return false;
+    }
+    if (!faults_.Tick(f)) return false;
+    files[to] = files[from];
+    files.erase(from);
+    return true;
+  }
   bool RemoveFile(const std::u16string& p, Failure& f) override {
+    if (!undeletableUnder.empty() && p.starts_with(undeletableUnder)) {
+      f = {"held open without sharing its deletion", kErrorSharingViolation};
+      return false;
+    }
     if (!faults_.Tick(f)) return false;
     files.erase(p);
     return true;
@@ -170,6 +198,8 @@ class FakeFiles : public FileSystem {
   }
   bool InUse(const std::u16string& p) override { return inUse.count(p) > 0; }
 
+  bool noLinks = false;                 // a volume with one name per file (FAT)
+  std::u16string undeletableUnder;      // names under it cannot be deleted
   std::uint64_t diskFullAfter = 0, totalWritten = 0;
   std::set<std::u16string> flushed;   // the files written and flushed to disk
   std::u16string flushFails;          // the file whose flush fails
