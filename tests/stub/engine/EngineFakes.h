@@ -146,18 +146,10 @@ class FakeFiles : public FileSystem {
     return std::make_unique<Reader>(files[p].bytes);
   }
   bool Move(const std::u16string& from, const std::u16string& to, Failure& f) override {
-    if (!files.count(from) || files.count(to) || !folders.count(ParentPath(to))) {
-      f = {"cannot move " + ToUtf8(from), 183};
-      return false;
-    }
-    if (inUse.count(from) || inUse.count(to)) {
-      f = {"in use", kErrorSharingViolation};
-      return false;
-    }
-    if (!faults_.Tick(f)) return false;
-    files[to] = files[from];
-    files.erase(from);
-    return true;
+    return Rename(from, to, false, f);
+  }
+  bool MoveOver(const std::u16string& from, const std::u16string& to, Failure& f) override {
+    return Rename(from, to, true, f);
   }
   // A link is a copy here: neither name's bytes change while both exist.
   bool Link(const std::u16string& existing, const std::u16string& link, Failure& f) override {
@@ -167,20 +159,6 @@ class FakeFiles : public FileSystem {
     }
     if (!faults_.Tick(f)) return false;
     files[link] = files[existing];
-    return true;
-  }
-  bool MoveOver(const std::u16string& from, const std::u16string& to, Failure& f) override {
-    if (!files.count(from) || !folders.count(ParentPath(to))) {
-      f = {"cannot move " + ToUtf8(from), 2};
-      return false;
-    }
-    if (inUse.count(from) || inUse.count(to)) {
-      f = {"in use", kErrorSharingViolation};
-      return false;
-    }
-    if (!faults_.Tick(f)) return false;
-    files[to] = files[from];
-    files.erase(from);
     return true;
   }
   bool RemoveFile(const std::u16string& p, Failure& f) override {
@@ -206,6 +184,21 @@ class FakeFiles : public FileSystem {
   std::mutex guard;  // over what downloads write
 
  private:
+  bool Rename(const std::u16string& from, const std::u16string& to, bool over, Failure& f) {
+    if (!files.count(from) || (!over && files.count(to)) || !folders.count(ParentPath(to))) {
+      f = {"cannot move " + ToUtf8(from), 183};
+      return false;
+    }
+    if (inUse.count(from) || inUse.count(to)) {
+      f = {"in use", kErrorSharingViolation};
+      return false;
+    }
+    if (!faults_.Tick(f)) return false;
+    files[to] = files[from];
+    files.erase(from);
+    return true;
+  }
+
   FaultCounter& faults_;
 };
 
