@@ -8,7 +8,8 @@
 namespace tidewatch {
 
 // Files through the Windows API: writes that reach the disk before they
-// count as done, renames by MoveFileExW, versions from the version resource.
+// count as done, renames by MoveFileExW, second names by CreateHardLinkW,
+// versions from the version resource.
 class WindowsFiles : public engine::FileSystem {
  public:
   // `diskFullAfter`: a test hook; writes fail with ERROR_DISK_FULL once this
