@@ -136,8 +136,18 @@ struct Setup {
     std::istringstream list(ReadText(root / "files.txt"));
     for (std::string line; std::getline(list, line);)
       files.emplace_back(line.substr(0, line.find('\t')), line.substr(line.find('\t') + 1));
+    // The floor's one curl for all files, as one client keeps one connection.
+    {
+      std::ofstream config(CurlConfig());
+      for (const auto& [served, installed] : files)
+        config << "url = \"" << url << served << "\"\noutput = \""
+               << (FloorDownloads() / installed).string() << "\"\n";
+    }
     if (Run({"timeout", "300", "wine", "wineboot", "-i"}, WineEnv()) != 0) error = "wineboot failed";
   }
+
+  fs::path CurlConfig() const { return root / "curl.cfg"; }
+  fs::path FloorDownloads() const { return root / "floor-downloads"; }
 
   ~Setup() {
     if (serverInput >= 0) close(serverInput);  // the server stops when its input closes
@@ -230,19 +240,12 @@ double SecondsSince(Clock::time_point start) {
 // and the plain floor does not. Seconds, or a negative value with `error` set.
 double FloorSeconds(const Setup& setup, bool flushed, std::string& error) {
   const fs::path target = setup.root / "floor-installed";
-  const fs::path downloads = setup.root / "floor-downloads";
-  const fs::path config = setup.root / "curl.cfg";
-  if (!fs::exists(config)) {
-    std::ofstream out(config);
-    for (const auto& [served, installed] : setup.files)
-      out << "url = \"" << setup.url << served << "\"\noutput = \"" << (downloads / installed).string()
-          << "\"\n";
-  }
+  const fs::path downloads = setup.FloorDownloads();
   setup.Install(target);
   fs::remove_all(downloads);
   sync();  // what the last run left unwritten is not this run's work
   const Clock::time_point start = Clock::now();
-  if (Run({"curl", "--silent", "--fail", "--create-dirs", "--config", config.string()}) != 0) {
+  if (Run({"curl", "--silent", "--fail", "--create-dirs", "--config", setup.CurlConfig().string()}) != 0) {
     error = "curl failed";
     return -1;
   }
@@ -287,7 +290,16 @@ double ClientSeconds(const Setup& setup, bool signatures, long& peakKiB, std::st
   return seconds;
 }
 
-double Median(std::vector<double> values) {
+// One round's times, in seconds.
+struct Round {
+  double floor, flushedFloor, withKey, withoutKey;
+};
+
+// The median over the rounds of what `of` takes from each.
+template <typename Of>
+double Median(const std::vector<Round>& rounds, Of of) {
+  std::vector<double> values;
+  for (const Round& round : rounds) values.push_back(of(round));
   std::sort(values.begin(), values.end());
   const std::size_t middle = values.size() / 2;
   return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
@@ -303,36 +315,31 @@ void BM_UpdatesInTurns(benchmark::State& state) {
     return;
   }
   constexpr int kRounds = 3;
-  std::vector<double> plain, flushed, signedRun, unsignedRun, signedRatio, unsignedRatio, signedFlushedRatio;
+  std::vector<Round> rounds;
   long peakKiB = 0;
   std::string error;
   for (auto _ : state) {
-    for (int round = 0; round < kRounds && error.empty(); ++round) {
-      const double floor = FloorSeconds(setup, false, error);
-      const double floorFlushed = error.empty() ? FloorSeconds(setup, true, error) : -1;
-      const double withKey = error.empty() ? ClientSeconds(setup, true, peakKiB, error) : -1;
-      const double withoutKey = error.empty() ? ClientSeconds(setup, false, peakKiB, error) : -1;
-      if (!error.empty()) break;
-      plain.push_back(floor);
-      flushed.push_back(floorFlushed);
-      signedRun.push_back(withKey);
-      unsignedRun.push_back(withoutKey);
-      signedRatio.push_back(withKey / floor);
-      unsignedRatio.push_back(withoutKey / floor);
-      signedFlushedRatio.push_back(withKey / floorFlushed);
+    for (int n = 0; n < kRounds && error.empty(); ++n) {
+      Round round{};
+      round.floor = FloorSeconds(setup, false, error);
+      if (error.empty()) round.flushedFloor = FloorSeconds(setup, true, error);
+      if (error.empty()) round.withKey = ClientSeconds(setup, true, peakKiB, error);
+      if (error.empty()) round.withoutKey = ClientSeconds(setup, false, peakKiB, error);
+      if (error.empty()) rounds.push_back(round);
     }
   }
   if (!error.empty()) {
     state.SkipWithError(error.c_str());
     return;
   }
-  state.counters["floor_ms"] = Median(plain) * 1000;
-  state.counters["floor_flushed_ms"] = Median(flushed) * 1000;
-  state.counters["signed_ms"] = Median(signedRun) * 1000;
-  state.counters["unsigned_ms"] = Median(unsignedRun) * 1000;
-  state.counters["signed_to_floor"] = Median(signedRatio);
-  state.counters["unsigned_to_floor"] = Median(unsignedRatio);
-  state.counters["signed_to_flushed_floor"] = Median(signedFlushedRatio);
+  state.counters["floor_ms"] = Median(rounds, [](const Round& r) { return r.floor * 1000; });
+  state.counters["floor_flushed_ms"] = Median(rounds, [](const Round& r) { return r.flushedFloor * 1000; });
+  state.counters["signed_ms"] = Median(rounds, [](const Round& r) { return r.withKey * 1000; });
+  state.counters["unsigned_ms"] = Median(rounds, [](const Round& r) { return r.withoutKey * 1000; });
+  state.counters["signed_to_floor"] = Median(rounds, [](const Round& r) { return r.withKey / r.floor; });
+  state.counters["unsigned_to_floor"] = Median(rounds, [](const Round& r) { return r.withoutKey / r.floor; });
+  state.counters["signed_to_flushed_floor"] =
+      Median(rounds, [](const Round& r) { return r.withKey / r.flushedFloor; });
   state.counters["peak_MB"] = static_cast<double>(peakKiB) / 1024.0;
   g_peakMB = static_cast<double>(peakKiB) / 1024.0;
 }

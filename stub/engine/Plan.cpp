@@ -157,12 +157,13 @@ bool UndoStep(const Step& step, FileSystem& files, Registry& registry, Failure& 
         // The backup name was given and the new file never moved in: the old
         // file is still in place. Its second name goes where it can; one
         // left behind is only a name in the work folder.
-        if (files.FileExists(step.target) && files.FileExists(step.staged)) {
+        const bool targetThere = files.FileExists(step.target);
+        if (targetThere && files.FileExists(step.staged)) {
           Failure ignored;
           files.RemoveFile(step.backup, ignored);
           return true;
         }
-        if (files.FileExists(step.target) && !files.Move(step.target, step.staged, failure)) return false;
+        if (targetThere && !files.Move(step.target, step.staged, failure)) return false;
         return files.Move(step.backup, step.target, failure);
       }
       // The old file never left; or there was none, and the new one goes.

@@ -180,7 +180,7 @@ std::unique_ptr<engine::FileReader> WindowsFiles::OpenRead(const std::u16string&
 
 namespace {
 
-bool MoveFile(const std::u16string& from, const std::u16string& to, DWORD flags, Failure& failure) {
+bool Rename(const std::u16string& from, const std::u16string& to, DWORD flags, Failure& failure) {
   if (MoveFileExW(ToWide(from).c_str(), ToWide(to).c_str(), flags | MOVEFILE_WRITE_THROUGH)) return true;
   const DWORD code = GetLastError();
   failure = {"could not move " + engine::ToUtf8(from) + " to " + engine::ToUtf8(to), code};
@@ -192,11 +192,11 @@ bool MoveFile(const std::u16string& from, const std::u16string& to, DWORD flags,
 
 bool WindowsFiles::Move(const std::u16string& from, const std::u16string& to, Failure& failure) {
   // Another volume (<SystemDir> on another drive) is reached by a copy.
-  return MoveFile(from, to, MOVEFILE_COPY_ALLOWED, failure);
+  return Rename(from, to, MOVEFILE_COPY_ALLOWED, failure);
 }
 
 bool WindowsFiles::MoveOver(const std::u16string& from, const std::u16string& to, Failure& failure) {
-  return MoveFile(from, to, MOVEFILE_REPLACE_EXISTING, failure);
+  return Rename(from, to, MOVEFILE_REPLACE_EXISTING, failure);
 }
 
 bool WindowsFiles::Link(const std::u16string& existing, const std::u16string& link, Failure& failure) {
