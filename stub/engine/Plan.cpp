@@ -123,10 +123,17 @@ bool DoStep(const Step& step, FileSystem& files, Registry& registry, Failure& fa
         // is made. A volume without such names, a running program, a
         // read-only file or one held open take the way of renaming the old
         // file aside, which works even on the client's own running executable.
-        Failure ignored;
-        if (files.Link(step.target, step.backup, ignored)) {
-          if (files.MoveOver(step.staged, step.target, ignored)) return true;
-          if (!files.RemoveFile(step.backup, failure)) return false;
+        // A backup name that cannot be removed again means the old file is
+        // held open: the step ends with that reason, and the name stays in
+        // the work folder until the next update.
+        Failure refused;
+        if (files.Link(step.target, step.backup, refused)) {
+          if (files.MoveOver(step.staged, step.target, refused)) return true;
+          Failure held;
+          if (!files.RemoveFile(step.backup, held)) {
+            failure = held.code == kErrorSharingViolation ? Failure{"the file is in use", held.code} : refused;
+            return false;
+          }
         }
         if (!files.Move(step.target, step.backup, failure)) return false;
       }
