@@ -5,29 +5,11 @@
 #include <deque>
 #include <mutex>
 
+#include "SerialWorkers.h"
+
 namespace tidewatch::engine {
 
 namespace {
-
-class NoLock final : public Mutex {
- public:
-  void lock() override {}
-  void unlock() override {}
-};
-
-class NoWait final : public Condition {
- public:
-  void Wait(Mutex&) override {}
-  void NotifyAll() override {}
-};
-
-// Without threads: the one call runs on the calling thread.
-class SerialWorkers final : public Workers {
- public:
-  void Run(std::size_t, const std::function<void()>& body) override { body(); }
-  std::unique_ptr<Mutex> NewMutex() override { return std::make_unique<NoLock>(); }
-  std::unique_ptr<Condition> NewCondition() override { return std::make_unique<NoWait>(); }
-};
 
 // The state the transfers share: the next file, the bytes written, the
 // files waiting for their flush, how the download ends. The observer and the

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ApplySteps.h"
 #include "Download.h"
 #include "Journal.h"
 #include "Plan.h"
@@ -463,13 +464,11 @@ class Updater {
     }
     writer.reset();
     s_.log.Line("applying " + std::to_string(steps.size()) + " step(s)");
-    for (size_t i = 0; i < steps.size(); ++i) {
-      if (!DoStep(steps[i], s_.files, s_.registry, failure)) {
-        Fail(outcome, StepText(steps[i]) + " failed: " + Described(failure));
-        UndoAll(steps, i + 1);
-        return false;
-      }
-      if (s_.afterStep) s_.afterStep(i + 1);
+    const StepsApplied applied = ApplySteps(steps, s_.files, s_.registry, s_.workers, s_.afterStep);
+    if (!applied.done) {
+      Fail(outcome, StepText(steps[applied.failedStep]) + " failed: " + Described(applied.failure));
+      UndoAll(steps, applied.reached);
+      return false;
     }
     if (!s_.files.RemoveFile(journal, failure)) {
       Fail(outcome, "could not remove the journal " + ToUtf8(journal) + ": " + Described(failure));

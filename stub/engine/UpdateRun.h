@@ -39,7 +39,7 @@ struct UpdateServices {
   UpdateVerifier* verifier = nullptr;  // sizes only when there is none
   StepObserver afterStep;              // test hook
   unsigned inUseWaitMs = 60'000;       // how long a running main executable is waited for
-  Workers* workers = nullptr;          // several files at once; one after another when there is none
+  Workers* workers = nullptr;          // several files downloaded and replaced at once; one after another when there is none
 };
 
 struct UpdateOutcome {

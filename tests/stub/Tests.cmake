@@ -74,6 +74,7 @@ endif()
 
 # The update engine's rules, plan, journal and undo, against fakes of the machine.
 tidewell_add_tests(stub-engine-tests
+  ${CMAKE_CURRENT_LIST_DIR}/engine/ApplyStepsTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine/ConcurrentDownloadTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine/EngineFakes.h
   ${CMAKE_CURRENT_LIST_DIR}/engine/EngineRulesTests.cpp

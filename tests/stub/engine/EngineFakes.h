@@ -153,6 +153,7 @@ class FakeFiles : public FileSystem {
   }
   // A link is a copy here: neither name's bytes change while both exist.
   bool Link(const std::u16string& existing, const std::u16string& link, Failure& f) override {
+    std::lock_guard<std::mutex> held(guard);
     if (noLinks || !files.count(existing) || files.count(link) || !folders.count(ParentPath(link))) {
       f = {"cannot link " + ToUtf8(existing), noLinks ? 1u : 183u};
       return false;
@@ -162,6 +163,7 @@ class FakeFiles : public FileSystem {
     return true;
   }
   bool RemoveFile(const std::u16string& p, Failure& f) override {
+    std::lock_guard<std::mutex> held(guard);
     if (!undeletableUnder.empty() && p.starts_with(undeletableUnder)) {
       f = {"held open without sharing its deletion", kErrorSharingViolation};
       return false;
@@ -181,10 +183,11 @@ class FakeFiles : public FileSystem {
   std::uint64_t diskFullAfter = 0, totalWritten = 0;
   std::set<std::u16string> flushed;   // the files written and flushed to disk
   std::u16string flushFails;          // the file whose flush fails
-  std::mutex guard;  // over what downloads write
+  std::mutex guard;  // over what downloads write and what replacements change
 
  private:
   bool Rename(const std::u16string& from, const std::u16string& to, bool over, Failure& f) {
+    std::lock_guard<std::mutex> held(guard);
     if (!files.count(from) || (!over && files.count(to)) || !folders.count(ParentPath(to))) {
       f = {"cannot move " + ToUtf8(from), 183};
       return false;
