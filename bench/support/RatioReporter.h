@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,13 @@ class RatioReporter : public benchmark::ConsoleReporter {
     else
       std::printf("%-62s %5.2f  (a floor, no target; taken in turns)\n", what, counters_[counter]);
     return true;
+  }
+
+  // A counter a run kept, for a line of its own.
+  std::optional<double> Counter(const char* counter) const {
+    const auto found = counters_.find(counter);
+    if (found == counters_.end()) return std::nullopt;
+    return found->second;
   }
 
  private:
