@@ -297,6 +297,7 @@ double ClientSeconds(const Setup& setup, bool signatures, long& peakKiB, std::st
 // One round's times, in seconds.
 struct Round {
   double floor, flushedFloor, withKey, withoutKey;
+  double SignedToFloor() const { return withKey / floor; }
 };
 
 // The median over the rounds of what `of` takes from each.
@@ -342,15 +343,14 @@ void BM_UpdatesInTurns(benchmark::State& state) {
   state.counters["floor_flushed_ms"] = Median(rounds, [](const Round& r) { return r.flushedFloor * 1000; });
   state.counters["signed_ms"] = Median(rounds, [](const Round& r) { return r.withKey * 1000; });
   state.counters["unsigned_ms"] = Median(rounds, [](const Round& r) { return r.withoutKey * 1000; });
-  state.counters["signed_to_floor"] = Median(rounds, [](const Round& r) { return r.withKey / r.floor; });
+  state.counters["signed_to_floor"] = Median(rounds, [](const Round& r) { return r.SignedToFloor(); });
   state.counters["unsigned_to_floor"] = Median(rounds, [](const Round& r) { return r.withoutKey / r.floor; });
   state.counters["signed_to_flushed_floor"] =
       Median(rounds, [](const Round& r) { return r.withKey / r.flushedFloor; });
-  const auto [fewest, most] = std::minmax_element(rounds.begin(), rounds.end(), [](const Round& a, const Round& b) {
-    return a.withKey / a.floor < b.withKey / b.floor;
-  });
-  state.counters["signed_to_floor_lowest"] = fewest->withKey / fewest->floor;
-  state.counters["signed_to_floor_highest"] = most->withKey / most->floor;
+  const auto [lowest, highest] = std::minmax_element(
+      rounds.begin(), rounds.end(), [](const Round& a, const Round& b) { return a.SignedToFloor() < b.SignedToFloor(); });
+  state.counters["signed_to_floor_lowest"] = lowest->SignedToFloor();
+  state.counters["signed_to_floor_highest"] = highest->SignedToFloor();
   state.counters["peak_MB"] = static_cast<double>(peakKiB) / 1024.0;
   g_peakMB = static_cast<double>(peakKiB) / 1024.0;
 }
