@@ -186,6 +186,10 @@ bool UpdateWindow::SaveSnapshot(const std::u16string& path) const {
   // The page as it stands now, without the frame (a window manager's).
   RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   GdiFlush();
+  // The screen is read back below, and a display may show what was painted
+  // only once the thread waits (wine hands a window's pixels to X then, at
+  // most every 50 ms): wait a little, without taking any message.
+  for (int i = 0; i < 3; ++i) MsgWaitForMultipleObjects(0, nullptr, FALSE, 40, 0);
   RECT r;
   if (!GetClientRect(window_, &r)) return false;
   MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&r), 2);
