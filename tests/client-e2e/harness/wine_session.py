@@ -62,12 +62,14 @@ class WineSession:
                                 env=self._env(extra_env), stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-    def cmd(self, lines, folder):
-        """Runs a batch of command lines in one start of cmd; answers its output."""
+    def cmd(self, lines, folder, with_status=False):
+        """Runs a batch of command lines in one start of cmd; answers its
+        output, or (exit status, output) `with_status`."""
         script = os.path.join(folder, "batch.cmd")
         with open(script, "w", newline="\r\n") as out:
             out.write("@echo off\n" + "\n".join(lines) + "\n")
-        return self.run_plain(["cmd", "/c", windows_path(script)])[1]
+        result = self.run_plain(["cmd", "/c", windows_path(script)])
+        return result if with_status else result[1]
 
     def local_app_data(self):
         """%LOCALAPPDATA% of the prefix's user, on this side."""
