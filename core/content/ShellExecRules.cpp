@@ -1,6 +1,7 @@
 #include "content/ShellExecRules.h"
 
 #include "content/ShellExecList.h"
+#include "files/ClientPaths.h"
 #include "text/Text.h"
 
 namespace tidewell {
@@ -9,17 +10,29 @@ namespace {
 
 bool Selected(int index, size_t count) { return index >= 0 && static_cast<size_t>(index) < count; }
 
+// The label's part after its directory: the file the client starts, below it.
+WString FileBelowDirectory(const ShellExecFields& fields) {
+  const WString label = ShellExecLabel(fields);
+  const size_t root = kExecutionDirectories[static_cast<size_t>(fields.directoryIndex)].size();
+  return label.substr(std::min(root + 1, label.size()));
+}
+
 }  // namespace
 
 bool ValidateShellExec(const ShellExecFields& fields, Prompt& prompt) {
   const FieldId* field = nullptr;
-  const char16_t* message = nullptr;
+  WString message;
   if (!Selected(fields.directoryIndex, kExecutionDirectories.size())) {
     field = &kShellExecDirectoryField;
     message = u"You must select an execution directory.";
   } else if (fields.fileName.empty()) {
     field = &kShellExecFileNameField;
     message = u"The file-name cannot be empty";
+  } else if (const ClientPathFault fault = CheckClientPath(FileBelowDirectory(fields));
+             fault != ClientPathFault::None) {
+    field = &kShellExecFileNameField;
+    message = u"The file-name " + fields.fileName + u" cannot be used: " + text::FromUtf8(ClientPathFaultText(fault)) +
+              u". The update client starts only files in the execution directory and the folders below it.";
   } else if (!Selected(fields.pointIndex, kExecutionPoints.size())) {
     field = &kShellExecPointField;
     message = u"You must select an execution point.";

@@ -1,21 +1,14 @@
 #include "files/ClientFileNames.h"
 
+#include "files/ClientPaths.h"
 #include "text/Text.h"
 
 namespace tidewell {
 
 bool IsWindowsFileName(std::u16string_view name) {
   if (name.empty()) return false;
-  for (char16_t c : name) {
-    if (c < 0x20) return false;
-    switch (c) {
-      case u'\\': case u'/': case u':': case u'*': case u'?':
-      case u'"': case u'<': case u'>': case u'|':
-        return false;
-      default:
-        break;
-    }
-  }
+  for (char16_t c : name)
+    if (c == u'\\' || c == u'/' || c == u':' || IsForbiddenNameCharacter(c)) return false;
   return true;
 }
 

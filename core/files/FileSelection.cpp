@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "files/ClientFileNames.h"
+#include "files/ClientPaths.h"
 
 #include "files/FileRecord.h"
 #include "files/FileTree.h"
@@ -111,6 +112,20 @@ WString BuildDestination(std::u16string_view root, std::u16string_view subDirect
   return destination.substr(first, last - first + 1);
 }
 
+WString DestinationRefusal(std::u16string_view destination) {
+  if (destination.empty()) return {};
+  std::u16string_view below = destination;
+  const std::u16string_view root = destination.substr(0, destination.find(u'\\'));
+  if (std::find(kDestinationRoots.begin(), kDestinationRoots.end(), root) != kDestinationRoots.end())
+    below = destination.substr(std::min(root.size() + 1, destination.size()));
+  if (below.empty()) return {};
+  const ClientPathFault fault = CheckClientPath(below);
+  if (fault == ClientPathFault::None) return {};
+  return u"The destination " + WString(destination) + u" cannot be used: " +
+         text::FromUtf8(ClientPathFaultText(fault)) +
+         u". The update client places files only in the folder a destination names and the folders below it.";
+}
+
 std::vector<FileSelection> GroupFilesByDirectory(const std::vector<WString>& paths) {
   std::vector<FileSelection> groups;
   for (const WString& path : paths) {
@@ -149,6 +164,10 @@ bool FoldersBelowBaseAreUsable(const ProjectSettings& settings, std::u16string_v
 AddFilesResult AddFiles(ProjectSettings& settings, FileTree& tree, const FileSelection& selection,
                         std::u16string_view destination, Prompt& prompt) {
   AddFilesResult result;
+  if (const WString refusal = DestinationRefusal(destination); !refusal.empty()) {
+    prompt.ShowMessage(kErrorCaption, refusal, MessageIcon::Error);
+    return result;
+  }
   if (FileOnDestinationPath(tree, destination)) {
     prompt.ShowMessage(kErrorCaption, DestinationIsAFileMessage(destination), MessageIcon::Error);
     return result;
@@ -205,6 +224,11 @@ AddFilesResult AddFileGroups(ProjectSettings& settings, FileTree& tree,
                              const std::vector<FileSelection>& groups,
                              std::u16string_view destination, Prompt& prompt) {
   AddFilesResult total;
+  // Refused before the base can move.
+  if (const WString refusal = DestinationRefusal(destination); !refusal.empty()) {
+    prompt.ShowMessage(kErrorCaption, refusal, MessageIcon::Error);
+    return total;
+  }
   total.accepted = true;
   if (groups.empty()) return total;
   const bool baseMustChange =

@@ -58,6 +58,13 @@ bool LiesInsideBaseDirectory(const ProjectSettings& settings, std::u16string_vie
 // backslashes reduced twice over; leading and trailing backslashes removed.
 WString BuildDestination(std::u16string_view root, std::u16string_view subDirectories);
 
+// Why the update client could not place files at `destination` (as
+// BuildDestination makes it): what follows its root, or the whole of it
+// without a known root, breaks the client's path rule (files/ClientPaths.h),
+// e.g. "<ApplicationDir>\..\outside". Empty when it can; the top level
+// (an empty destination) can.
+WString DestinationRefusal(std::u16string_view destination);
+
 // Files chosen together: their directory (a host path) and their names.
 struct FileSelection {
   WString directory;
@@ -81,8 +88,9 @@ WString DestinationIsAFileMessage(std::u16string_view destination);
 
 // Adds the files under the destination (created as needed), each with the
 // default record and the relative directory as Src. A name already present
-// there (without regard to case) is skipped silently. A destination that runs
-// through a file of the tree is refused with a message (not accepted); names
+// there (without regard to case) is skipped silently. A destination the
+// client cannot use (DestinationRefusal) or that runs through a file of the
+// tree is refused with a message (not accepted); names
 // Windows does not allow, or a folder below the base with such a name, leave
 // those files out with a warning.
 AddFilesResult AddFiles(ProjectSettings& settings, FileTree& tree, const FileSelection& selection,

@@ -6,6 +6,7 @@ target_sources(tidewell-core PRIVATE
 target_sources(tidewell-core PRIVATE
   files/TreePath.cpp
   files/ClientFileNames.cpp
+  files/ClientPaths.cpp
   files/FileSelection.cpp
   files/DirectoryComparison.cpp
   files/FileProperties.cpp

@@ -4,10 +4,12 @@
 
 #include "ApplySteps.h"
 #include "Download.h"
+#include "InstallationState.h"
 #include "Journal.h"
 #include "Plan.h"
 #include "Schedule.h"
 #include "ServerUpdate.h"
+#include "TargetPaths.h"
 #include "Text.h"
 #include "UpdateRules.h"
 #include "ZipArchive.h"
@@ -31,6 +33,11 @@ std::string Described(const Failure& failure) {
 }
 
 void LogError(Log& log, const std::string& what) { log.Line("error: " + what); }
+
+bool IsHttpsAddress(std::string_view address) {
+  constexpr std::u16string_view kScheme = u"https://";
+  return address.size() >= kScheme.size() && EqualsIgnoringCase(ToU16(address.substr(0, kScheme.size())), kScheme);
+}
 
 // The signature file lies beside the server file: ".sig" goes at the end of
 // the address's path, before a query or fragment, so that a server file
@@ -122,22 +129,6 @@ std::optional<RegistryValue> ParseRegistryData(std::u16string_view type, std::u1
   return value;
 }
 
-// "<ApplicationDir>\Data" as a folder of this machine; nullopt for a root
-// the client does not know.
-std::optional<std::u16string> ResolvePlace(std::u16string_view destination, const Places& places) {
-  const size_t cut = destination.find(u'\\');
-  const std::u16string_view root = destination.substr(0, cut);
-  std::u16string folder;
-  if (root == u"<ApplicationDir>") folder = places.applicationDir;
-  else if (root == u"<ProgramFilesDir>") folder = places.programFilesDir;
-  else if (root == u"<SystemDir>") folder = places.systemDir;
-  else if (root == u"<WinDir>") folder = places.winDir;
-  else return std::nullopt;
-  if (folder.empty()) return std::nullopt;
-  if (cut != std::u16string_view::npos) folder = JoinPath(folder, destination.substr(cut + 1));
-  return folder;
-}
-
 std::vector<std::u16string> Segments(std::u16string_view path) {
   std::vector<std::u16string> segments;
   size_t start = 0;
@@ -219,6 +210,15 @@ class Updater {
     std::string body;
     Failure failure;
     if (url.empty()) return Fail(outcome, "could not read the update information: the client names no address");
+    // Without the publisher's key nothing but the connection vouches for
+    // what is installed, so a plain http:// one is refused.
+    if (!s_.verifier) {
+      for (const std::string& address : {url, ToUtf8(settings_.downloadBase)}) {
+        if (!address.empty() && !IsHttpsAddress(address))
+          return Fail(outcome, "the update was refused: this client carries no key to check updates with, so it "
+                               "accepts only https:// addresses, not " + address);
+      }
+    }
     if (!FetchDocument(s_.http, url, kMaxServerFile, body, failure))
       return Fail(outcome, "could not read the update information: " + Described(failure));
     if (s_.verifier) {
@@ -234,8 +234,7 @@ class Updater {
     if (!update) return Fail(outcome, "could not read the update information: " + url + ": " + why);
     outcome.silent = update->silent();
 
-    const auto recorded = s_.registry.ReadValue(StateKey(settings_), u"InstalledVersion");
-    const std::u16string installed = recorded ? RegistryValueText(*recorded) : settings_.appVersion;
+    const std::u16string installed = FindInstalledVersion(settings_, s_);
     const auto declined = settings_.waitForNextVersion
                               ? s_.registry.ReadValue(StateKey(settings_), u"DeclinedVersion")
                               : std::nullopt;
@@ -252,6 +251,10 @@ class Updater {
       if (!wasDeclined) outcome.message = Fill(update->updateNotNeeded);
       return false;
     }
+    // Whatever the server file names must land in its folder: an update
+    // that names one place outside it is refused whole, before anything runs.
+    if (std::string refused; !CheckUpdatePaths(*update, refused))
+      return Fail(outcome, "the update " + ToUtf8(update->updateVersion) + " was refused: " + refused);
     s_.log.Line("update " + ToUtf8(update->updateVersion) + " found (installed: " + ToUtf8(installed) + ")");
     update_ = std::move(*update);
     phase_ = Phase::Download;
@@ -299,7 +302,7 @@ class Updater {
     std::vector<TakenFile>& taken = taken_;
     PlanBuilder plan(s_.files, s_.registry);
     if (!PlanFiles(taken, plan, outcome) || !PlanRegistry(*update, plan, outcome)) return false;
-    plan.AddSetValue(StateKey(settings_), u"InstalledVersion", StringValue(update->updateVersion));
+    if (!PlanInstallationState(*update, plan, outcome)) return false;
     if (!WaitForMainExecutable(plan.steps(), askToClose, outcome)) return false;
     if (!Apply(plan.steps(), outcome)) return false;
 
@@ -317,17 +320,10 @@ class Updater {
     while (!base.empty() && base.back() == '/') base.pop_back();
     for (const auto& file : update.files) {
       if (!ForThisSystem(file.os)) continue;
-      const auto folder = ResolvePlace(file.destination, s_.places);
-      if (!folder) return Fail(outcome, "the destination " + ToUtf8(file.destination) + " of " + ToUtf8(file.name) +
-                                            " is not a folder the client knows");
-      // The tool writes plain names; a name that climbs out of its folder
-      // ("..", a drive, a path) is refused, never followed.
-      std::u16string place = file.destination.substr(std::min(file.destination.find(u'\\'), file.destination.size()));
-      place += u"\\" + file.name;
-      if (place.size() < 2 || !IsSafeEntryName(place.substr(1)) || file.name.find_first_of(u"/\\") != std::u16string::npos)
-        return Fail(outcome, "the file " + ToUtf8(file.destination) + "\\" + ToUtf8(file.name) +
-                                 " would lie outside its folder");
-      TakenFile item{&file, JoinPath(*folder, file.name), {}, {}};
+      std::string refused;
+      auto target = FileTarget(file, s_.places, refused);
+      if (!target) return Fail(outcome, refused);
+      TakenFile item{&file, std::move(*target), {}, {}};
       if (!NeedsFile(file, item.target, s_.files)) continue;
       std::string url = base, serverPath;
       auto segments = Segments(file.src);
@@ -367,9 +363,9 @@ class Updater {
         return Fail(outcome, "could not unpack " + file.request.url + ": " + Described(failure));
       const std::u16string folder = ParentPath(file.target);
       for (const auto& entry : archive.entries()) {
-        if (!IsSafeEntryName(entry.name))
-          return Fail(outcome, "could not unpack " + file.request.url + ": the entry " + ToUtf8(entry.name) +
-                                   " would lie outside its folder");
+        std::string refused;
+        const auto target = EntryTarget(folder, entry.name, file.request.url, refused);
+        if (!target) return Fail(outcome, "could not unpack " + file.request.url + ": " + refused);
         if (entry.folder) continue;
         const std::u16string staged = NextStagedPath(u"new");
         if (!MakeWorkFolderOf(staged, outcome)) return false;
@@ -377,11 +373,30 @@ class Updater {
         if (!writer || !archive.Extract(entry, *writer, failure) || !writer->Flush(failure))
           return Fail(outcome, "could not unpack " + ToUtf8(entry.name) + " from " + file.request.url + ": " +
                                    Described(failure));
-        const std::u16string target = JoinPath(folder, entry.name);
-        if (!plan.HasFileTarget(target) && !AddFileStep(plan, target, staged, outcome)) return false;
+        if (!plan.HasFileTarget(*target) && !AddFileStep(plan, *target, staged, outcome)) return false;
       }
     }
     return true;
+  }
+
+  // The installation's record goes in last, with the files it describes; a
+  // version an earlier client kept per user goes out in the same step.
+  bool PlanInstallationState(const ServerUpdate& update, PlanBuilder& plan, UpdateOutcome& outcome) {
+    const std::u16string target = InstallationStatePath(s_.places);
+    if (plan.HasFileTarget(target))
+      return Fail(outcome, "the update names the client's own record " + ToUtf8(target) + " as a file");
+    const std::string text = WriteInstallationState(StateAfterUpdate(update.updateVersion, settings_, s_, plan.steps()));
+    const std::u16string staged = NextStagedPath(u"new");
+    if (!MakeWorkFolderOf(staged, outcome)) return false;
+    Failure failure;
+    auto writer = s_.files.OpenWrite(staged, false, failure);
+    if (!writer || !writer->Write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), failure) ||
+        !writer->Flush(failure))
+      return Fail(outcome, "could not write " + ToUtf8(staged) + ": " + Described(failure));
+    writer.reset();
+    if (s_.registry.ReadValue(StateKey(settings_), u"InstalledVersion"))
+      plan.AddDeleteValue(StateKey(settings_), u"InstalledVersion");
+    return AddFileStep(plan, target, staged, outcome);
   }
 
   bool PlanRegistry(const ServerUpdate& update, PlanBuilder& plan, UpdateOutcome& outcome) {
@@ -488,13 +503,15 @@ class Updater {
   void Execute(const ServerUpdate& update, ExecutionPoint point) {
     for (const auto& execution : update.executions) {
       if (execution.point != point) continue;
-      const size_t cut = execution.file.find(u'\\');
-      const auto folder = ResolvePlace(execution.file.substr(0, cut), s_.places);
-      if (!folder || cut == std::u16string::npos) {
-        LogError(s_.log, "could not start " + ToUtf8(execution.file) + ": not in a folder the client knows");
+      std::string refused;
+      const auto target = ExecutionTarget(execution, s_.places, refused);
+      if (!target) {
+        LogError(s_.log, refused.empty() ? "could not start " + ToUtf8(execution.file) +
+                                               ": not in a folder the client knows"
+                                         : refused);
         continue;
       }
-      const std::u16string path = JoinPath(*folder, execution.file.substr(cut + 1));
+      const std::u16string& path = *target;
       Failure failure;
       // What runs before the apply (clean-up, preparation) is waited for;
       // what runs after it (the application, an installer) is left running.
@@ -579,6 +596,12 @@ bool RecoverInterruptedUpdate(const UpdateServices& services) {
       services.log.Line("undoing an interrupted update (" + std::to_string(journal.steps.size()) + " step(s))");
       if (journal.status == JournalContents::Damaged)
         LogError(services.log, "the journal " + ToUtf8(journalPath) + " is damaged: only the steps before the damage are undone");
+      // A journal is only a file in the application's folder: one naming a
+      // place outside the client's folders is not undone at all.
+      if (std::string refused; !CheckJournalSteps(journal.steps, services.places, refused)) {
+        LogError(services.log, "the journal " + ToUtf8(journalPath) + " is refused, nothing is undone: " + refused);
+        return false;
+      }
       if (!Updater::UndoSteps(journal.steps, services)) return false;
     }
     if (!services.files.RemoveFile(journalPath, failure)) {

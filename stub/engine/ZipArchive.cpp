@@ -45,18 +45,6 @@ bool Damaged(Failure& failure, const char* what) {
 
 }  // namespace
 
-bool IsSafeEntryName(const std::u16string& name) {
-  if (name.empty() || name[0] == u'\\' || name.find(u':') != std::u16string::npos) return false;
-  size_t start = 0;
-  while (start <= name.size()) {
-    const size_t end = std::min(name.find(u'\\', start), name.size());
-    const std::u16string_view segment(name.data() + start, end - start);
-    if (segment == u".." || segment == u"." ) return false;
-    start = end + 1;
-  }
-  return true;
-}
-
 bool ZipArchive::Open(std::unique_ptr<FileReader> reader, Failure& failure) {
   reader_ = std::move(reader);
   entries_.clear();

@@ -32,8 +32,4 @@ class ZipArchive {
   std::vector<ZipEntry> entries_;
 };
 
-// An entry name that may safely become a path below a folder: relative, no
-// drive, no ".." segment, no empty name.
-bool IsSafeEntryName(const std::u16string& name);
-
 }  // namespace tidewatch::engine

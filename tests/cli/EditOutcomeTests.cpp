@@ -166,6 +166,21 @@ TEST(EditOutcome, PathsThroughValuesAndToTheTopLevel) {
        ""},
       {{"add-files", "--dest", "\\", "@stage/a.exe"}, 0, "Added 1 file(s) under \\; 0 already present.\n", "",
        "\r\n\t\t<File Name=\"a.exe\"  Type=\"date\" Src=\"\\\" />\r\n"},
+      // A destination or program the update client would refuse to use.
+      {{"add-files", "--dest", "<ApplicationDir>\\..\\outside", "--yes", "@stage/a.exe"}, 2, "",
+       "The destination <ApplicationDir>\\..\\outside cannot be used: a part of it is \".\" or \"..\". The update "
+       "client places files only in the folder a destination names and the folders below it.\n",
+       ""},
+      {{"add-files", "--dest", "<WinDir>/sub/CON.d", "--yes", "@stage/a.exe"}, 2, "",
+       "The destination <WinDir>\\sub\\CON.d cannot be used: a part of it is a device name such as CON, NUL, COM1 "
+       "or LPT1. The update client places files only in the folder a destination names and the folders below it.\n",
+       ""},
+      {{"add-exec", "--dir", "<ApplicationDir>", "--file", "..\\outside\\setup.exe", "--point", "1"}, 2, "",
+       "The file-name ..\\outside\\setup.exe cannot be used: a part of it is \".\" or \"..\". The update client "
+       "starts only files in the execution directory and the folders below it.\n",
+       ""},
+      {{"add-files", "--dest", "<ApplicationDir>\\a..b\\con1", "--yes", "@stage/a.exe"}, 0,
+       "Added 1 file(s) under <ApplicationDir>\\a..b\\con1; 0 already present.\n", "", "<Directory Name=\"con1\">"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments[0] + " " + c.arguments[2]);

@@ -193,6 +193,16 @@ TEST(ShellExecRules, ValidationStopsAtTheFirstFailureWithItsOwnMessage) {
       {Fields(0, u"a.exe", 4), kShellExecPointField, u"You must select an execution point."},
       {Fields(3, u"a.exe", 0), {}, u""},
       {ShellExecFields{}, kShellExecFileNameField, u"The file-name cannot be empty"},
+      {Fields(0, u"..\\outside\\x.exe", 0), kShellExecFileNameField,
+       u"The file-name ..\\outside\\x.exe cannot be used: a part of it is \".\" or \"..\". The update client "
+       u"starts only files in the execution directory and the folders below it."},
+      {Fields(1, u"C:\\x.exe", 0), kShellExecFileNameField,
+       u"The file-name C:\\x.exe cannot be used: it names a drive, a share, a device or the root instead of a place "
+       u"below its folder. The update client starts only files in the execution directory and the folders below it."},
+      {Fields(2, u"bin\\LPT1.exe", 9), kShellExecFileNameField,
+       u"The file-name bin\\LPT1.exe cannot be used: a part of it is a device name such as CON, NUL, COM1 or LPT1. "
+       u"The update client starts only files in the execution directory and the folders below it."},
+      {Fields(0, u"\\tools..x\\con1.exe", 0), {}, u""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.failedAt);

@@ -164,6 +164,26 @@ TEST(BuildDestination, RootAndSubDirectoriesAreJoinedAndCleaned) {
     EXPECT_EQ(BuildDestination(c.root, c.sub), c.destination) << text::ToUtf8(c.sub);
 }
 
+TEST(FileSelection, DestinationsTheClientCannotUseAreRefused) {
+  const struct {
+    std::u16string_view destination;
+    bool refused;
+  } cases[] = {
+      {u"", false},
+      {u"<ApplicationDir>", false},
+      {u"<ProgramFilesDir>\\Company\\a..b", false},
+      {u"tools\\bin", false},
+      {u"<ApplicationDir>\\..\\outside", true},
+      {u"<WinDir>\\..", true},
+      {u"<SystemDir>\\C:\\Windows", true},
+      {u"<ApplicationDir>\\data.bin:stream", true},
+      {u"<ApplicationDir>\\AUX", true},
+      {u"..\\outside", true},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(DestinationRefusal(c.destination).empty(), !c.refused) << text::ToUtf8(c.destination);
+}
+
 TEST(AddFiles, TheFirstFileSetsTheBaseAndLandsAtItsDestination) {
 #ifdef _WIN32
   GTEST_SKIP() << tidewell::testing::kLinuxHostPathsOnly;

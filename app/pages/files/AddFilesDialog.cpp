@@ -54,6 +54,14 @@ AddFilesDialog::AddFilesDialog(const QString& startFolder, Prompt& prompt, QWidg
   setTabOrder(subDirectories_, help_);
 }
 
+void AddFilesDialog::accept() {
+  if (const WString refusal = DestinationRefusal(ToWString(Destination())); !refusal.empty()) {
+    prompt_.ShowMessage(kErrorCaption, refusal, MessageIcon::Error);
+    return;
+  }
+  QFileDialog::accept();
+}
+
 QString AddFilesDialog::Destination() const {
   const WString root = root_->currentIndex() < 0 ? WString() : ToWString(root_->currentText());
   return ToQString(BuildDestination(root, ToWString(subDirectories_->text())));

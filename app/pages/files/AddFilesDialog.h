@@ -22,6 +22,9 @@ class AddFilesDialog final : public QFileDialog {
 
   // The destination the controls describe, by the core's rule.
   QString Destination() const;
+  // A destination the update client could not use is not taken: the reason
+  // is shown and the dialog stays open.
+  void accept() override;
 
   QComboBox* Root() const { return root_; }
   QLineEdit* SubDirectories() const { return subDirectories_; }

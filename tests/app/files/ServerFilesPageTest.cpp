@@ -535,6 +535,14 @@ class ServerFilesPageTest : public QObject {
     }
     dialog.HelpButton()->click();
     QCOMPARE(prompt.Of(PromptEvent::Kind::Message).at(0).caption, WString(u"File selection help"));
+    // A destination the update client would refuse is not taken.
+    dialog.Root()->setCurrentIndex(3);
+    dialog.SubDirectories()->setText(QStringLiteral("..\\outside"));
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(prompt.Of(PromptEvent::Kind::Message).size(), 2u);
+    QVERIFY(prompt.Of(PromptEvent::Kind::Message).at(1).text.starts_with(
+        u"The destination <ApplicationDir>\\..\\outside cannot be used"));
   }
 
   void ExecutionDialogAddsUnderItsPoint() {

@@ -2,8 +2,10 @@
 #include <zlib.h>
 
 #include "EngineFakes.h"
+#include "InstallationState.h"
 #include "Journal.h"
 #include "SignedUpdateVerifier.h"
+#include "signing/Hex.h"
 #include "signing/SignatureFile.h"
 #include "Text.h"
 #include "UpdateRun.h"
@@ -54,9 +56,16 @@ std::string MakeZip(const std::vector<std::pair<std::string, std::string>>& entr
   return out;
 }
 
-const std::string kServer = "http://127.0.0.1:8000/app/";
+const std::string kServer = "https://127.0.0.1:8000/app/";
 const std::string kZip = MakeZip({{"a.txt", "entry a"}, {"sub/", ""}, {"sub/b.txt", std::string(5000, 'b')}});
 const RegistryValue kOld{1, {'x', 0, 0, 0}};
+
+// The installation's record as an update to `version` leaves it, with the
+// main executable's bytes.
+std::string StateRecord(const std::string& version, const std::string& main) {
+  return "Tidewell installation 1\ninstalled-version " + version + "\nmain-executable " +
+         std::to_string(main.size()) + " " + tidewell::signing::ToHex(tidewell::signing::Sha256::Of(main)) + "\n";
+}
 
 std::string ServerFile(const std::string& version = "1.2") {
   return "<Tidemark>\r\n\t<FileList>\r\n\t\t<Directory Name=\"&lt;ApplicationDir&gt;\">\r\n"
@@ -165,7 +174,7 @@ TEST(UpdateRun, AppliesEveryPartAndASecondRunFindsNothingToDo) {
   EXPECT_EQ(k[u"HKEY_CURRENT_USER\\Software\\MyApp\\Deep"][u"Seats"], (RegistryValue{4, {0x2C, 1, 0, 0}}));
   EXPECT_FALSE(k.count(u"HKEY_CURRENT_USER\\Software\\Gone"));
   EXPECT_FALSE(k.count(u"HKEY_CURRENT_USER\\Software\\Gone\\Sub"));
-  EXPECT_EQ(k[u"HKEY_CURRENT_USER\\Software\\Tidewell\\Clients\\Co\\App"][u"InstalledVersion"].data.size(), 8u);
+  EXPECT_EQ(f[u"C:\\App\\~tidewell.state"].bytes, StateRecord("1.2", "v2 app"));
   const std::vector<std::u16string> started = {u"C:\\Windows\\welcome.exe", u"C:\\App\\downloading.exe",
                                                u"C:\\App\\downloaded.exe", u"C:\\App\\done.exe"};
   EXPECT_EQ(w.shell.started, started);
@@ -261,7 +270,7 @@ TEST(UpdateRun, DownloadFaultsChangeNothing) {
          text.replace(text.find("\"readme.txt\""), 12, "\"..\\evil.txt\"");
          w.Serve("UpdateConfig.xml?ed=al%20ice", text);
        },
-       "would lie outside its folder"},
+       "the file <ApplicationDir>\\..\\evil.txt is refused"},
       {"application running", [](World& w) { w.files.inUse.insert(u"C:\\App\\App.exe"); }, "is still running"},
   };
   for (const bool together : {false, true}) {
@@ -336,6 +345,7 @@ std::string SignatureOf(const std::string& serverFile, const tidewell::signing::
   auto digest = [](const std::string& bytes) { return sg::FileDigest{bytes.size(), sg::Sha256::Of(bytes)}; };
   sg::SignatureContent content;
   content.key = key.publicKey;
+  content.product = sg::SignedProduct{"Co", "App"};
   content.serverFile = digest(serverFile);
   content.files = {{"App.exe", digest("v2 app")},
                    {"Data/Data.zip", digest(kZip)},
@@ -378,7 +388,7 @@ TEST(UpdateRun, ASignedUpdateAppliesAndEveryTamperingIsRefusedBeforeAnyChange) {
     World w;
     w.Serve(sigPath, SignatureOf(ServerFile(), key));
     MemoryKeyStore store;
-    SignedUpdateVerifier verifier(key.publicKey, store);
+    SignedUpdateVerifier verifier(key.publicKey, {"Co", "App"}, store);
     w.services.verifier = &verifier;
     c.change(w);
     const Snapshot before(w);
@@ -447,6 +457,205 @@ TEST(UpdateRun, TheVerifierSeesEveryDownloadedByteAndCanRefuse) {
     EXPECT_EQ(verifier.signature, std::nullopt);
     EXPECT_TRUE(w.log.Has(refuseDocument ? "unsigned" : "bad signature")) << outcome.error;
     EXPECT_TRUE(Snapshot(w) == before);
+  }
+}
+
+// A server file that names a place outside the folder it names is refused
+// whole before anything runs: no download, no program started, no change.
+TEST(UpdateRun, APathOutsideItsFolderRefusesTheWholeUpdateFirst) {
+  const struct {
+    const char* from;
+    const char* to;
+    const char* logged;
+  } cases[] = {
+      {"<Directory Name=\"Data\">", "<Directory Name=\"..\">", "the file <ApplicationDir>\\..\\Data.zip is refused"},
+      {"<Directory Name=\"Data\">", "<Directory Name=\"Data\\..\\..\\outside\">", "a part of it is \".\" or \"..\""},
+      {"<Directory Name=\"Data\">", "<Directory Name=\"C:\\Windows\">", "it names a drive"},
+      {"<Directory Name=\"Data\">", "<Directory Name=\"\\\\server\\share\">", "it names a drive"},
+      {"\"readme.txt\"", "\"readme.txt:payload\"", "alternate data stream"},
+      {"\"readme.txt\"", "\"CON.txt\"", "device name"},
+      {"\"readme.txt\"", "\"readme.txt.\"", "ends in a dot or a blank"},
+      {"\"readme.txt\"", "\"sub/readme.txt\"", "its name holds a separator"},
+      {"\"win98.txt\"", "\"..\\win98.txt\"", "the file <ApplicationDir>\\..\\win98.txt is refused"},
+      {"&gt;\\welcome.exe", "&gt;\\..\\outside\\welcome.exe", "the execution <WinDir>\\..\\outside\\welcome.exe"},
+      {"&gt;\\done.exe", "&gt;\\sub\\NUL.exe", "the execution <ApplicationDir>\\sub\\NUL.exe is refused"},
+  };
+  for (const auto& c : cases) {
+    World w;
+    std::string text = ServerFile();
+    ASSERT_NE(text.find(c.from), std::string::npos) << c.from;
+    text.replace(text.find(c.from), std::string_view(c.from).size(), c.to);
+    w.Serve("UpdateConfig.xml?ed=al%20ice", text);
+    const Snapshot before(w);
+    const UpdateOutcome outcome = w.Run();
+    EXPECT_EQ(outcome.result, UpdateOutcome::Failed) << c.to;
+    EXPECT_TRUE(Snapshot(w) == before) << c.to;
+    EXPECT_TRUE(w.shell.started.empty()) << c.to;
+    EXPECT_EQ(w.http.requests.size(), 1u) << c.to;
+    EXPECT_TRUE(w.log.Has("error: the update 1.2 was refused: ")) << c.to << ": " << outcome.error;
+    EXPECT_TRUE(w.log.Has(c.logged)) << c.to << ": " << outcome.error;
+  }
+}
+
+TEST(UpdateRun, AnArchiveEntryOutsideItsFolderRefusesTheApply) {
+  for (const char* entry : {"../evil.txt", "sub/../../evil.txt", "C:/Windows/evil.dll", "/evil.txt",
+                            "sub/NUL", "a.txt:stream", "dir./a.txt"}) {
+    World w;
+    const std::string zip = MakeZip({{"a.txt", "entry a"}, {entry, "evil"}});
+    std::string text = ServerFile();
+    text.replace(text.find(std::to_string(kZip.size())), std::to_string(kZip.size()).size(),
+                 std::to_string(zip.size()));
+    w.Serve("UpdateConfig.xml?ed=al%20ice", text);
+    w.Serve("Data/Data.zip", zip);
+    const Snapshot before(w);
+    const UpdateOutcome outcome = w.Run();
+    EXPECT_EQ(outcome.result, UpdateOutcome::Failed) << entry;
+    EXPECT_TRUE(Snapshot(w) == before) << entry;
+    EXPECT_TRUE(w.log.Has("the entry ")) << entry << ": " << outcome.error;
+  }
+}
+
+// A journal is a file in the application's folder that anyone who can write
+// there can change: one naming a place outside the client's folders is not
+// undone at all, so the undo never moves or deletes a file elsewhere.
+TEST(UpdateRun, AJournalNamingAPlaceOutsideIsNotUndone) {
+  const std::u16string work = u"C:\\App\\~tidewell";
+  auto replace = [&](std::u16string target, std::u16string staged, std::u16string backup, bool existed = true) {
+    return Step{Step::ReplaceFile, std::move(target), std::move(staged), std::move(backup), u"", existed, {}, {}, {}};
+  };
+  const struct {
+    const char* name;
+    Step step;
+  } cases[] = {
+      {"target outside", replace(u"C:\\Users\\me\\notes.txt", work + u"\\new\\0\\1", work + u"\\old\\0\\2")},
+      {"target climbing out", replace(u"C:\\App\\..\\Users\\me\\notes.txt", work + u"\\new\\0\\1", work + u"\\old\\0\\2")},
+      {"backup outside", replace(u"C:\\App\\readme.txt", work + u"\\new\\0\\1", u"C:\\Users\\me\\notes.txt")},
+      {"copy outside", replace(u"C:\\App\\readme.txt", u"C:\\Users\\me\\planted.dll", work + u"\\old\\0\\2", false)},
+      {"folder outside", Step{Step::CreateFolder, u"C:\\Users\\me\\Empty", u"", u"", u"", false, {}, {}, {}}},
+  };
+  for (const auto& c : cases) {
+    World w;
+    w.files.folders.insert({work, work + u"\\new", work + u"\\new\\0", work + u"\\old", work + u"\\old\\0",
+                            u"C:\\Users\\me\\Empty"});
+    w.files.files[u"C:\\Users\\me\\notes.txt"] = {"mine", 1, std::nullopt};
+    w.files.files[work + u"\\old\\0\\2"] = {"backup", 1, std::nullopt};
+    w.files.files[work + u"\\journal"] = {WriteJournal({c.step}), 1, std::nullopt};
+    EXPECT_FALSE(RecoverInterruptedUpdate(w.services)) << c.name;
+    EXPECT_EQ(w.files.files[u"C:\\Users\\me\\notes.txt"].bytes, "mine") << c.name;
+    EXPECT_EQ(w.files.files[u"C:\\App\\readme.txt"].bytes, "v1 readme") << c.name;
+    EXPECT_TRUE(w.files.FolderExists(u"C:\\Users\\me\\Empty")) << c.name;
+    EXPECT_FALSE(w.files.FileExists(u"C:\\Users\\me\\planted.dll")) << c.name;
+    EXPECT_TRUE(w.files.FileExists(work + u"\\journal")) << c.name;
+    EXPECT_TRUE(w.log.Has("is refused, nothing is undone")) << c.name;
+  }
+}
+
+const std::u16string kStateKey = u"HKEY_CURRENT_USER\\Software\\Tidewell\\Clients\\Co\\App";
+const std::u16string kStateFile = u"C:\\App\\~tidewell.state";
+
+RegistryValue Text(std::u16string_view text) {
+  RegistryValue value{1, {}};
+  for (const char16_t c : text) value.data.insert(value.data.end(), {static_cast<std::uint8_t>(c), 0});
+  value.data.insert(value.data.end(), {0, 0});
+  return value;
+}
+
+TEST(InstalledVersion, BelongsToTheFolderAndAReinstalledCopyIsUpdatedAgain) {
+  World w;
+  ASSERT_EQ(w.Run().result, UpdateOutcome::Updated);
+  EXPECT_FALSE(w.registry.keys[kStateKey].count(u"InstalledVersion"));
+  ASSERT_EQ(w.Run().result, UpdateOutcome::UpToDate);
+
+  // Version 1 put back over version 2 (a repair): the record stays but no
+  // longer describes the main executable, so the files decide.
+  w.files.files[u"C:\\App\\App.exe"] = {"v1 app", 1, FileVersion{1, 1}};
+  const UpdateOutcome again = w.Run();
+  ASSERT_EQ(again.result, UpdateOutcome::Updated) << again.error;
+  EXPECT_TRUE(w.log.Has("has changed since: the installed version is taken as 1.1"));
+  EXPECT_EQ(w.files.files[kStateFile].bytes, StateRecord("1.2", "v2 app"));
+
+  // A copy in a folder with no record: the user's value of an earlier
+  // client speaks for it only when its main executable agrees.
+  const struct {
+    const char* name;
+    std::optional<FileVersion> mainVersion;
+    std::string record;  // the folder's own record, when there is one
+    UpdateOutcome::Result result;
+  } cases[] = {
+      {"main executable of the recorded version", FileVersion{1, 2}, "", UpdateOutcome::UpToDate},
+      {"version 1 reinstalled", FileVersion{1, 1}, "", UpdateOutcome::Updated},
+      {"main executable without a version", std::nullopt, "", UpdateOutcome::Updated},
+      {"the folder's own record wins", FileVersion{1, 2}, StateRecord("1.1", "v1 app"), UpdateOutcome::Updated},
+      {"a damaged record", FileVersion{1, 2}, "Tidewell installation 1\ninstalled-version 1.2", UpdateOutcome::Updated},
+      {"a record of this version", FileVersion{1, 1}, StateRecord("1.2", "v1 app"), UpdateOutcome::UpToDate},
+  };
+  for (const auto& c : cases) {
+    World copy;
+    copy.registry.keys[kStateKey][u"InstalledVersion"] = Text(u"1.2");
+    copy.files.files[u"C:\\App\\App.exe"].version = c.mainVersion;
+    if (!c.record.empty()) copy.files.files[kStateFile] = {c.record, 1, std::nullopt};
+    const UpdateOutcome outcome = copy.Run();
+    EXPECT_EQ(outcome.result, c.result) << c.name << ": " << outcome.error;
+    if (outcome.result != UpdateOutcome::Updated) continue;
+    // The update carries the version into the folder and the user's value
+    // out; App.exe is taken only when its version is before 1.2.
+    const bool appTaken = c.mainVersion != FileVersion{1, 2};
+    EXPECT_EQ(copy.files.files[kStateFile].bytes, StateRecord("1.2", appTaken ? "v2 app" : "v1 app")) << c.name;
+    EXPECT_FALSE(copy.registry.keys[kStateKey].count(u"InstalledVersion")) << c.name;
+  }
+}
+
+TEST(InstalledVersion, TheRecordReadsExactlyWhatItsWriterWrites) {
+  const InstallationState state{u"2.0 b\u00e9ta", MainExecutableDigest{6, std::string(64, 'a')}};
+  const std::string text = WriteInstallationState(state);
+  EXPECT_EQ(text, "Tidewell installation 1\ninstalled-version 2.0 b\xC3\xA9ta\nmain-executable 6 " +
+                      std::string(64, 'a') + "\n");
+  EXPECT_EQ(ReadInstallationState(text), state);
+  const std::string bare = "Tidewell installation 1\ninstalled-version 2.0\n";
+  EXPECT_EQ(ReadInstallationState(bare), (InstallationState{u"2.0", std::nullopt}));
+  const std::string main = "main-executable 6 " + std::string(64, 'a') + "\n";
+  for (const std::string& damaged :
+       {std::string(), std::string("Tidewell installation 2\ninstalled-version 2.0\n"), bare.substr(0, bare.size() - 1),
+        std::string("Tidewell installation 1\ninstalled-version \n"), std::string("Tidewell installation 1\r\ninstalled-version 2.0\r\n"),
+        bare + "main-executable 6\n", bare + "main-executable -6 " + std::string(64, 'a') + "\n",
+        bare + "main-executable 6 " + std::string(64, 'A') + "\n", bare + "main-executable 6 " + std::string(63, 'a') + "\n",
+        bare + main + main, bare + "\n", main + bare})
+    EXPECT_EQ(ReadInstallationState(damaged), std::nullopt) << damaged;
+}
+
+TEST(UpdateRun, AClientWithoutAKeyRefusesPlainHttp) {
+  const struct {
+    const char* name;
+    std::string serverFile, files;
+    bool signedClient;
+    UpdateOutcome::Result result;
+  } cases[] = {
+      {"https", kServer, kServer, false, UpdateOutcome::Updated},
+      {"HTTPS in capitals", "HTTPS" + kServer.substr(5), kServer, false, UpdateOutcome::Updated},
+      {"http server file", "http" + kServer.substr(5), kServer, false, UpdateOutcome::Failed},
+      {"HTTP server file", "HTTP" + kServer.substr(5), kServer, false, UpdateOutcome::Failed},
+      {"http files", kServer, "http" + kServer.substr(5), false, UpdateOutcome::Failed},
+      {"http with a key", "http" + kServer.substr(5), "http" + kServer.substr(5), true, UpdateOutcome::Updated},
+  };
+  for (const auto& c : cases) {
+    World w;
+    w.settings.serverFileUrl = ToU16(c.serverFile + "UpdateConfig.xml?ed=%Login%");
+    w.settings.downloadBase = ToU16(c.files);
+    for (auto resources = w.http.resources; auto& [url, resource] : resources) {
+      w.http.resources["http" + url.substr(5)] = resource;
+      w.http.resources["HTTPS" + url.substr(5)] = resource;
+    }
+    RecordingVerifier verifier;
+    if (c.signedClient) w.services.verifier = &verifier;
+    const Snapshot before(w);
+    const UpdateOutcome outcome = w.Run();
+    EXPECT_EQ(outcome.result, c.result) << c.name << ": " << outcome.error;
+    if (c.result == UpdateOutcome::Updated) continue;
+    EXPECT_EQ(outcome.exitCode(), 1) << c.name;
+    EXPECT_TRUE(w.http.requests.empty()) << c.name;
+    EXPECT_TRUE(Snapshot(w) == before) << c.name;
+    EXPECT_TRUE(w.log.Has("this client carries no key to check updates with, so it accepts only https:// "
+                          "addresses, not " + c.serverFile.substr(0, 4))) << c.name << ": " << outcome.error;
   }
 }
 
