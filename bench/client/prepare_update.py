@@ -7,43 +7,20 @@ small and older, and the project with both artefacts built by tidewell-cli.
 
 Writes ROOT/server (the served folder, with the server file's signature
 file), ROOT/installed-v1 (with the client, which carries the project's key and
-so checks every file's SHA-256), ROOT/installed-v1-unsigned (the same with a
-client whose key resource is renamed away, so it checks sizes only) and
-ROOT/files.txt: one "server path<TAB>installed path" line per file.
+so checks every file's SHA-256) and ROOT/files.txt: one "server
+path<TAB>installed path" line per file.
 """
 import os
 import shutil
 import subprocess
 import sys
 
-KEY_RESOURCE = (10, 300)  # RCDATA 300: the publisher's public key
 
 TOTAL = 200 * 1000 * 1000
 BIG = 64 * 1024 * 1024
 COUNT = 1000
 FOLDERS = 10
 OLD_TIME = 1577836800  # 2020-01-01: the installed files are older
-
-
-def without_key(client):
-    """Renames the client's key resource to an id it does not look for."""
-    import pefile
-    pe = pefile.PE(client)
-    for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
-        if kind.struct.Id == KEY_RESOURCE[0]:
-            for entry in kind.directory.entries:
-                if entry.struct.Id == KEY_RESOURCE[1]:
-                    entry.struct.Name = KEY_RESOURCE[1] + 1
-    data = pe.write()
-    pe.close()
-    with open(client, "wb") as out:
-        out.write(data)
-    check = pefile.PE(client)
-    ids = [e.struct.Id for k in check.DIRECTORY_ENTRY_RESOURCE.entries if k.struct.Id == KEY_RESOURCE[0]
-           for e in k.directory.entries]
-    check.close()
-    if KEY_RESOURCE[1] in ids:
-        sys.exit("the client's key resource could not be renamed")
 
 
 def main(root, server_url, cli):
@@ -83,10 +60,6 @@ def main(root, server_url, cli):
     for name in ("UpdateConfig.xml", "UpdateConfig.xml.sig"):
         shutil.copyfile(os.path.join(project, name), os.path.join(root, "server", name))
     shutil.copyfile(os.path.join(project, "BenchUpdate.exe"), os.path.join(installed, "BenchUpdate.exe"))
-    unsigned = installed + "-unsigned"
-    shutil.rmtree(unsigned, ignore_errors=True)
-    shutil.copytree(installed, unsigned)
-    without_key(os.path.join(unsigned, "BenchUpdate.exe"))
     with open(os.path.join(root, "files.txt"), "w") as out:
         for name in names:
             out.write("files/%s\t%s\n" % (name, name))

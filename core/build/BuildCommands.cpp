@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "build/ClientBuilder.h"
+#include "build/ClientStringTable.h"
 #include "build/ProgramLaunch.h"
 #include "build/ReleasePanes.h"
 #include "build/ServerFileSignature.h"
@@ -154,7 +155,7 @@ bool BuildCommands::SignServerFile(const KeyInUse& key, bool report) {
   std::string error;
   if (WriteServerFileSignature(text::ToPath(document_.ServerFilePath()),
                                document_.settings.RawValue(SettingKey::UpdateFilesDir), key.key,
-                               error))
+                               SignedProductOf(document_.settings), error))
     return true;
   if (report) {
     failureReason_ = error;

@@ -40,6 +40,11 @@ ClientStringTable ClientStringTable::FromSettings(const ProjectSettings& setting
   return table;
 }
 
+signing::SignedProduct SignedProductOf(const ProjectSettings& settings) {
+  return {text::ToUtf8(settings.GetSetting(SettingKey::CompanyName)),
+          text::ToUtf8(settings.GetSetting(SettingKey::AppTitle))};
+}
+
 std::optional<std::string> ClientStringTable::Encode() const {
   size_t size = 0;
   for (const WString& s : strings_) {

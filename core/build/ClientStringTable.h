@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "signing/SignatureFile.h"
 #include "text/WString.h"
 
 namespace tidewell {
@@ -66,5 +67,9 @@ class ClientStringTable {
 // the reprompt; otherwise the frequency plus one, and 0. Both texts are read
 // as the C library reads a decimal integer.
 WString CheckSchedule(std::u16string_view frequency, std::u16string_view reprompt);
+
+// The product a signature file names: the company name and the application
+// title as the client's strings 5 and 4 hold them, in UTF-8.
+signing::SignedProduct SignedProductOf(const ProjectSettings& settings);
 
 }  // namespace tidewell

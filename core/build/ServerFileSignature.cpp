@@ -102,7 +102,10 @@ fs::path SignatureFilePath(const fs::path& serverFile) {
 }
 
 bool WriteServerFileSignature(const fs::path& serverFile, const WString& updateFilesDir,
-                              const SigningKey& key, std::string& error) {
+                              const SigningKey& key, const signing::SignedProduct& product,
+                              std::string& error) {
+  if (!signing::IsProductName(product.company) || !signing::IsProductName(product.application))
+    return Fail(error, "the company name and the application title cannot hold a line break in a signature file");
   std::ifstream in(serverFile, std::ios::binary);
   const std::string document((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (!in.good() && !in.eof()) return Fail(error, "cannot read " + serverFile.string());
@@ -110,6 +113,7 @@ bool WriteServerFileSignature(const fs::path& serverFile, const WString& updateF
   signing::SignatureContent content;
   content.key = key.pair.publicKey;
   content.keyChanges = key.keyChanges;
+  content.product = product;
   content.serverFile = {document.size(), signing::Sha256::Of(document)};
   const auto files = PublishedFiles(document, updateFilesDir, error);
   if (!files) return false;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "signing/SignatureFile.h"
 #include "signing/SigningKey.h"
 #include "text/WString.h"
 
@@ -29,12 +30,13 @@ std::optional<std::vector<PublishedFile>> PublishedFiles(std::string_view server
 // The path of a server file's signature file: its name with ".sig" added.
 std::filesystem::path SignatureFilePath(const std::filesystem::path& serverFile);
 
-// Writes the signature file beside the server file: the SHA-256 and size of
-// the server file's bytes and of every file it offers, signed with `key`.
+// Writes the signature file beside the server file: the product it is for
+// (as the client's strings 5 and 4 hold it), the SHA-256 and size of the
+// server file's bytes and of every file it offers, signed with `key`.
 // The server file is read, never changed; the signature file is replaced in
 // one step, so a failure leaves the previous one as it was.
 bool WriteServerFileSignature(const std::filesystem::path& serverFile,
                               const WString& updateFilesDir, const SigningKey& key,
-                              std::string& error);
+                              const signing::SignedProduct& product, std::string& error);
 
 }  // namespace tidewell

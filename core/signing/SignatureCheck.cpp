@@ -14,8 +14,10 @@ bool Refuse(std::string& reason, std::string text) {
 }  // namespace
 
 bool CheckServerFile(const ParsedSignatureFile& file, const PublicKey& trusted,
-                     std::string_view document, PublicKey& signer, std::string& reason) {
+                     std::string_view document, std::vector<PublicKey>& path,
+                     std::string& reason) {
   const SignatureContent& content = file.content;
+  path.assign(1, trusted);
   if (content.key != trusted) {
     // The chain is read oldest first; the trusted key may be any of its
     // old keys, and every step from there on must be endorsed.
@@ -30,6 +32,7 @@ bool CheckServerFile(const ParsedSignatureFile& file, const PublicKey& trusted,
       if (!Verify(change->from, KeyChangeMessage(change->from, change->to), change->endorsement))
         return Refuse(reason, "the change to the key " + Fingerprint(change->to) +
                                   " is not signed by the key " + Fingerprint(change->from));
+      path.push_back(change->to);
     }
   }
   if (!Verify(content.key, file.signedText, file.signature))
@@ -39,7 +42,6 @@ bool CheckServerFile(const ParsedSignatureFile& file, const PublicKey& trusted,
     return Refuse(reason, "the update information differs from the signed one (" +
                               std::to_string(actual.size) + " bytes, signed " +
                               std::to_string(content.serverFile.size) + ")");
-  signer = content.key;
   return true;
 }
 

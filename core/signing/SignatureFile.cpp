@@ -106,6 +106,10 @@ std::optional<ParsedSignatureFile> Damaged(std::string& error, std::string text)
 
 }  // namespace
 
+bool IsProductName(std::string_view name) {
+  return name.find_first_of("\r\n") == std::string_view::npos && IsUtf8(name);
+}
+
 bool IsServerPath(std::string_view path) {
   if (path.empty() || path.size() > kMaxServerPathSize || !IsUtf8(path)) return false;
   std::size_t start = 0;
@@ -175,6 +179,10 @@ std::string SignatureBody(SignatureContent content) {
   text += '\n';
   text += "key " + FormatPublicKey(content.key) + '\n';
   for (const KeyChange& change : content.keyChanges) text += FormatKeyChange(change) + '\n';
+  if (content.product) {
+    text += "company " + content.product->company + '\n';
+    text += "application " + content.product->application + '\n';
+  }
   text += "server-file " + SizeText(content.serverFile.size) + ' ' +
           ToHex(content.serverFile.sha256) + '\n';
   for (const SignedFile& file : content.files) {
@@ -224,6 +232,18 @@ std::optional<ParsedSignatureFile> ReadSignatureFile(std::string_view text, std:
   }
   if (!content.keyChanges.empty() && content.keyChanges.back().to != content.key)
     return Damaged(error, "the last key change does not lead to the signing key");
+
+  if (haveLine && line.starts_with("company ")) {
+    SignedProduct product{std::string(line.substr(8)), {}};
+    if (!IsProductName(product.company)) return Damaged(error, at("malformed company name"));
+    if (!reader.Next(line) || !line.starts_with("application "))
+      return Damaged(error, at("the application title does not follow the company name"));
+    product.application = std::string(line.substr(12));
+    if (!IsProductName(product.application))
+      return Damaged(error, at("malformed application title"));
+    content.product = std::move(product);
+    haveLine = reader.Next(line);
+  }
 
   if (!haveLine || !line.starts_with("server-file ") ||
       !ReadDigest(line.substr(12), content.serverFile))

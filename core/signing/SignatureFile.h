@@ -18,6 +18,8 @@ namespace tidewell::signing {
 //   Tidewell update signature 1
 //   key ed25519 <public key, 64 hex digits>
 //   key-change ed25519 <old key> <new key> <old key's signature, 128 hex>   (0 to 16)
+//   company <company name>                                                  (both or neither)
+//   application <application title>
 //   server-file <size> <SHA-256, 64 hex digits>
 //   file <size> <SHA-256> <server path>                                     (0 or more)
 //   signature ed25519 <signature, 128 hex digits>
@@ -26,8 +28,11 @@ namespace tidewell::signing {
 // line. Key changes form a chain, oldest first, that ends at `key`; each is
 // signed by its old key (see KeyChangeMessage). Files are sorted by their
 // server path (byte order) and listed once each. Sizes are decimal without
-// leading zeros. Anything else makes the file damaged: the reader accepts
-// exactly what the writer writes.
+// leading zeros. The company name and the application title name the
+// product the file is for, as the client's strings 5 and 4 hold them: UTF-8
+// without CR or LF, possibly empty (files of earlier tools name none).
+// Anything else makes the file damaged: the reader accepts exactly what the
+// writer writes.
 inline constexpr std::string_view kSignatureFileSuffix = ".sig";
 inline constexpr std::size_t kMaxSignatureFileSize = 4u << 20;  // the client holds it whole
 inline constexpr std::size_t kMaxSignedFiles = 100000;
@@ -54,9 +59,17 @@ struct KeyChange {
   bool operator==(const KeyChange&) const = default;
 };
 
+// The product a signature file is for: a client refuses one for another.
+struct SignedProduct {
+  std::string company;      // the client's string 5, UTF-8
+  std::string application;  // the client's string 4, UTF-8
+  bool operator==(const SignedProduct&) const = default;
+};
+
 struct SignatureContent {
   PublicKey key{};
   std::vector<KeyChange> keyChanges;
+  std::optional<SignedProduct> product;  // absent in files of earlier tools
   FileDigest serverFile;
   std::vector<SignedFile> files;  // sorted by path, each path once
 };
@@ -83,6 +96,10 @@ std::optional<KeyChange> ParseKeyChange(std::string_view line);
 // What the old key signs to introduce a new one.
 std::string KeyChangeMessage(const PublicKey& from, const PublicKey& to);
 KeyChange EndorseKey(const KeyPair& from, const PublicKey& to);
+
+// Whether a product name can be written into a signature file: valid UTF-8
+// without CR or LF.
+bool IsProductName(std::string_view name);
 
 // A server path: UTF-8 segments joined by '/', none empty, "." or "..", no
 // backslash or control character, at most kMaxServerPathSize bytes.

@@ -1,5 +1,6 @@
 #include "SignedUpdateVerifier.h"
 
+#include "signing/Hex.h"
 #include "signing/Sha256.h"
 #include "signing/SignatureCheck.h"
 #include "signing/UpdateKey.h"
@@ -63,8 +64,9 @@ class RefusingVerifier final : public UpdateVerifier {
 
 }  // namespace
 
-SignedUpdateVerifier::SignedUpdateVerifier(const sg::PublicKey& clientKey, TrustedKeyStore& store)
-    : clientKey_(clientKey), store_(store) {}
+SignedUpdateVerifier::SignedUpdateVerifier(const sg::PublicKey& clientKey, sg::SignedProduct product,
+                                           KeyChangeStore& store)
+    : clientKey_(clientKey), product_(std::move(product)), store_(store) {}
 
 bool SignedUpdateVerifier::AcceptServerFile(std::string_view document,
                                             const std::optional<std::string>& signature,
@@ -75,16 +77,16 @@ bool SignedUpdateVerifier::AcceptServerFile(std::string_view document,
     reason = "the update information has no signature file";
     return false;
   }
-  sg::PublicKey trusted = clientKey_;
+  FollowedKeyChanges followed;
   if (const std::optional<std::string> stored = store_.Load()) {
-    const std::optional<sg::PublicKey> key = sg::ParsePublicKey(*stored);
-    if (!key) {
+    std::optional<FollowedKeyChanges> read = ReadFollowedKeyChanges(*stored);
+    if (!read) {
       // Failing closed: a damaged record could otherwise bring back a key
       // that an earlier update retired.
-      reason = "the key this client moved to earlier is damaged in its settings";
+      reason = "the key changes this client followed earlier are damaged in its settings";
       return false;
     }
-    trusted = *key;
+    followed = std::move(*read);
   }
 
   std::string error;
@@ -93,12 +95,42 @@ bool SignedUpdateVerifier::AcceptServerFile(std::string_view document,
     reason = "the signature file is damaged: " + error;
     return false;
   }
-  sg::PublicKey signer{};
-  if (!sg::CheckServerFile(*parsed, trusted, document, signer, reason)) return false;
+  // Signature files of earlier tools name no product. They are refused: the
+  // client cannot know whether its key signed other products' files, and one
+  // build of the server file by this tool names it.
+  if (!parsed->content.product) {
+    reason = "the signature file names no product (it was made by an earlier tool; build the server file again)";
+    return false;
+  }
+  if (*parsed->content.product != product_) {
+    reason = "the signature file is for another product (" + parsed->content.product->company + ", " +
+             parsed->content.product->application + ") than this client's (" + product_.company + ", " +
+             product_.application + ")";
+    return false;
+  }
+  std::vector<sg::PublicKey> path;
+  if (!sg::CheckServerFile(*parsed, clientKey_, document, path, reason)) return false;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const auto moved = followed.find(path[i]);
+    if (moved == followed.end()) continue;
+    if (i + 1 == path.size()) {
+      reason = "the update is signed by the key " + sg::Fingerprint(path[i]) +
+               ", which this client no longer accepts: an earlier update moved it to the key " +
+               sg::Fingerprint(moved->second);
+      return false;
+    }
+    if (path[i + 1] != moved->second) {
+      reason = "the key " + sg::Fingerprint(path[i]) + " was moved to the key " + sg::Fingerprint(moved->second) +
+               " by an earlier update, not to the key " + sg::Fingerprint(path[i + 1]);
+      return false;
+    }
+  }
   // Moving to a new key needs no successful update: the old key itself
   // signed the change. A failed save is tried again by the next check,
-  // which walks the same change.
-  if (signer != trusted) store_.Save(sg::FormatPublicKey(signer));
+  // which walks the same changes.
+  bool learned = false;
+  for (std::size_t i = 0; i + 1 < path.size(); ++i) learned |= followed.emplace(path[i], path[i + 1]).second;
+  if (learned) store_.Save(WriteFollowedKeyChanges(followed));
 
   for (const sg::SignedFile& file : parsed->content.files) files_.emplace(file.path, file.digest);
   accepted_ = true;
@@ -115,16 +147,38 @@ std::unique_ptr<DownloadCheck> SignedUpdateVerifier::BeginFile(std::string_view 
   return std::make_unique<DigestCheck>(std::string(serverPath), found->second);
 }
 
+std::optional<FollowedKeyChanges> ReadFollowedKeyChanges(std::string_view text) {
+  FollowedKeyChanges changes;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    if (end == std::string_view::npos) return std::nullopt;
+    const std::string_view line = text.substr(0, end);
+    text.remove_prefix(end + 1);
+    sg::PublicKey from{}, to{};
+    constexpr std::size_t kDigits = 2 * sizeof from;
+    if (line.size() != 2 * kDigits + 1 || line[kDigits] != ' ' || !sg::FromHex(line.substr(0, kDigits), from) ||
+        !sg::FromHex(line.substr(kDigits + 1), to) || from == to || !changes.emplace(from, to).second)
+      return std::nullopt;
+  }
+  return changes;
+}
+
+std::string WriteFollowedKeyChanges(const FollowedKeyChanges& changes) {
+  std::string text;
+  for (const auto& [from, to] : changes) text += sg::ToHex(from) + ' ' + sg::ToHex(to) + '\n';
+  return text;
+}
+
 std::unique_ptr<UpdateVerifier> MakeRefusingVerifier(std::string reason) {
   return std::make_unique<RefusingVerifier>(std::move(reason));
 }
 
 std::unique_ptr<UpdateVerifier> MakeUpdateVerifier(const std::optional<std::string>& keyResource,
-                                                   TrustedKeyStore& store) {
+                                                   sg::SignedProduct product, KeyChangeStore& store) {
   if (!keyResource) return nullptr;
   const std::optional<sg::PublicKey> key = sg::ReadUpdateKeyResource(*keyResource);
   if (!key) return MakeRefusingVerifier("the client's update key resource is damaged");
-  return std::make_unique<SignedUpdateVerifier>(*key, store);
+  return std::make_unique<SignedUpdateVerifier>(*key, std::move(product), store);
 }
 
 }  // namespace tidewatch::engine

@@ -6,22 +6,25 @@
 #include <string>
 #include <string_view>
 
-#include "TrustedKeyStore.h"
+#include "KeyChangeStore.h"
 #include "UpdateVerifier.h"
 #include "signing/Ed25519.h"
 #include "signing/SignatureFile.h"
 
 namespace tidewatch::engine {
 
-// The verifier of a client that carries the publisher's key. The server
-// file must come with a signature file signed by the trusted key: the one
-// stored by an earlier key change, otherwise the client's own. A valid key
-// change moves the trust to the new key for good, so the old key is refused
-// from then on. Each downloaded file must have the size and SHA-256 the
-// signature file lists under its server path.
+// The verifier of a client that carries the publisher's key. The key built
+// into the client is the only root of trust: the server file must come with
+// a signature file for this client's product, signed by that key or by a
+// key reached from it through the file's key changes, each signed by the key
+// before it, checked from the root on every run. The key changes followed
+// are kept per user (KeyChangeStore) only to refuse from then on what an
+// old key signs; nothing kept there lets a key in. Each downloaded file must
+// have the size and SHA-256 the signature file lists under its server path.
 class SignedUpdateVerifier final : public UpdateVerifier {
  public:
-  SignedUpdateVerifier(const tidewell::signing::PublicKey& clientKey, TrustedKeyStore& store);
+  SignedUpdateVerifier(const tidewell::signing::PublicKey& clientKey,
+                       tidewell::signing::SignedProduct product, KeyChangeStore& store);
 
   bool AcceptServerFile(std::string_view document, const std::optional<std::string>& signature,
                         std::string& reason) override;
@@ -29,18 +32,27 @@ class SignedUpdateVerifier final : public UpdateVerifier {
 
  private:
   tidewell::signing::PublicKey clientKey_;
-  TrustedKeyStore& store_;
+  tidewell::signing::SignedProduct product_;
+  KeyChangeStore& store_;
   bool accepted_ = false;
   std::map<std::string, tidewell::signing::FileDigest, std::less<>> files_;
 };
+
+// The key changes a client followed, as KeyChangeStore keeps them; nullopt
+// when the text is not exactly that.
+using FollowedKeyChanges = std::map<tidewell::signing::PublicKey, tidewell::signing::PublicKey>;
+std::optional<FollowedKeyChanges> ReadFollowedKeyChanges(std::string_view text);
+std::string WriteFollowedKeyChanges(const FollowedKeyChanges& changes);
 
 // A verifier that refuses every update with `reason`: the client carries a
 // key resource that cannot be read, so nothing it downloads can be trusted.
 std::unique_ptr<UpdateVerifier> MakeRefusingVerifier(std::string reason);
 
-// The verifier for a client's key resource: nullptr when the client has
-// none (sizes only), a refusing one when it is damaged.
+// The verifier for a client's key resource and product (its strings 5 and 4,
+// UTF-8): nullptr when the client has none (it then accepts only https://
+// and checks sizes), a refusing one when it is damaged.
 std::unique_ptr<UpdateVerifier> MakeUpdateVerifier(const std::optional<std::string>& keyResource,
-                                                   TrustedKeyStore& store);
+                                                   tidewell::signing::SignedProduct product,
+                                                   KeyChangeStore& store);
 
 }  // namespace tidewatch::engine

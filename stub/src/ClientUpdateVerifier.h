@@ -4,17 +4,18 @@
 #include <optional>
 #include <string>
 
-#include "TrustedKeyStore.h"
+#include "KeyChangeStore.h"
+#include "UpdateRun.h"
 #include "UpdateVerifier.h"
 
 namespace tidewatch {
 
-// The key this client moved to through a key change, kept per user in the
-// value `TrustedUpdateKey` (REG_SZ) of
+// The key changes this client followed, kept per user in the value
+// `RetiredUpdateKeys` (REG_MULTI_SZ) of
 // HKCU\Software\Tidewell\Clients\<CompanyName>\<AppTitle>.
-class RegistryTrustedKeyStore final : public engine::TrustedKeyStore {
+class RegistryKeyChangeStore final : public engine::KeyChangeStore {
  public:
-  RegistryTrustedKeyStore(std::u16string companyName, std::u16string appTitle);
+  RegistryKeyChangeStore(std::u16string companyName, std::u16string appTitle);
   std::optional<std::string> Load() override;
   bool Save(const std::string& text) override;
 
@@ -22,8 +23,10 @@ class RegistryTrustedKeyStore final : public engine::TrustedKeyStore {
   std::wstring subkey_;
 };
 
-// The verifier for this client's own key resource (RCDATA 300): nullptr when
-// the client carries no key, so that only sizes are checked.
-std::unique_ptr<engine::UpdateVerifier> MakeClientUpdateVerifier(engine::TrustedKeyStore& store);
+// The verifier for this client's own key resource (RCDATA 300) and product
+// (strings 5 and 4): nullptr when the client carries no key, so that only
+// sizes are checked.
+std::unique_ptr<engine::UpdateVerifier> MakeClientUpdateVerifier(const engine::ClientSettings& settings,
+                                                                 engine::KeyChangeStore& store);
 
 }  // namespace tidewatch

@@ -51,7 +51,7 @@ class ClientUpdate {
         services_{http_, files_, registry_, shell_, clock_, log_, ClientPlaces(),
                   {LoginName(), PlatformDescription(), &registry_}, nullptr, {},
                   static_cast<unsigned>(HookValue(L"TIDEWATCH_TEST_IN_USE_WAIT_MS", 60'000))},
-        trustedKeys_(settings_.companyName, settings_.appTitle) {
+        keyChanges_(settings_.companyName, settings_.appTitle) {
     settings_.waitForNextVersion = engine::ReadCheckSchedule(strings.Get(8)).waitForNextVersion;
     services_.workers = &workers_;
     if (const std::uint64_t halt = HookValue(L"TIDEWATCH_TEST_HALT_AFTER_STEP", 0)) {
@@ -69,8 +69,9 @@ class ClientUpdate {
 
   int Run() {
     // A client that carries the publisher's key installs only what is signed
-    // with it; one without checks sizes only.
-    verifier_ = MakeClientUpdateVerifier(trustedKeys_);
+    // with it for its product; one without accepts only https:// and checks
+    // sizes only.
+    verifier_ = MakeClientUpdateVerifier(settings_, keyChanges_);
     services_.verifier = verifier_.get();
     // Failures are shown (or only logged) by then.
     const engine::UpdateOutcome outcome = RunUpdateWithPages(settings_, services_, options_);
@@ -100,7 +101,7 @@ class ClientUpdate {
   WindowsClock clock_;
   WindowsWorkers workers_;
   engine::UpdateServices services_;
-  RegistryTrustedKeyStore trustedKeys_;
+  RegistryKeyChangeStore keyChanges_;
   std::unique_ptr<engine::UpdateVerifier> verifier_;
 };
 

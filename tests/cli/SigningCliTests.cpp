@@ -73,8 +73,10 @@ TEST_F(SigningCli, FirstBuildMakesAKeyAndSignsTheServerFileWithoutChangingIt) {
   const std::string sig = ReadBytes(dir / "project" / "Update.xml.sig");
   const auto parsed = signing::ReadSignatureFile(sig, error);
   ASSERT_TRUE(parsed) << error;
-  signing::PublicKey signer{};
+  std::vector<signing::PublicKey> signer;
   EXPECT_TRUE(signing::CheckServerFile(*parsed, key->pair.publicKey, server, signer, error)) << error;
+  // The product as the client's strings 5 and 4 hold it.
+  EXPECT_EQ(parsed->content.product, (signing::SignedProduct{"Harbour Soft", "Logbook"}));
   const std::vector<signing::SignedFile> files = {
       {"App.exe", DigestOf(std::string(5000, 'x'))}, {"bin/Lib.dll", DigestOf(std::string(300, 'l'))}};
   EXPECT_EQ(parsed->content.files, files);
@@ -128,9 +130,11 @@ TEST_F(SigningCli, KeygenKeepsOneKeyPerProjectAndWritesPipelineKeys) {
   const std::string server = ReadBytes(dir / "project" / "Update.xml");
   const auto parsed = signing::ReadSignatureFile(ReadBytes(dir / "project" / "Update.xml.sig"), error);
   ASSERT_TRUE(parsed) << error;
-  signing::PublicKey signer{};
+  std::vector<signing::PublicKey> signer;
   EXPECT_TRUE(signing::CheckServerFile(*parsed, key->pair.publicKey, server, signer, error)) << error;
-  EXPECT_NE(signer, key->pair.publicKey);
+  ASSERT_EQ(signer.size(), 2u);
+  EXPECT_EQ(signer.front(), key->pair.publicKey);
+  EXPECT_EQ(signer.back(), parsed->content.key);
 }
 
 TEST_F(SigningCli, TheClientCarriesThePublicKey) {

@@ -144,6 +144,7 @@ class SignatureFileTest : public ::testing::Test {
     content.key = key.publicKey;
     content.serverFile = {document.size(), Sha256::Of(document)};
     content.files = {{"bin/b.dll", {3, Sha256::Of("bbb")}}, {"a.exe", {0, Sha256::Of("")}}};
+    content.product = SignedProduct{"Co", "App"};
     return content;
   }
   std::string Signed(const SignatureContent& content) const {
@@ -154,6 +155,7 @@ class SignatureFileTest : public ::testing::Test {
 TEST_F(SignatureFileTest, WritesSortedLinesAndReadsThemBack) {
   SignatureContent content = Content();
   content.keyChanges = {EndorseKey(oldKey, key.publicKey)};
+  content.product = SignedProduct{"Tidewell Tests", "\xC3\x89t\xC3\xA9 | App"};
   const std::string text = Signed(content);
   const std::string body = SignatureBody(content);
   EXPECT_EQ(body,
@@ -161,6 +163,8 @@ TEST_F(SignatureFileTest, WritesSortedLinesAndReadsThemBack) {
             "key ed25519 " + ToHex(key.publicKey) + "\n"
             "key-change ed25519 " + ToHex(oldKey.publicKey) + " " + ToHex(key.publicKey) + " " +
                 ToHex(content.keyChanges[0].endorsement) + "\n"
+            "company Tidewell Tests\n"
+            "application \xC3\x89t\xC3\xA9 | App\n"
             "server-file 25 " + ToHex(Sha256::Of(document)) + "\n"
             "file 0 e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855 a.exe\n"
             "file 3 " + ToHex(Sha256::Of("bbb")) + " bin/b.dll\n");
@@ -171,6 +175,7 @@ TEST_F(SignatureFileTest, WritesSortedLinesAndReadsThemBack) {
   ASSERT_TRUE(parsed) << error;
   EXPECT_EQ(parsed->signedText, body);
   EXPECT_EQ(parsed->content.keyChanges, content.keyChanges);
+  EXPECT_EQ(parsed->content.product, content.product);
   EXPECT_EQ(parsed->content.serverFile, content.serverFile);
   ASSERT_EQ(parsed->content.files.size(), 2u);
   EXPECT_EQ(parsed->content.files[0].path, "a.exe");
@@ -223,6 +228,13 @@ TEST_F(SignatureFileTest, RefusesEveryMalformedFile) {
       {"empty path", replaced(" bin/b.dll", " ")},
       {"control character in a path", replaced(" bin/b.dll", " bin/b\x01.dll")},
       {"server file missing", replaced(LineOf(body, "server-file "), "")},
+      {"company without the application", replaced("application App\n", "")},
+      {"application without the company", replaced("company Co\n", "")},
+      {"company and application swapped", replaced("company Co\napplication App\n", "application App\ncompany Co\n")},
+      {"product after the server file", replaced("company Co\napplication App\n", "") + "company Co\n"},
+      {"company without its blank", replaced("company Co\n", "company\n")},
+      {"CR in the company name", replaced("company Co\n", "company C\ro\n")},
+      {"invalid UTF-8 in the application title", replaced("application App\n", "application \xC0\xAF\n")},
       {"key change that leads elsewhere",
        replaced(keyLine, keyLine + "key-change ed25519 " + hexKey + " " +
                              ToHex(oldKey.publicKey) + " " + ToHex(change.endorsement) + "\n")},
@@ -245,6 +257,13 @@ TEST_F(SignatureFileTest, RefusesEveryMalformedFile) {
   EXPECT_FALSE(ReadSignatureFile(manyChanges, error));
   EXPECT_NE(error.find("more than 16 key changes"), std::string::npos) << error;
   EXPECT_TRUE(ReadSignatureFile(good, error)) << error;
+  // Files of earlier tools name no product and still read.
+  SignatureContent earlier = Content();
+  earlier.product.reset();
+  const auto read = ReadSignatureFile(Signed(earlier), error);
+  ASSERT_TRUE(read) << error;
+  EXPECT_EQ(read->content.product, std::nullopt);
+  EXPECT_TRUE(ReadSignatureFile(Signed(Content()).replace(good.find("company Co"), 10, "company "), error)) << error;
 }
 
 TEST_F(SignatureFileTest, CheckAcceptsTheTrustedKeyOrAKeyItEndorsed) {
@@ -253,12 +272,11 @@ TEST_F(SignatureFileTest, CheckAcceptsTheTrustedKeyOrAKeyItEndorsed) {
   std::string error, reason;
   const auto parsed = ReadSignatureFile(Signed(content), error);
   ASSERT_TRUE(parsed) << error;
-  PublicKey signer{};
+  std::vector<PublicKey> signer;
   EXPECT_TRUE(CheckServerFile(*parsed, key.publicKey, document, signer, reason)) << reason;
-  EXPECT_EQ(signer, key.publicKey);
-  signer = {};
+  EXPECT_EQ(signer, std::vector<PublicKey>{key.publicKey});
   EXPECT_TRUE(CheckServerFile(*parsed, oldKey.publicKey, document, signer, reason)) << reason;
-  EXPECT_EQ(signer, key.publicKey);
+  EXPECT_EQ(signer, (std::vector<PublicKey>{oldKey.publicKey, key.publicKey}));
 
   const KeyPair stranger = KeyPairFromSeed(FromHexOrDie<32>(kRfc8032[2].seed));
   EXPECT_FALSE(CheckServerFile(*parsed, stranger.publicKey, document, signer, reason));

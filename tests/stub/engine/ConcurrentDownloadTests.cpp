@@ -57,7 +57,7 @@ struct Served {
   ThreadWorkers threads;
   MemoryKeyStore store;
   sg::KeyPair key = sg::KeyPairFromSeed(sg::Seed{7});
-  SignedUpdateVerifier verifier{key.publicKey, store};
+  SignedUpdateVerifier verifier{key.publicKey, {"Co", "App"}, store};
   std::vector<std::u16string> names;
   std::vector<DownloadRequest> requests;
   std::map<std::string, std::string> published;  // server path: the signed bytes
@@ -82,6 +82,7 @@ struct Served {
   DownloadsEnd Run(bool together, Watcher& watcher, Failure& failure) {
     sg::SignatureContent content;
     content.key = key.publicKey;
+    content.product = sg::SignedProduct{"Co", "App"};
     const std::string document = "<Tidemark />";
     content.serverFile = {document.size(), sg::Sha256::Of(document)};
     for (const auto& [path, bytes] : published) content.files.push_back({path, {bytes.size(), sg::Sha256::Of(bytes)}});

@@ -17,7 +17,7 @@
 
 #include "Platform.h"
 #include "Text.h"
-#include "TrustedKeyStore.h"
+#include "KeyChangeStore.h"
 
 namespace tidewatch::engine::testing {
 
@@ -380,7 +380,7 @@ struct FakeLog : Log {
 };
 
 // The per-user store of a key change, in memory.
-struct MemoryKeyStore : TrustedKeyStore {
+struct MemoryKeyStore : KeyChangeStore {
   std::optional<std::string> stored;
   int saves = 0;
   std::optional<std::string> Load() override { return stored; }
