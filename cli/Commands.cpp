@@ -22,6 +22,10 @@ CommandList AllCommands() {
   commands.push_back(MakeAddVariableCommand());
   commands.push_back(MakeRenameVariableCommand());
   commands.push_back(MakeRemoveCommand());
+#ifdef TIDEWELL_PUBLISH
+  commands.push_back(MakePublishCommand());
+  commands.push_back(MakeVerifyReleaseCommand());
+#endif
   return commands;
 }
 

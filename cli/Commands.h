@@ -24,5 +24,8 @@ std::unique_ptr<Command> MakeAddExecCommand();
 std::unique_ptr<Command> MakeAddVariableCommand();
 std::unique_ptr<Command> MakeRenameVariableCommand();
 std::unique_ptr<Command> MakeRemoveCommand();
+// Publishing, where the tool is built with it (not on Windows).
+std::unique_ptr<Command> MakePublishCommand();
+std::unique_ptr<Command> MakeVerifyReleaseCommand();
 
 }  // namespace tidewell::cli

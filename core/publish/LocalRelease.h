@@ -1,0 +1,44 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "signing/SignatureFile.h"
+#include "text/WString.h"
+
+namespace tidewell::publish {
+
+struct ReleaseFile {
+  std::string serverPath;
+  std::filesystem::path diskPath;
+  signing::FileDigest digest;
+};
+
+// A release as the build left it in the project folder: the server file,
+// its signature file and the files it offers.
+struct LocalRelease {
+  std::filesystem::path serverFile;
+  std::filesystem::path signatureFile;
+  signing::ParsedSignatureFile signature;
+  std::vector<ReleaseFile> files;  // in the signature file's order
+  std::uint64_t TotalSize() const;
+};
+
+// Told how many bytes of the release were read; false cancels.
+using ReadProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+
+// Reads the release and checks that it is what was signed: the signature
+// file is whole and signed by the key it names, the server file has the
+// signed digest, and every file the server file offers lies on this host
+// with its signed size and SHA-256. Anything else means the release changed
+// since it was built: false with the reason, nothing published.
+bool ReadLocalRelease(const std::filesystem::path& serverFile, const WString& updateFilesDir,
+                      LocalRelease& release, std::string& error, const ReadProgress& progress = {});
+
+// A file's size and SHA-256, read in blocks; false with the reason.
+bool DigestOfFile(const std::filesystem::path& path, signing::FileDigest& digest,
+                  std::string& error, const std::function<bool(std::uint64_t)>& read = {});
+
+}  // namespace tidewell::publish
