@@ -98,19 +98,29 @@ bool WebDavTarget::Stat(const std::string& path, std::optional<std::uint64_t>& s
   return true;
 }
 
-bool WebDavTarget::MakeFolder(const std::string& folder, std::string& error) {
-  if (folder.empty() || madeFolders_.count(folder)) return true;
-  if (!MakeFolder(ParentOf(folder), error)) return false;
+bool WebDavTarget::MakeCollection(const std::string& url, const std::string& name,
+                                  std::string& error) {
   CurlRequest request;
-  request.url = Url(folder) + "/";
+  request.url = url + "/";
   request.method = "MKCOL";
   const CurlResult result = Run(request);
   // 405: the folder is there already.
-  if (result.Ok() && result.status == 405) {
-    madeFolders_.insert(folder);
-    return true;
+  return (result.Ok() && result.status == 405) || !Failed(result, "make the folder " + name, error);
+}
+
+bool WebDavTarget::MakeFolder(const std::string& folder, std::string& error) {
+  if (madeFolders_.count(folder)) return true;
+  if (folder.empty()) {
+    // The target's own folder and those above it, from the top.
+    const std::size_t root = base_.find('/', base_.find("://") + 3);
+    for (std::size_t slash = root; slash != std::string::npos;) {
+      slash = base_.find('/', slash + 1);
+      const std::string url = base_.substr(0, slash);
+      if (!MakeCollection(url, url.substr(root), error)) return false;
+    }
+  } else if (!MakeFolder(ParentOf(folder), error) || !MakeCollection(Url(folder), folder, error)) {
+    return false;
   }
-  if (Failed(result, "make the folder " + folder, error)) return false;
   madeFolders_.insert(folder);
   return true;
 }

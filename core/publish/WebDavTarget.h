@@ -28,6 +28,7 @@ class WebDavTarget final : public CurlTarget {
   std::string Url(const std::string& path) const override;
   bool IsMissing(const CurlResult& result) const override;
   bool MakeFolder(const std::string& folder, std::string& error) override;
+  bool MakeCollection(const std::string& url, const std::string& name, std::string& error);
   bool Failed(const CurlResult& result, const std::string& what,
               std::string& error) const override;
 

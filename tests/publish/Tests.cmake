@@ -5,6 +5,7 @@ if(TARGET tidewell-publish)
   tidewell_add_tests(publish-tests
     publish/LoopbackServers.cpp
     publish/PublisherTests.cpp
+    publish/RemoteTargetTests.cpp
     publish/ReleaseFixture.cpp
     cli/CliRunner.cpp
   )
