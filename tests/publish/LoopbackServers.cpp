@@ -132,6 +132,7 @@ WebServer::WebServer(const fs::path& root, const fs::path& dir) {
              "accesslog.filename = \"" + accessLog.string() + "\"\n"
              "accesslog.format = \"%r %s\"\n"
              "webdav.activate = \"enable\"\nwebdav.is-readonly = \"disable\"\n"
+             "server.stat-cache-engine = \"disable\"\n"
              "mimetype.assign = (\".html\" => \"text/html\", \".xml\" => \"text/xml\", "
              "\"\" => \"application/octet-stream\")\n");
   ok = process.Start({"/usr/sbin/lighttpd", "-D", "-f", (dir / "lighttpd.conf").string()},

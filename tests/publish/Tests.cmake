@@ -6,6 +6,7 @@ if(TARGET tidewell-publish)
     publish/LoopbackServers.cpp
     publish/PublisherTests.cpp
     publish/RemoteTargetTests.cpp
+    publish/ReleaseCheckTests.cpp
     publish/ReleaseFixture.cpp
     cli/CliRunner.cpp
   )
