@@ -25,6 +25,12 @@ class FileSink : public HttpSink {
   bool Begin(int status, bool partial, std::optional<std::uint64_t> length) override {
     status_ = status;
     if (status != 200 && status != 206) return false;
+    // A part of the file that is not the one asked for (or none was asked
+    // for) would be joined to the wrong bytes.
+    if (status == 206 && (!partial || written_ == 0)) {
+      wrongRange_ = true;
+      return false;
+    }
     if (written_ > 0 && !partial) written_ = 0;  // the range was not honoured: from the start again
     if (!writer_ || written_ == 0) {
       writer_.reset();  // the file is opened without sharing: close it before opening it again
@@ -36,12 +42,16 @@ class FileSink : public HttpSink {
       sizeMismatch_ = true;
       return false;
     }
+    if (length && *length > Limit() - written_) {
+      overrun_ = true;
+      return false;
+    }
     return true;
   }
 
   bool Data(const std::uint8_t* data, std::size_t size) override {
-    if (request_.size && written_ + size > Published()) {
-      sizeMismatch_ = true;
+    if (size > Limit() - written_) {
+      overrun_ = true;
       return false;
     }
     if (!writer_->Write(data, size, fileFailure_)) return false;
@@ -52,6 +62,12 @@ class FileSink : public HttpSink {
   }
 
   std::uint64_t Published() const { return PublishedSize(request_); }
+  // Where the file must end: the signed size, else the published one.
+  std::uint64_t Limit() const {
+    if (check_)
+      if (const auto size = check_->Size()) return *size;
+    return request_.size ? Published() : request_.unsizedLimit;
+  }
 
   FileSystem& files_;
   UpdateVerifier* verifier_;
@@ -62,6 +78,8 @@ class FileSink : public HttpSink {
   std::unique_ptr<DownloadCheck> check_;
   int status_ = 0;
   bool sizeMismatch_ = false;
+  bool overrun_ = false;
+  bool wrongRange_ = false;
   Failure fileFailure_;
 };
 
@@ -111,6 +129,16 @@ bool DownloadFile(Http& http, FileSystem& files, UpdateVerifier* verifier, const
                  0};
       return false;
     }
+    if (sink.overrun_) {
+      failure = {"the server sent more than the " + std::to_string(sink.Limit()) + " bytes " + request.url +
+                     " may have",
+                 0};
+      return false;
+    }
+    if (sink.wrongRange_) {
+      failure = {"the server answered " + request.url + " with a part of it that was not asked for", 0};
+      return false;
+    }
     if (sink.status_ != 0 && sink.status_ != 200 && sink.status_ != 206) {
       failure = {StatusFailure(request.url, sink.status_), 0};
       return false;
@@ -143,6 +171,34 @@ bool DownloadFile(Http& http, FileSystem& files, UpdateVerifier* verifier, const
     if (sink.status_ == 0 && sink.written_ == before && attempt > 0) return false;
   }
   return false;
+}
+
+bool RangeReplyMatches(std::string_view contentRange, std::uint64_t offset, std::optional<std::uint64_t> length) {
+  auto trimmed = [](std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+  };
+  // Digits only, without overflow.
+  auto number = [](std::string_view digits, std::uint64_t& n) {
+    if (digits.empty() || digits.size() > 19) return false;
+    n = 0;
+    for (const char c : digits) {
+      if (c < '0' || c > '9') return false;
+      n = n * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return true;
+  };
+  std::string_view text = trimmed(contentRange);
+  if (text.size() < 6 || (text.substr(0, 6) != "bytes " && text.substr(0, 6) != "Bytes ")) return false;
+  text = trimmed(text.substr(6));
+  const size_t dash = text.find('-'), slash = text.find('/');
+  if (dash == std::string_view::npos || slash == std::string_view::npos || slash < dash) return false;
+  std::uint64_t first = 0, last = 0, total = 0;
+  if (!number(text.substr(0, dash), first) || !number(text.substr(dash + 1, slash - dash - 1), last)) return false;
+  const std::string_view totalText = text.substr(slash + 1);
+  if (totalText != "*" && (!number(totalText, total) || last >= total)) return false;
+  return first == offset && last >= first && (!length || *length == last - first + 1);
 }
 
 bool FlushDownloadedFile(FileWriter& writer, const DownloadRequest& request, Failure& failure) {

@@ -76,7 +76,9 @@ class FileSystem {
   // running, read-only or held open without sharing its deletion.
   virtual bool MoveOver(const std::u16string& from, const std::u16string& to, Failure& failure) = 0;
   virtual bool RemoveFile(const std::u16string& path, Failure& failure) = 0;
-  // Removes a folder with everything in it, as far as it can.
+  // Removes a folder with everything in it, as far as it can. A junction or
+  // symbolic link, the folder itself or one inside it, is removed as a link:
+  // what it points to is never touched.
   virtual void RemoveTree(const std::u16string& path) = 0;
   // True when another process holds the file so that it cannot be replaced.
   virtual bool InUse(const std::u16string& path) = 0;
@@ -120,7 +122,8 @@ class HttpSink {
  public:
   virtual ~HttpSink() = default;
   // The status line and headers: `partial` when the server answered the range
-  // asked for (206), `length` the body's length when the server gave one.
+  // asked for (a 206 whose Content-Range starts where the request asked),
+  // `length` the body's length when the server gave one.
   virtual bool Begin(int status, bool partial, std::optional<std::uint64_t> length) = 0;
   // The next piece of the body; false stops the transfer.
   virtual bool Data(const std::uint8_t* data, std::size_t size) = 0;

@@ -17,6 +17,9 @@ class DownloadCheck {
   virtual void Feed(const std::uint8_t* data, std::size_t size) = 0;
   // False with a reason in words when the file is not the one that was published.
   virtual bool Finish(std::string& reason) = 0;
+  // The size the file must have, when the check knows it (the signed size):
+  // the download stops there, whatever the server sends.
+  virtual std::optional<std::uint64_t> Size() const { return std::nullopt; }
 };
 
 class UpdateVerifier {

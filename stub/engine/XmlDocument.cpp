@@ -1,5 +1,8 @@
 #include "XmlDocument.h"
 
+#include <array>
+#include <unordered_set>
+
 #include "Text.h"
 #include "XmlCharacters.h"
 
@@ -8,6 +11,9 @@ namespace tidewatch::engine {
 namespace {
 
 constexpr int kMaxDepth = 256;
+// An element with more attributes than this finds a repeated name through a
+// hash set instead of comparing each name with every one before it.
+constexpr size_t kAttributesComparedInTurn = 8;
 
 bool IsSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
 
@@ -121,6 +127,10 @@ class Parser {
     if (depth > kMaxDepth) return FailFalse("elements nested too deeply");
     ++pos_;
     if (!Name(element.name)) return false;
+    // The names as they stand in the text, which outlives the element: the
+    // first ones compared in turn, then all of them in a hash set.
+    std::array<std::u16string_view, kAttributesComparedInTurn> first;
+    std::unordered_set<std::u16string_view> seen;
     while (true) {
       const size_t before = pos_;
       SkipSpace();
@@ -134,14 +144,23 @@ class Parser {
       }
       if (pos_ == before) return FailFalse("a malformed start tag");
       std::u16string name, value;
+      const size_t nameStart = pos_;
       if (!Name(name)) return false;
+      const std::u16string_view nameInText = text_.substr(nameStart, pos_ - nameStart);
       SkipSpace();
       if (!Next(u"=")) return FailFalse("'=' was expected");
       ++pos_;
       SkipSpace();
       if (!AttributeValue(value)) return false;
-      for (const auto& [existing, _] : element.attributes)
-        if (existing == name) return FailFalse("an attribute given twice");
+      const size_t count = element.attributes.size();
+      if (count < first.size()) {
+        for (size_t i = 0; i < count; ++i)
+          if (first[i] == nameInText) return FailFalse("an attribute given twice");
+        first[count] = nameInText;
+      } else {
+        if (seen.empty()) seen.insert(first.begin(), first.end());
+        if (!seen.insert(nameInText).second) return FailFalse("an attribute given twice");
+      }
       element.attributes.emplace_back(std::move(name), std::move(value));
     }
     // Content up to the matching end tag.

@@ -212,6 +212,14 @@ bool WindowsFiles::RemoveFile(const std::u16string& path, Failure& failure) {
 }
 
 void WindowsFiles::RemoveTree(const std::u16string& path) {
+  // A junction or symbolic link is removed itself, never followed: the work
+  // folder, or a folder in it, made a link to another place would otherwise
+  // empty that place.
+  const DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    if (!RemoveDirectoryW(ToWide(path).c_str())) DeleteFileW(ToWide(path).c_str());
+    return;
+  }
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileW(ToWide(engine::JoinPath(path, u"*")).c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
@@ -219,7 +227,9 @@ void WindowsFiles::RemoveTree(const std::u16string& path) {
       const std::u16string name = FromWide(found.cFileName);
       if (name == u"." || name == u"..") continue;
       const std::u16string child = engine::JoinPath(path, name);
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        RemoveDirectoryW(ToWide(child).c_str());
+      } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(child);
       } else {
         // A read-only file refuses deletion until its attribute is cleared;

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "Download.h"
 #include "Text.h"
 #include "WideText.h"
 
@@ -189,7 +190,16 @@ bool WindowsHttp::Get(const std::string& url, std::uint64_t offset, engine::Http
     }
     if (digits) length = n;
   }
-  if (!sink.Begin(static_cast<int>(status), status == 206, length)) {
+  // A part of the file counts only when it starts where the request asked.
+  bool partial = false;
+  if (status == 206 && offset > 0) {
+    wchar_t range[96] = {};
+    size = sizeof range;
+    if (WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_CONTENT_RANGE, WINHTTP_HEADER_NAME_BY_INDEX, range, &size,
+                            WINHTTP_NO_HEADER_INDEX))
+      partial = engine::RangeReplyMatches(engine::ToUtf8(FromWide(range)), offset, length);
+  }
+  if (!sink.Begin(static_cast<int>(status), partial, length)) {
     failure = {"the transfer was stopped", 0};
     return false;
   }

@@ -76,6 +76,7 @@ endif()
 tidewell_add_tests(stub-engine-tests
   ${CMAKE_CURRENT_LIST_DIR}/engine/ApplyStepsTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine/ConcurrentDownloadTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/engine/DownloadLimitsTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine/EngineFakes.h
   ${CMAKE_CURRENT_LIST_DIR}/engine/EngineRulesTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine/EngineTransactionTests.cpp

@@ -264,6 +264,7 @@ class FakeHttp : public Http {
     std::string body;
     std::size_t dropAfter = 0;  // > 0: the first transfer breaks after this many bytes
     bool ignoresRange = false;
+    bool wrongRange = false;  // a range is answered by a 206 with bytes from elsewhere (not partial)
     bool endless = false;  // streams the body over and over until the client stops the transfer
   };
   std::map<std::string, Resource> resources;
@@ -287,9 +288,11 @@ class FakeHttp : public Http {
       sink.Begin(404, false, 9);
       return true;
     }
-    const bool partial = offset > 0 && !r.ignoresRange;
-    const std::string body = partial && !r.endless ? r.body.substr(offset) : r.body;
-    if (!sink.Begin(r.status, partial, r.endless ? std::nullopt : std::optional<std::uint64_t>(body.size()))) {
+    const bool partial = offset > 0 && !r.ignoresRange && !r.wrongRange;
+    std::string body = partial && !r.endless ? r.body.substr(offset) : r.body;
+    if (offset > 0 && r.wrongRange) body = r.body.substr(offset / 2);
+    const int status = offset > 0 && r.wrongRange ? 206 : r.status;
+    if (!sink.Begin(status, partial, r.endless ? std::nullopt : std::optional<std::uint64_t>(body.size()))) {
       f = {"stopped", 0};
       return false;
     }

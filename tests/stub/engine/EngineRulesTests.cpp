@@ -5,6 +5,7 @@
 #include "ServerUpdate.h"
 #include "Text.h"
 #include "UpdateRules.h"
+#include "XmlDocument.h"
 #include "files/FileTime.h"
 #include "text/Text.h"
 
@@ -87,6 +88,41 @@ TEST(ServerUpdate, RefusesWhatIsNotAWholeServerUpdateFile) {
   for (const auto& text : cases) EXPECT_FALSE(ReadServerUpdate(text)) << ToUtf8(text);
   EXPECT_TRUE(ReadServerUpdate(DecodeDocumentBytes("\xEF\xBB\xBF<?xml version=\"1.0\"?><!-- c --><Tidemark>"
                                                    "<UpdateVersion><![CDATA[2.0]]></UpdateVersion></Tidemark>\n")));
+}
+
+// The reader's limits: a repeated attribute is found wherever it stands
+// among many (each name is looked up once, so a server file of a hundred
+// thousand attributes costs no more than their reading), and elements nest
+// at most 257 deep.
+TEST(XmlDocument, FindsARepeatedAttributeAmongManyAndLimitsNesting) {
+  constexpr int kMany = 100'000;
+  auto element = [&](int repeatAt) {
+    std::u16string text = u"<Tidemark";
+    for (int i = 0; i < kMany; ++i) text += u" a" + ToU16(std::to_string(i)) + u"=\"\"";
+    if (repeatAt >= 0) text += u" a" + ToU16(std::to_string(repeatAt)) + u"=\"x\"";
+    return text + u"/>";
+  };
+  const auto many = ReadXmlDocument(element(-1));
+  ASSERT_TRUE(many);
+  EXPECT_EQ(many->attributes.size(), static_cast<size_t>(kMany));
+  for (const int repeatAt : {0, 7, 8, kMany / 2, kMany - 1}) {
+    std::string error;
+    EXPECT_FALSE(ReadXmlDocument(element(repeatAt), &error)) << repeatAt;
+    EXPECT_NE(error.find("an attribute given twice"), std::string::npos) << error;
+  }
+  EXPECT_FALSE(ReadXmlDocument(u"<a b=\"1\" c=\"2\" b=\"3\"/>"));
+  EXPECT_TRUE(ReadXmlDocument(u"<a b=\"1\" B=\"2\" bb=\"3\"/>"));
+
+  auto nested = [](int depth) {
+    std::u16string text;
+    for (int i = 0; i < depth; ++i) text += u"<e>";
+    for (int i = 0; i < depth; ++i) text += u"</e>";
+    return text;
+  };
+  EXPECT_TRUE(ReadXmlDocument(nested(257)));
+  std::string error;
+  EXPECT_FALSE(ReadXmlDocument(nested(258), &error));
+  EXPECT_NE(error.find("nested too deeply"), std::string::npos) << error;
 }
 
 TEST(UpdateRules, OrdersVersionsByTheirNumericValue) {
