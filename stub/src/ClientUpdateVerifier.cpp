@@ -45,11 +45,12 @@ std::optional<std::string> RegistryKeyChangeStore::Load() {
 }
 
 bool RegistryKeyChangeStore::Save(const std::string& text) {
+  // Each line's LF ends its string; one more NUL ends the list.
   std::wstring strings;
   for (const char c : text) strings += c == '\n' ? L'\0' : static_cast<wchar_t>(c);
   strings += L'\0';
-  return RegSetKeyValueW(HKEY_CURRENT_USER, subkey_.c_str(), kValueName, REG_MULTI_SZ, strings.c_str(),
-                         static_cast<DWORD>((strings.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+  return RegSetKeyValueW(HKEY_CURRENT_USER, subkey_.c_str(), kValueName, REG_MULTI_SZ, strings.data(),
+                         static_cast<DWORD>(strings.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 std::unique_ptr<engine::UpdateVerifier> MakeClientUpdateVerifier(const engine::ClientSettings& settings,

@@ -7,6 +7,7 @@ survive with version 1 left exactly as it was.
 Exits 77 (counted as skipped) when wine is not installed.
 """
 import argparse
+import contextlib
 import os
 import shutil
 import subprocess
@@ -17,8 +18,8 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from loopback_server import DROP, DROP_ONCE, HTML, SIZE, STATUS, LoopbackServer  # noqa: E402
-from product import (CHECK_NOW, CLIENT, COMPANY, MARKS, PRODUCT_KEY, STATE_KEY, TITLE,  # noqa: E402
-                     Product, digests, snapshot)
+from product import (CHECK_NOW, CLIENT, COMPANY, MARKS, PRODUCT_KEY, STATE_KEY, STATE_FILE, TITLE,  # noqa: E402
+                     OLD_TIME, Product, digests, installed_version, snapshot)
 from wine_session import WineSession, held_open, windows_path  # noqa: E402
 
 ARGS = None
@@ -33,6 +34,12 @@ def _read(path):
 def _write_bytes(path, data):
     with open(path, "wb") as out:
         out.write(data)
+
+
+def _public_hex(key_file):
+    """The public key's hexadecimal digits from a key file's "public ed25519" line."""
+    return [line[len("public ed25519 "):] for line in key_file.decode().splitlines()
+            if line.startswith("public ed25519 ")][0]
 
 
 def parse_registry(text):
@@ -69,14 +76,17 @@ class ClientUpdateTest(unittest.TestCase):
         cls.server.stop()
         shutil.rmtree(cls.scratch, ignore_errors=True)
 
-    # Version 1 installed, its registry as its installer left it, no client state.
-    def fresh_v1(self):
+    # Version 1 installed, its registry as its installer left it, no client
+    # state unless what the client keeps per user is to stay.
+    def fresh_v1(self, keep_client_state=False):
         self.server.reset()
         self.product.install_v1(self.app)
         if os.path.exists(self.marks):
             os.remove(self.marks)
-        setup = ['reg delete "HKCU\\Software\\TidewellE2E" /f >nul 2>&1', 'reg delete "HKCU\\Software\\Tidewell" /f >nul 2>&1',
+        setup = ['reg delete "HKCU\\Software\\TidewellE2E" /f >nul 2>&1',
                  'reg import "%s"' % windows_path(os.path.join(self.scratch, "v1.reg"))]
+        if not keep_client_state:
+            setup.insert(0, 'reg delete "HKCU\\Software\\Tidewell" /f >nul 2>&1')
         # wine's own reg tool now and then comes back with nothing at all: the
         # setup, not the client, is then tried once more, and what it said is shown.
         for attempt in range(2):
@@ -114,10 +124,11 @@ class ClientUpdateTest(unittest.TestCase):
         return ['reg query "%s" /s' % PRODUCT_KEY.replace("HKEY_CURRENT_USER", "HKCU"),
                 'reg query "%s"' % STATE_KEY.replace("HKEY_CURRENT_USER", "HKCU")]
 
-    def installed_version(self, registry):
-        for line in registry.get(STATE_KEY, ()):
-            if line.startswith("InstalledVersion REG_SZ"):
-                return line[len("InstalledVersion REG_SZ"):].strip()
+    def state_value(self, name):
+        """A value the client keeps per user, as `reg query` shows it after its type."""
+        for line in self.registry().get(STATE_KEY, ()):
+            if line.startswith(name + " REG_"):
+                return line.split(" ", 2)[2] if line.count(" ") >= 2 else ""
         return None
 
     def read_marks(self, expected, wait=10.0):
@@ -148,7 +159,7 @@ class ClientUpdateTest(unittest.TestCase):
         self.assertEqual({k: v for k, v in registry.items() if k != STATE_KEY},
                          {k: v for k, v in self.registry_v1.items() if k != STATE_KEY},
                          what + ": the product's registry")
-        self.assertIsNone(self.installed_version(registry), what + ": InstalledVersion")
+        self.assertIsNone(installed_version(self.app), what + ": the installation's record")
         self.assertIn("error:", log, what + ": no error line in the log:\n" + log)
 
     def assertVersion2(self, status, log, what):
@@ -157,7 +168,7 @@ class ClientUpdateTest(unittest.TestCase):
         registry = self.registry()
         product = {k: v for k, v in registry.items() if k != STATE_KEY}
         self.assertEqual(product, parse_registry("\n".join(Product.REGISTRY_V2)), what + ": the registry")
-        self.assertEqual(self.installed_version(registry), "2.0", what + ": InstalledVersion")
+        self.assertEqual(installed_version(self.app), "2.0", what + ": the installation's record")
 
     def test_update_then_nothing_to_do(self):
         self.fresh_v1()
@@ -190,7 +201,7 @@ class ClientUpdateTest(unittest.TestCase):
         self.assertEqual([p for p, _ in self.server.requested() if not p.startswith("/UpdateConfig.xml")], [],
                          "second run downloaded files")
         self.assertEqual(self.read_marks(1, wait=2.0), [], "second run started programs")
-        self.assertEqual(self.installed_version(self.registry()), "2.0")
+        self.assertEqual(installed_version(self.app), "2.0")
 
     # A connection cut in the middle of a file every time: nothing changes,
     # and the next run succeeds.
@@ -280,7 +291,7 @@ class ClientUpdateTest(unittest.TestCase):
         root, keys = self.server.root, os.path.join(self.product.config, "Tidewell", "keys")
         published = {name: _read(os.path.join(root, name)) for name in ("UpdateConfig.xml", "UpdateConfig.xml.sig")}
         old_key = _read(os.path.join(keys, "Product.key"))
-        settings, state_key = self.product.settings, STATE_KEY.replace("HKEY_CURRENT_USER", "HKCU")
+        settings = self.product.settings
         try:
             self.product.run_cli(["keygen", settings, "--replace"])
             self.product.run_cli(["build", settings, "--xml"])
@@ -288,27 +299,96 @@ class ClientUpdateTest(unittest.TestCase):
             self.fresh_v1()
             status, log = self.run_client()
             self.assertVersion2(status, log, "signed with a new key, the change signed with the old one")
-            new_key = [line[len("public "):] for line in _read(os.path.join(keys, "Product.key")).decode().splitlines()
-                       if line.startswith("public ")][0]
-            trusted = [line for line in self.registry().get(STATE_KEY, ()) if line.startswith("TrustedUpdateKey ")]
-            self.assertEqual(trusted, ["TrustedUpdateKey REG_SZ " + new_key], "the key the client moved to")
+            # The client keeps the change it followed, which only retires the old key.
+            followed = "%s %s" % (_public_hex(old_key), _public_hex(_read(os.path.join(keys, "Product.key"))))
+            self.assertEqual(self.state_value("RetiredUpdateKeys"), followed, "the key change the client followed")
 
             retired = [name for name in os.listdir(keys) if name.endswith(".retired.key")]
             self.assertEqual(len(retired), 1, "the old key is kept beside the new one: %s" % os.listdir(keys))
             self.product.run_cli(["set", settings, "UpdateVersion=3.0"])
             self.product.run_cli(["build", settings, "--xml", "--key", os.path.join(keys, retired[0])])
             self.product.publish()
-            self.fresh_v1()
-            self.wine.cmd(['reg add "%s" /v TrustedUpdateKey /t REG_SZ /d "%s" /f >nul' % (state_key, new_key)],
-                          self.scratch)
+            self.fresh_v1(keep_client_state=True)
             status, log = self.run_client()
             self.assertVersion1Intact(status, log, "a later version signed with the old key")
-            self.assertIn("signed by another key", log)
+            self.assertIn("which this client no longer accepts", log)
         finally:
             self.product.run_cli(["set", settings, "UpdateVersion=2.0"])
             for name in os.listdir(keys):
                 os.remove(os.path.join(keys, name))
             _write_bytes(os.path.join(keys, "Product.key"), old_key)
+            for name, data in published.items():
+                _write_bytes(os.path.join(root, name), data)
+
+    # The key built into the client is the only root of trust: a key that any
+    # program the user runs could plant in the user's registry changes nothing.
+    def test_a_key_planted_in_the_users_registry_lets_nothing_in(self):
+        attacker_key = os.path.join(self.scratch, "attacker.key")
+        if not os.path.exists(attacker_key):
+            self.product.run_cli(["keygen", "--out", attacker_key])
+        with self.published_as(["build", self.product.settings, "--xml", "--key", attacker_key]):
+            self.fresh_v1()
+            state_key = STATE_KEY.replace("HKEY_CURRENT_USER", "HKCU")
+            self.wine.cmd(['reg add "%s" /v TrustedUpdateKey /t REG_SZ /d "ed25519 %s" /f >nul'
+                           % (state_key, _public_hex(_read(attacker_key)))], self.scratch)
+            status, log = self.run_client()
+        self.assertVersion1Intact(status, log, "an update signed by the key planted in the registry")
+        self.assertIn("signed by another key", log)
+
+    # A publisher that signs two products with one key: the second product's
+    # signed update is refused by the first product's client.
+    def test_another_products_signature_with_the_same_key_is_refused(self):
+        settings = self.product.settings
+        try:
+            self.product.run_cli(["set", settings, "AppTitle=Another Product"])
+            with self.published_as(["build", settings, "--xml"]):
+                self.fresh_v1()
+                status, log = self.run_client()
+        finally:
+            self.product.run_cli(["set", settings, "AppTitle=" + TITLE])
+        self.assertVersion1Intact(status, log, "another product's update")
+        self.assertIn("the signature file is for another product (%s, Another Product) than this client's (%s, %s)"
+                      % (COMPANY, COMPANY, TITLE), log)
+
+    # The installed version belongs to the folder: version 1 put back after
+    # the update to version 2 is updated again, however it came back.
+    def test_version_1_put_back_is_updated_again(self):
+        state_key = STATE_KEY.replace("HKEY_CURRENT_USER", "HKCU")
+        for how in ("reinstalled", "repaired", "beside the version an earlier client kept per user"):
+            with self.subTest(how):
+                self.fresh_v1()
+                if how.startswith("beside"):
+                    self.wine.cmd(['reg add "%s" /v InstalledVersion /t REG_SZ /d 2.0 /f >nul' % state_key],
+                                  self.scratch)
+                else:
+                    status, log = self.run_client()
+                    self.assertVersion2(status, log, how + ": the first update")
+                    self.server.reset()
+                    if how == "reinstalled":
+                        self.product.install_v1(self.app)
+                    else:  # version 1's files written over version 2's; the client's record stays
+                        for name, data in self.product.installed_v1(self.product.client).items():
+                            path = os.path.join(self.app, *name.split("/"))
+                            _write_bytes(path, data)
+                            os.utime(path, (OLD_TIME, OLD_TIME))
+                        self.assertTrue(os.path.exists(os.path.join(self.app, STATE_FILE)))
+                status, log = self.run_client()
+                self.assertVersion2(status, log, how + ": version 1 put back")
+                self.assertIn("update 2.0 found (installed: 1.0)", log)
+                self.assertIsNone(self.state_value("InstalledVersion"), how + ": the per-user version")
+
+    @contextlib.contextmanager
+    def published_as(self, build):
+        """Publishes what the tool's `build` writes; the published files are
+        put back afterwards."""
+        root = self.server.root
+        names = ("UpdateConfig.xml", "UpdateConfig.xml.sig")
+        published = {name: _read(os.path.join(root, name)) for name in names}
+        try:
+            self.product.run_cli(build)
+            self.product.publish()
+            yield
+        finally:
             for name, data in published.items():
                 _write_bytes(os.path.join(root, name), data)
 
@@ -352,7 +432,7 @@ class ClientUpdateTest(unittest.TestCase):
     # Killed after a step of the apply: the next start undoes what was done
     # before anything else (here the server is gone, so it then fails).
     def test_killed_mid_apply_restored_at_next_start(self):
-        for step in (3, 20):  # among the files; among the registry operations
+        for step in (3, 15):  # among the files; among the registry operations (18 steps in all)
             with self.subTest(halt_after_step=step):
                 self.fresh_v1()
                 status, log = self.run_client({"TIDEWATCH_TEST_HALT_AFTER_STEP": str(step)})

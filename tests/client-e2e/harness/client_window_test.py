@@ -24,7 +24,8 @@ import struct
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from client_update_test import parse_registry  # noqa: E402
 from loopback_server import STATUS, LoopbackServer  # noqa: E402
-from product import CHECK_NOW, CLIENT, COMPANY, STATE_KEY, TITLE, Product, digests, snapshot  # noqa: E402
+from product import (CHECK_NOW, CLIENT, COMPANY, STATE_KEY, TITLE, Product, digests,  # noqa: E402
+                     installed_version, snapshot)
 from wine_session import WineSession, held_open, windows_path  # noqa: E402
 
 ARGS = None
@@ -217,7 +218,7 @@ class ClientWindowTest(unittest.TestCase):
     def assertUnchanged(self, status, log, what):
         self.assertEqual(status, 2, what + ": exit status; log:\n" + log)
         self.assertEqual(snapshot(self.app), self.v1, what + ": the installed files changed")
-        self.assertIsNone(self.state("InstalledVersion"), what + ": InstalledVersion")
+        self.assertIsNone(installed_version(self.app), what + ": InstalledVersion")
         self.assertFalse(os.path.isdir(os.path.join(self.app, "~tidewell")), what + ": the work folder is left")
 
     def test_update_through_the_pages(self):
@@ -228,7 +229,7 @@ class ClientWindowTest(unittest.TestCase):
         status, log = self.run_client(THROUGH)
         self.assertEqual(status, 0, "exit status; log:\n" + log)
         self.assertEqual(snapshot(self.app), self.v2, "the installed files")
-        self.assertEqual(self.state("InstalledVersion"), "2.0")
+        self.assertEqual(installed_version(self.app), "2.0")
         shown = sorted(n[len("client-"):-len(".bmp")] for n in os.listdir(self.shots))
         self.assertEqual(shown, sorted(PAGES), "the pages shown")
         if ARGS.screenshots:
@@ -268,7 +269,7 @@ class ClientWindowTest(unittest.TestCase):
         status, log = self.run_client(THROUGH)
         self.assertEqual(status, 0, "later version: exit status; log:\n" + log)
         self.assertEqual(snapshot(self.app), self.v2)
-        self.assertEqual(self.state("InstalledVersion"), "2.1")
+        self.assertEqual(installed_version(self.app), "2.1")
 
     def test_cancel_on_the_welcome_page_always_reprompts(self):
         self.install("logs errors, always reprompts")

@@ -13,6 +13,8 @@ CLIENT = "ProductUpdate.exe"
 CHECK_NOW = "UpdateNow"
 PRODUCT_KEY = r"HKEY_CURRENT_USER\Software\TidewellE2E\Product"
 STATE_KEY = "HKEY_CURRENT_USER\\Software\\Tidewell\\Clients\\%s\\%s" % (COMPANY, TITLE)
+# The installation's record the client keeps beside itself.
+STATE_FILE = "~tidewell.state"
 # Started by the client at the four points of the update (copies of Mark.exe).
 MARKS = {"Welcome screen": "MarkWelcome.exe", "Download screen": "MarkDownload.exe",
          "Download complete": "MarkDownloaded.exe", "Installation complete": "MarkInstalled.exe"}
@@ -209,11 +211,13 @@ class Product:
 
 
 def snapshot(folder, skip="~tidewell"):
-    """Every file below `folder` (the work folder left out) by its path, with
-    its bytes' digest; folders with nothing in them count too."""
+    """Every file below `folder` (the work folder and the client's record left
+    out) by its path, with its bytes' digest; folders with nothing in them
+    count too."""
     found = {}
     for here, folders, files in os.walk(folder):
         folders[:] = [f for f in folders if not (here == folder and f.lower() == skip)]
+        files = [f for f in files if not (here == folder and f.lower() == STATE_FILE)]
         relative = os.path.relpath(here, folder).replace(os.sep, "/")
         prefix = "" if relative == "." else relative + "/"
         if not folders and not files and prefix:
@@ -226,3 +230,16 @@ def snapshot(folder, skip="~tidewell"):
 
 def digests(files):
     return {name: hashlib.sha256(data).hexdigest() for name, data in files.items()}
+
+
+def installed_version(folder):
+    """The version the client recorded for the installation in `folder`, or
+    None when it recorded none."""
+    path = os.path.join(folder, STATE_FILE)
+    if not os.path.exists(path):
+        return None
+    with open(path, "rb") as source:
+        for line in source.read().decode("utf-8").split("\n"):
+            if line.startswith("installed-version "):
+                return line[len("installed-version "):]
+    raise AssertionError("the client's record holds no version:\n" + open(path, encoding="utf-8").read())
