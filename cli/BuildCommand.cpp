@@ -51,6 +51,11 @@ class BuildCommand final : public Command {
     app.add_option("--key", key_,
                    "sign with this key file instead of the project's own key (default: the "
                    "file named by TIDEWELL_SIGNING_KEY)");
+    app.add_option("--sign-command", signCommand_,
+                   "sign the built client with this command (Authenticode): {file} is the "
+                   "client, signed in place, or with {signed} the command writes the signed "
+                   "copy there (default: TIDEWELL_SIGN_COMMAND); a failure keeps the previous "
+                   "client");
   }
   int Run() override {
     BuildPrompt prompt;
@@ -66,6 +71,7 @@ class BuildCommand final : public Command {
     BuildCommands commands(*document, pages.release, builder, starter, prompt);
     commands.SetCollectPages([&pages] { pages.CollectPages(); });
     commands.SetSigningKeyFile(FromArgument(key_));
+    commands.SetSignCommand(signCommand_);
 
     CommandOutcome outcome = CommandOutcome::Failed;
     if (client_) outcome = commands.BuildClientCommand();
@@ -81,7 +87,7 @@ class BuildCommand final : public Command {
   }
 
  private:
-  std::string file_, key_;
+  std::string file_, key_, signCommand_;
   bool client_ = false, xml_ = false, preview_ = false, view_ = false;
   ToolFolderOption toolFolder_;
 };

@@ -1,5 +1,6 @@
-# Writing one string table into a 100 MB executable, against copying the file
-# (the floor) and against the npm package resedit doing the same edit.
+# Writing one string table into a 100 MB executable, and a build of a 100 MB
+# client (its settings and key), against copying the file (the floor), and
+# against the npm package resedit doing the same edit.
 #   bench/pe/install-resedit <build folder>/node   (once, for the resedit figure)
 #   <build folder>/bin/pe-bench
 tidewell_add_bench(pe-bench ${CMAKE_CURRENT_LIST_DIR}/ResourceEditBench.cpp)

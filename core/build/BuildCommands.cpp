@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "build/ClientBuilder.h"
+#include "build/ClientSigning.h"
 #include "build/ClientStringTable.h"
 #include "build/ProgramLaunch.h"
 #include "build/ReleasePanes.h"
@@ -176,23 +177,29 @@ CommandOutcome BuildCommands::BuildServerFile() {
 }
 
 CommandOutcome BuildCommands::BuildClientFile(BuildMode mode) {
-  if (!builder_.EnsureClientExecutable(document_, &failureReason_)) {
-    ShowError(kErrorCaption, kCreateClientError);
-    return CommandOutcome::Failed;
-  }
-  if (!builder_.WriteClientSettings(document_.ClientExecutablePath(), document_.settings,
-                                    document_.variables, &failureReason_)) {
-    ShowError(kResourceUpdateErrorCaption, kSaveResourcesError);
-    return CommandOutcome::Failed;
-  }
   // A build makes the project's key when it has none; a preview uses one
   // that is there and makes none.
   const bool build = mode == BuildMode::BuildClient;
   const auto key = SigningKey(build, build);
   if (build && !key) return CommandOutcome::Failed;
-  if (key && !builder_.WriteClientKey(document_.ClientExecutablePath(), key->key.pair.publicKey,
-                                      &failureReason_)) {
-    ShowError(kResourceUpdateErrorCaption, kSaveResourcesError);
+  // Settings and key are one edit and one write of the client.
+  ClientBuildResult result;
+  if (!builder_.BuildClient(document_.ClientExecutablePath(), document_.settings,
+                            document_.variables, key ? &key->key.pair.publicKey : nullptr,
+                            SignCommandFor(signCommand_), result)) {
+    failureReason_ = result.reason;
+    switch (result.failure) {
+      case ClientBuildResult::Failure::NoClient:
+        ShowError(kErrorCaption, kCreateClientError);
+        break;
+      case ClientBuildResult::Failure::Signing:
+        ShowError(kSignClientCaption, kSignClientError);
+        break;
+      case ClientBuildResult::Failure::Resources:
+      case ClientBuildResult::Failure::None:
+        ShowError(kResourceUpdateErrorCaption, kSaveResourcesError);
+        break;
+    }
     return CommandOutcome::Failed;
   }
   if (build) {

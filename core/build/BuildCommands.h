@@ -90,6 +90,12 @@ inline const WString kSignServerFileError =
     u"The update XML file was written, but it could not be signed. Clients that carry a "
     u"signing key will refuse it.";
 
+// Signing of the client by the publisher's command.
+inline const WString kSignClientCaption = u"Client not signed";
+inline const WString kSignClientError =
+    u"The client could not be signed, so the previous client was kept. The sign command's "
+    u"output follows.";
+
 // Where a program cannot be started on this host.
 inline const WString kWineMissingMessage =
     u"Windows programs are started through Wine on this system, and Wine was not found. Install "
@@ -119,6 +125,9 @@ class BuildCommands {
   // The key file builds sign with instead of the project's own key (a
   // pipeline's --key); empty: the environment's, else the project's.
   void SetSigningKeyFile(WString file) { signingKeyFile_ = std::move(file); }
+  // The command that signs the built client ({file}, and {signed} for a
+  // signed copy); empty: the one TIDEWELL_SIGN_COMMAND names, if any.
+  void SetSignCommand(std::string command) { signCommand_ = std::move(command); }
 
   CommandOutcome BuildClientCommand();
   CommandOutcome BuildUpdateXmlCommand();
@@ -166,6 +175,7 @@ class BuildCommands {
   CollectPages collectPages_;
   ShowBuildSummary showBuildSummary_;
   WString signingKeyFile_;
+  std::string signCommand_;
   std::string failureReason_;
 };
 

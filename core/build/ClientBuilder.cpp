@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "build/BitmapResource.h"
+#include "build/ClientSigning.h"
 #include "build/ClientStringTable.h"
 #include "build/IconCatalogue.h"
 #include "build/ToolFolder.h"
@@ -33,8 +34,78 @@ bool ClientBuilder::Commit(pe::ResourceUpdate& update, std::string* error) {
   pe::CommitResult result;
   std::string reason;
   if (!update.Commit(&result, error ? error : &reason)) return false;
-  if (result.signatureRemoved)
-    prompt_.ShowMessage(kSignatureRemovedCaption, kSignatureRemovedMessage, MessageIcon::Warning);
+  if (result.signatureRemoved) ReportRemovedSignature(false);
+  return true;
+}
+
+void ClientBuilder::ReportRemovedSignature(bool signedAgain) {
+  prompt_.ShowMessage(kSignatureRemovedCaption,
+                      signedAgain ? kSignatureRenewedMessage : kSignatureRemovedMessage,
+                      MessageIcon::Warning);
+}
+
+bool ClientBuilder::BuildClient(const WString& clientPath, const ProjectSettings& settings,
+                                const VariableList& variables, const signing::PublicKey* key,
+                                const std::string& signCommand, ClientBuildResult& result) {
+  using Failure = ClientBuildResult::Failure;
+  result = {};
+  auto fail = [&result](Failure failure) {
+    result.failure = failure;
+    return false;
+  };
+  if (!signCommand.empty()) {
+    result.reason = SignCommandProblem(signCommand);
+    if (!result.reason.empty()) return fail(Failure::Signing);
+  }
+  const fs::path client = text::ToPath(clientPath);
+  std::error_code ec;
+  // The edit reads the existing client, with everything earlier builds,
+  // pictures and icons put into it, or the stub the first time.
+  fs::path source = client;
+  if (fs::exists(SystemPath(client), ec)) {
+    if (!fs::is_regular_file(SystemPath(client), ec)) {
+      result.reason = client.string() + " is not a regular file";
+      return fail(Failure::NoClient);
+    }
+  } else {
+    source = text::ToPath(StubPath(toolFolder_));
+    if (!fs::is_regular_file(SystemPath(source), ec)) {
+      result.reason = source.string() + " is missing";
+      return fail(Failure::NoClient);
+    }
+    if (client.has_parent_path()) {
+      fs::create_directories(SystemPath(client.parent_path()), ec);
+      if (ec) {
+        result.reason = "cannot create " + client.parent_path().string() + ": " + ec.message();
+        return fail(Failure::NoClient);
+      }
+    }
+  }
+  const auto table = ClientStringTable::FromSettings(settings, variables).Encode();
+  if (!table) return fail(Failure::Resources);
+
+  pe::CommitResult committed;
+  auto edit = [&](const fs::path& target) {
+    auto update = pe::ResourceUpdate::Begin(source, target, &result.reason);
+    if (!update) return false;
+    update->Update(pe::kTypeString, kClientStringBlock, kClientResourceLanguage, *table);
+    if (key)
+      update->Update(signing::kUpdateKeyResourceType, signing::kUpdateKeyResourceId,
+                     kClientResourceLanguage, signing::UpdateKeyResource(*key));
+    return update->Commit(&committed, &result.reason);
+  };
+  if (signCommand.empty()) {
+    if (!edit(client)) return fail(Failure::Resources);
+  } else {
+    bool edited = false;
+    const bool written = WriteSignedFile(client, signCommand, [&](const fs::path& unsignedFile) {
+      return edited = edit(unsignedFile);
+    }, &result.reason);
+    if (!written) return fail(edited ? Failure::Signing : Failure::Resources);
+    result.signedClient = true;
+  }
+  result.signatureRemoved = committed.signatureRemoved;
+  if (result.signatureRemoved) ReportRemovedSignature(result.signedClient);
   return true;
 }
 

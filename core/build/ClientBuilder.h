@@ -37,6 +37,20 @@ inline const WString kSignatureRemovedMessage =
     u"The client executable was digitally signed. A signature cannot stay valid when the "
     u"client's resources change, so it was removed. Sign the client again before you ship it.";
 
+// What one build of the client did, and why it failed where it did.
+struct ClientBuildResult {
+  enum class Failure { None, NoClient, Resources, Signing };
+  Failure failure = Failure::None;
+  std::string reason;  // the file and the system's reason, or the sign command's output
+  bool signatureRemoved = false;  // the stub or the earlier client was signed
+  bool signedClient = false;      // the sign command signed the client
+};
+
+inline const WString kSignatureRenewedMessage =
+    u"The client executable was digitally signed. A signature cannot stay valid when the "
+    u"client's resources change, so it was removed, and the client was signed again with the "
+    u"sign command.";
+
 // Makes the update client: a copy of the stub Tidewatch.exe from the tool
 // folder, in the project folder under the client name, whose resources carry
 // the client's settings, pictures and icons. Every change is a resource
@@ -70,6 +84,16 @@ class ClientBuilder {
   bool WriteClientKey(const WString& clientPath, const signing::PublicKey& key,
                       std::string* error = nullptr);
 
+  // One build of the client, written once: its settings and, with a `key`,
+  // the update key, edited into the existing client, or into a copy of the
+  // stub when there is none, and written in one step. With a `signCommand`
+  // the complete client is signed by it before it replaces the previous one
+  // (see WriteSignedFile). Shows nothing but a removed signature; a failure
+  // leaves the previous client as it was.
+  bool BuildClient(const WString& clientPath, const ProjectSettings& settings,
+                   const VariableList& variables, const signing::PublicKey* key,
+                   const std::string& signCommand, ClientBuildResult& result);
+
   // Writes a .bmp file as bitmap `id` (208 main picture, 205 top picture):
   // the file without its 14-byte file header. A file shorter than that fails
   // without a message; a file that is not a bitmap fails with a message.
@@ -84,6 +108,7 @@ class ClientBuilder {
 
  private:
   bool Commit(pe::ResourceUpdate& update, std::string* error = nullptr);
+  void ReportRemovedSignature(bool signedAgain);
   void ShowError(const WString& text);
 
   Prompt& prompt_;

@@ -5,6 +5,7 @@ target_sources(tidewell-core PRIVATE
   build/BuildSummaryPane.cpp
   build/ClientBuilder.cpp
   build/ClientPicture.cpp
+  build/ClientSigning.cpp
   build/ClientStringTable.cpp
   build/FileConfigurationPane.cpp
   build/HostProcessStarter.cpp
@@ -15,6 +16,7 @@ target_sources(tidewell-core PRIVATE
   build/ReleasePanes.cpp
   build/ServerFileSignature.cpp
   build/SettingAssignment.cpp
+  build/SignCommandPreference.cpp
   build/SigningKeyCommands.cpp
   build/ToolFolder.cpp
   build/VersionConfigurationPane.cpp

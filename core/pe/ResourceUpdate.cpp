@@ -95,7 +95,16 @@ std::optional<ResourceUpdate> ResourceUpdate::Begin(const fs::path& file, std::s
   const std::optional<fs::path> target = ResolveWriteTarget(file, error);
   if (!target || !CheckReplaceable(*target, error)) return std::nullopt;
   if (!OpenForEdit(*target, error)) return std::nullopt;
-  return ResourceUpdate(*target);
+  return ResourceUpdate(*target, *target);
+}
+
+std::optional<ResourceUpdate> ResourceUpdate::Begin(const fs::path& source, const fs::path& file,
+                                                    std::string* error) {
+  const std::optional<fs::path> target = ResolveWriteTarget(file, error);
+  if (!target || !CheckReplaceable(*target, error)) return std::nullopt;
+  const std::optional<fs::path> from = ResolveWriteTarget(source, error);
+  if (!from || !OpenForEdit(*from, error)) return std::nullopt;
+  return ResourceUpdate(*from, *target);
 }
 
 bool ResourceUpdate::Update(const ResourceId& type, const ResourceId& name, uint16_t language,
@@ -127,17 +136,24 @@ bool ResourceUpdate::Commit(CommitResult* result, std::string* error) {
       [&](const fs::path& temporary) {
         // The mapping ends inside this scope, before the temporary file is
         // renamed over the original.
-        auto opened = OpenForEdit(file_, error);
+        auto opened = OpenForEdit(source_, error);
         if (!opened) return false;
         for (const Change& c : changes_)
           ApplyChange(opened->tree, c.type, c.name, c.language,
                       c.bytes ? std::optional<std::string_view>(*c.bytes) : std::nullopt);
         SortForLoader(opened->tree);
-        if (!WriteImageWithResources(opened->image, opened->tree, file_, temporary, outcome, error))
+        if (!WriteImageWithResources(opened->image, opened->tree, source_, temporary, outcome,
+                                     error))
           return false;
         if (!ReadsBack(temporary, opened->tree, error)) return false;
+        // A replaced file keeps its own mode (the replacement sees to it); a
+        // new one takes its source's, and its owner may write it.
         std::error_code ec;
-        fs::permissions(temporary, fs::status(file_, ec).permissions(), ec);
+        if (source_ != file_ && !fs::exists(file_, ec))
+          fs::permissions(temporary, fs::status(source_, ec).permissions() | fs::perms::owner_write,
+                          ec);
+        else
+          fs::permissions(temporary, fs::status(file_, ec).permissions(), ec);
         return true;
       },
       error);

@@ -41,6 +41,12 @@ class ResourceUpdate {
   // without losing any (a well-formed resource directory, data inside the
   // file). nullopt with a reason in `error` otherwise.
   static std::optional<ResourceUpdate> Begin(const std::filesystem::path& file, std::string* error);
+  // The same, but the edited file is written to `target` (replaced in one
+  // step, or made) and `source` is only read: a copy and its edit are then
+  // one write. A new target takes the source's mode, writable by its owner.
+  static std::optional<ResourceUpdate> Begin(const std::filesystem::path& source,
+                                             const std::filesystem::path& target,
+                                             std::string* error);
 
   // Adds the resource, or replaces the one with the same type, name and
   // language. Resources of the same type and name under other languages
@@ -57,6 +63,8 @@ class ResourceUpdate {
   bool Commit(CommitResult* result, std::string* error);
 
   const std::filesystem::path& File() const { return file_; }
+  const std::filesystem::path& Source() const { return source_; }
+  bool HasChanges() const { return !changes_.empty(); }
 
  private:
   struct Change {
@@ -66,9 +74,11 @@ class ResourceUpdate {
     std::optional<std::string> bytes;  // nullopt removes
   };
 
-  explicit ResourceUpdate(std::filesystem::path file) : file_(std::move(file)) {}
+  ResourceUpdate(std::filesystem::path source, std::filesystem::path file)
+      : source_(std::move(source)), file_(std::move(file)) {}
 
-  std::filesystem::path file_;
+  std::filesystem::path source_;  // read; the same as file_ for an edit in place
+  std::filesystem::path file_;    // written
   std::vector<Change> changes_;
   bool committed_ = false;
 };

@@ -31,14 +31,6 @@ constexpr int kMaxLinkHops = 40;
 constexpr std::string_view kTemporaryMarker = ".tidewell-";
 constexpr std::string_view kTemporarySuffix = ".tmp";
 
-int CurrentProcessId() {
-#ifdef _WIN32
-  return _getpid();
-#else
-  return static_cast<int>(::getpid());
-#endif
-}
-
 fs::path NamedTemporaryBeside(const fs::path& target) {
   static std::atomic<unsigned> counter{0};
   fs::path name = "." + target.filename().string();
@@ -80,16 +72,6 @@ bool IsEarlierTemporary(std::string_view entry, std::string_view fileName) {
   const size_t dash = rest.find('-');
   return dash != std::string_view::npos && AllDigits(rest.substr(0, dash)) &&
          AllDigits(rest.substr(dash + 1));
-}
-
-bool ProcessIsAlive(int pid) {
-#ifdef _WIN32
-  (void)pid;
-  return false;  // an open file cannot be removed there, so trying is harmless
-#else
-  if (pid == CurrentProcessId()) return true;
-  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-#endif
 }
 
 // Removes what killed writers of `target` left behind: named temporaries of
@@ -263,6 +245,58 @@ class Temporary {
 
 std::string SystemReason(int errorNumber) {
   return std::generic_category().message(errorNumber);
+}
+
+int CurrentProcessId() {
+#ifdef _WIN32
+  return _getpid();
+#else
+  return static_cast<int>(::getpid());
+#endif
+}
+
+bool ProcessIsAlive(int pid) {
+#ifdef _WIN32
+  (void)pid;
+  return false;  // an open file cannot be removed there, so trying is harmless
+#else
+  if (pid == CurrentProcessId()) return true;
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+#endif
+}
+
+bool MoveIntoPlace(const fs::path& finished, const fs::path& target, std::string* error) {
+#ifdef _WIN32
+  const std::wstring from = SystemPath(finished).wstring(), to = SystemPath(target).wstring();
+  const HANDLE file = CreateFileW(from.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return Fail(error, "could not write " + target.string() + ": " + WindowsReason(GetLastError()));
+  const bool flushed = FlushFileBuffers(file) != 0;
+  const DWORD flushError = GetLastError();
+  CloseHandle(file);
+  if (!flushed) return Fail(error, "could not write " + target.string() + ": " + WindowsReason(flushError));
+  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return Fail(error, "could not replace " + target.string() + ": " + WindowsReason(GetLastError()));
+  return true;
+#else
+  const int fd = ::open(finished.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0 || ::fsync(fd) != 0) {
+    const int reason = errno;
+    if (fd >= 0) ::close(fd);
+    return Fail(error, "could not write " + target.string() + ": " + SystemReason(reason));
+  }
+  ::close(fd);
+  if (::rename(finished.c_str(), target.c_str()) != 0)
+    return Fail(error, "could not replace " + target.string() + ": " + SystemReason(errno));
+  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd >= 0) {
+    ::fsync(folderFd);
+    ::close(folderFd);
+  }
+  return true;
+#endif
 }
 
 std::optional<fs::path> ResolveWriteTarget(const fs::path& path, std::string* error) {

@@ -54,4 +54,15 @@ bool CheckReplaceable(const std::filesystem::path& target, std::string* error = 
 // The reason for a failed system call, in the system's words.
 std::string SystemReason(int errorNumber);
 
+// Puts a complete file, written elsewhere in the target's folder, in place
+// of `target`: flushed to disk, then renamed over it, the rename itself made
+// durable. On failure the target stays as it was.
+bool MoveIntoPlace(const std::filesystem::path& finished, const std::filesystem::path& target,
+                   std::string* error = nullptr);
+
+// This process's id, and whether another process of that id still runs
+// (always false on Windows, where a file in use cannot be removed anyway).
+int CurrentProcessId();
+bool ProcessIsAlive(int pid);
+
 }  // namespace tidewell

@@ -16,3 +16,6 @@ target_sources(tidewell-core PRIVATE
 target_sources(tidewell-core PRIVATE
   platform/ReadAt.cpp
 )
+target_sources(tidewell-core PRIVATE
+  platform/ShellCommand.cpp
+)

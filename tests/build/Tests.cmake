@@ -9,6 +9,7 @@ tidewell_add_tests(build-tests
   ${CMAKE_CURRENT_LIST_DIR}/SettingAssignmentTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ProgramLaunchTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ClientBuilderTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ClientSigningTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/IconCatalogueTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BuildCommandsTests.cpp
 )

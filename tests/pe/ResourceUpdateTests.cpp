@@ -122,6 +122,42 @@ TEST_F(ResourceUpdateTest, CommitsOnlyOnce) {
   EXPECT_EQ(ReadBytes(exe_), after);
 }
 
+// A copy and its edit in one write: the source is only read; a new target
+// takes its mode and is writable by its owner; an existing one is replaced.
+TEST_F(ResourceUpdateTest, WritesTheEditedSourceToAnotherFile) {
+  fs::permissions(exe_, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read);
+  const std::string source = ReadBytes(exe_);
+  auto expected = AllResources(exe_);
+  const std::string table = testing::StringTableBytes({u"", u"copied"});
+  expected["#6 #1 3081"] = table;
+  for (const bool existing : {false, true}) {
+    const fs::path target = dir_ / "Copy.exe";
+    if (existing) WriteBytes(target, "an earlier client");
+    std::string error;
+    auto update = ResourceUpdate::Begin(exe_, target, &error);
+    ASSERT_TRUE(update.has_value()) << error;
+    update->Update(kTypeString, 1, 0x0C09, table);
+    ASSERT_TRUE(update->Commit(nullptr, &error)) << error;
+    EXPECT_EQ(ReadBytes(exe_), source) << existing;
+    EXPECT_EQ(AllResources(target), expected) << existing;
+#ifndef _WIN32
+    EXPECT_EQ(fs::status(target).permissions(),
+              existing ? fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                             fs::perms::others_read
+                       : fs::perms::owner_read | fs::perms::owner_write | fs::perms::owner_exec |
+                             fs::perms::group_read)
+        << existing;
+#endif
+    fs::remove(target);
+  }
+  // A source that is no PE file is refused before anything is written.
+  WriteBytes(dir_ / "Not.exe", "MZ but nothing more");
+  std::string error;
+  EXPECT_FALSE(ResourceUpdate::Begin(dir_ / "Not.exe", dir_ / "Copy.exe", &error).has_value());
+  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(fs::exists(dir_ / "Copy.exe"));
+}
+
 TEST_F(ResourceUpdateTest, KeepsPermissionsAndEditsTheTargetOfALink) {
 #ifdef _WIN32
   GTEST_SKIP() << tidewell::testing::kNoSymbolicLinks;
