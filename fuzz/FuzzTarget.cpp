@@ -23,6 +23,10 @@ constexpr FuzzTarget kTargets[] = {
     {"zip-entries", RunZipEntries},
     {"bitmap", RunBitmap},
     {"variables", RunVariables},
+    {"server-file", RunServerFile},
+    {"signature-file", RunSignatureFile},
+    {"client-zip", RunClientZip},
+    {"journal", RunJournal},
 };
 
 void AbortOnFinding(const std::string& what) {

@@ -1,6 +1,7 @@
 // Writes the starting corpus of every fuzz target from small valid inputs made
 // here: project documents, modules whose resources our own editor wrote,
-// icon images, bitmaps, a zip archive and variable scripts.
+// icon images, bitmaps, a zip archive, variable scripts, and what the update
+// client reads: a server update file, a signature file and a journal.
 //
 //   tidewell-fuzz-seeds <corpus folder> <example project template>
 #include <zip.h>
@@ -15,8 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "Journal.h"
 #include "pe/ResourceId.h"
 #include "pe/ResourceUpdate.h"
+#include "signing/Sha256.h"
+#include "signing/SignatureFile.h"
 
 namespace fs = std::filesystem;
 using tidewell::pe::ResourceId;
@@ -293,6 +297,48 @@ int main(int argc, char** argv) {
          "aPath\tHKEY_CURRENT_USER\\<x>\\\"Dir\"\tREG_DWORD\n"
          "a\t\t\nr\x03Renamed\ne\x01New 'description'\n");
     put("variables", "chain.txt", "%A% and %B%\naA\t%B%|x\tREG_SZ\naB\tkey\tREG_SZ\n");
+
+    const std::string serverFile =
+        "<Tidemark>\r\n\t<FileList>\r\n\t\t<Directory Name=\"&lt;ApplicationDir&gt;\">\r\n"
+        "\t\t\t<File Name=\"App.exe\" Size=\"6\" Mode=\"1.2\" Src=\"\\\" />\r\n"
+        "\t\t\t<Directory Name=\"Data\"><File Name=\"Data.zip\" Size=\"9\" Action=\"unzip\" Src=\"\\Data\\\">"
+        "<File Name=\"a.txt\" Action=\"unzip\" Src=\"zip\" /></File></Directory>\r\n"
+        "\t\t</Directory>\r\n\t</FileList>\r\n"
+        "\t<RegList><Key Name=\"HKEY_CURRENT_USER\"><Key Name=\"Software\\A\">"
+        "<Value Name=\"V\" Action=\"Add REG_SZ 1.2\"  /></Key></Key></RegList>\r\n"
+        "\t<ShellExec><Execute Point=\"1\" File=\"&lt;WinDir&gt;\\welcome.exe\" /></ShellExec>\r\n"
+        "\t<Welcome>Hi %Login%</Welcome><UpdateVersion>1.2</UpdateVersion>\r\n"
+        "\t<UpdateType>Silent</UpdateType><Restart />\r\n</Tidemark>\r\n";
+    put("server-file", "update.xml", serverFile);
+
+    namespace sg = tidewell::signing;
+    const sg::KeyPair key = sg::KeyPairFromSeed(sg::Seed{3});
+    const sg::KeyPair next = sg::KeyPairFromSeed(sg::Seed{4});
+    sg::SignatureContent content;
+    content.key = next.publicKey;
+    content.keyChanges = {sg::EndorseKey(key, next.publicKey)};
+    content.product = sg::SignedProduct{"A & B", "App"};
+    content.serverFile = {serverFile.size(), sg::Sha256::Of(serverFile)};
+    content.files = {{"App.exe", {6, sg::Sha256::Of("v2 app")}}, {"Data/Data.zip", {9, sg::Sha256::Of("zip bytes")}}};
+    put("signature-file", "changed-key.sig", sg::WriteSignatureFile(content, next));
+    content.key = key.publicKey;
+    content.keyChanges.clear();
+    content.product.reset();
+    put("signature-file", "plain.sig", sg::WriteSignatureFile(content, key));
+
+    put("client-zip", "archive.zip", ZipSeed(scratch));
+
+    namespace en = tidewatch::engine;
+    std::vector<en::Step> steps(4);
+    steps[0] = {en::Step::CreateFolder, u"C:\\App\\Data", u"", u"", u"", false, {}, {}, {}};
+    steps[1] = {en::Step::ReplaceFile, u"C:\\App\\Data\\x.dll", u"C:\\App\\~tidewell\\new\\0\\1",
+                u"C:\\App\\~tidewell\\old\\0\\2", u"", true, {}, {}, {}};
+    steps[2] = {en::Step::SetValue, u"HKEY_CURRENT_USER\\Software\\A", u"", u"", u"V", true, {1, {'2', 0, 0, 0}},
+                {1, {'1', 0, 0, 0}}, {}};
+    steps[3] = {en::Step::DeleteKey, u"HKEY_CURRENT_USER\\Software\\Gone", u"", u"", u"", true, {}, {}, {}};
+    steps[3].previousKey.values.push_back({u"K", {4, {1, 0, 0, 0}}});
+    steps[3].previousKey.subkeys.push_back({u"Sub", {}});
+    put("journal", "journal", en::WriteJournal(steps));
   } catch (const std::exception& failure) {
     std::fprintf(stderr, "%s\n", failure.what());
     return 1;

@@ -13,5 +13,9 @@ void RunResourceEditor(std::string_view input);
 void RunZipEntries(std::string_view input);
 void RunBitmap(std::string_view input);
 void RunVariables(std::string_view input);
+void RunServerFile(std::string_view input);
+void RunSignatureFile(std::string_view input);
+void RunClientZip(std::string_view input);
+void RunJournal(std::string_view input);
 
 }  // namespace tidewell::fuzz

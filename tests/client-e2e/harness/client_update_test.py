@@ -392,6 +392,49 @@ class ClientUpdateTest(unittest.TestCase):
             for name, data in published.items():
                 _write_bytes(os.path.join(root, name), data)
 
+    # A server file that names a place outside the folder it names, signed by
+    # the publisher (a project edited by hand: the tool no longer writes one):
+    # the client refuses the whole update before anything runs or changes.
+    def test_paths_outside_their_folder_change_nothing(self):
+        settings = self.product.settings
+        original = _read(settings)
+        published = {name: _read(os.path.join(self.server.root, name))
+                     for name in ("UpdateConfig.xml", "UpdateConfig.xml.sig")}
+        app_dir = b'<Directory Name="&lt;ApplicationDir&gt;">'
+        cases = [
+            ("a file in ..\\outside", app_dir,
+             app_dir + b'\r\n<Directory Name=".."><Directory Name="outside">'
+                       b'<File Name="readme.txt"  Type="date" Src="\\" /></Directory></Directory>',
+             "the file <ApplicationDir>\\..\\outside\\readme.txt is refused"),
+            ("an execution folder outside", b"<ShellExec>",
+             b'<ShellExec>\r\n<Execute Point="1" File="&lt;ApplicationDir&gt;\\..\\outside\\MarkWelcome.exe" />',
+             "the execution <ApplicationDir>\\..\\outside\\MarkWelcome.exe is refused"),
+        ]
+        outside = os.path.join(self.scratch, "outside")
+        os.makedirs(outside, exist_ok=True)
+        shutil.copyfile(os.path.join(ARGS.programs, "Mark.exe"), os.path.join(outside, "MarkWelcome.exe"))
+        try:
+            for what, anchor, replacement, reason in cases:
+                with self.subTest(what):
+                    self.assertIn(anchor, original)
+                    _write_bytes(settings, original.replace(anchor, replacement, 1))
+                    self.product.run_cli(["build", settings, "--xml"])
+                    self.product.publish()
+                    self.fresh_v1()
+                    status, log = self.run_client()
+                    self.assertVersion1Intact(status, log, what)
+                    self.assertIn(reason, log, what + ": the log does not say why:\n" + log)
+                    self.assertEqual(sorted(os.listdir(outside)), ["MarkWelcome.exe"], what + ": outside")
+                    self.assertEqual(self.read_marks(1, wait=2.0), [], what + ": programs started")
+                    self.assertEqual([p for p, _ in self.server.requested() if p.startswith("/files/")], [],
+                                     what + ": files were downloaded")
+        finally:
+            _write_bytes(settings, original)
+            self.product.run_cli(["build", settings, "--xml"])
+            for name, data in published.items():
+                _write_bytes(os.path.join(self.server.root, name), data)
+            shutil.rmtree(outside, ignore_errors=True)
+
     def test_file_held_open(self):
         self.fresh_v1()
         with held_open(self.wine, ARGS.programs, os.path.join(self.app, "Library.dll"), self.scratch):
