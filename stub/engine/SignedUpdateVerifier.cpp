@@ -24,6 +24,7 @@ class DigestCheck final : public DownloadCheck {
   bool Finish(std::string& reason) override {
     return sg::CheckFileDigest(path_, expected_, sg::FileDigest{size_, hash_.Finish()}, reason);
   }
+  std::optional<std::uint64_t> Size() const override { return expected_.size; }
 
  private:
   std::string path_;

@@ -61,6 +61,7 @@ struct Served {
   std::vector<std::u16string> names;
   std::vector<DownloadRequest> requests;
   std::map<std::string, std::string> published;  // server path: the signed bytes
+  std::set<std::string> unending;  // signed with a size its transfer never reaches
 
   Served() { files.folders = {u"C:\\App", u"C:\\App\\~tidewell", kStaged}; }
 
@@ -73,6 +74,7 @@ struct Served {
     requests.push_back({kBase + path, kStaged + u"\\" + ToU16(std::to_string(requests.size())),
                         endless ? std::int64_t{4'000'000'000} : static_cast<std::int64_t>(size), path});
     published[path] = body;
+    if (endless) unending.insert(path);
     auto& resource = http.resources[kBase + path];
     resource.body = body;
     resource.endless = endless;
@@ -85,7 +87,8 @@ struct Served {
     content.product = sg::SignedProduct{"Co", "App"};
     const std::string document = "<Tidemark />";
     content.serverFile = {document.size(), sg::Sha256::Of(document)};
-    for (const auto& [path, bytes] : published) content.files.push_back({path, {bytes.size(), sg::Sha256::Of(bytes)}});
+    for (const auto& [path, bytes] : published)
+      content.files.push_back({path, {unending.count(path) ? 4'000'000'000u : bytes.size(), sg::Sha256::Of(bytes)}});
     std::string reason;
     EXPECT_TRUE(verifier.AcceptServerFile(document, sg::WriteSignatureFile(content, key), reason)) << reason;
     std::vector<NamedDownload> list;

@@ -2,6 +2,9 @@
 
 #include "Download.h"
 #include "EngineFakes.h"
+#include "SignedUpdateVerifier.h"
+#include "signing/Sha256.h"
+#include "signing/SignatureFile.h"
 
 namespace tidewatch::engine {
 namespace {
@@ -98,6 +101,37 @@ TEST(Download, NothingIsWrittenPastTheSizeTheFileMayHave) {
     EXPECT_LE(files.files[u"C:\\W\\1"].bytes.size(), c.most) << c.name;
     EXPECT_EQ(http.unstopped, 0) << c.name;
   }
+}
+
+// The client's own verifier gives the size the signature file lists: a
+// file without a Size attribute still stops there.
+TEST(Download, ASignedFileStopsAtItsSignedSize) {
+  namespace sg = tidewell::signing;
+  const sg::KeyPair key = sg::KeyPairFromSeed(sg::Seed{9});
+  MemoryKeyStore store;
+  SignedUpdateVerifier verifier{key.publicKey, {"Co", "App"}, store};
+  sg::SignatureContent content;
+  content.key = key.publicKey;
+  content.product = sg::SignedProduct{"Co", "App"};
+  const std::string document = "<Tidemark />";
+  content.serverFile = {document.size(), sg::Sha256::Of(document)};
+  content.files = {{"f.bin", {10, sg::Sha256::Of("0123456789")}}};
+  std::string reason;
+  ASSERT_TRUE(verifier.AcceptServerFile(document, sg::WriteSignatureFile(content, key), reason)) << reason;
+
+  FaultCounter faults;
+  FakeFiles files(faults);
+  files.folders = {u"C:\\W"};
+  FakeHttp http;
+  auto& resource = http.resources["http://127.0.0.1:8000/f.bin"];
+  resource.body = "0123456789";
+  resource.endless = true;
+  Failure failure;
+  EXPECT_FALSE(DownloadFile(http, files, &verifier, {"http://127.0.0.1:8000/f.bin", u"C:\\W\\1", std::nullopt, "f.bin"},
+                            {}, failure));
+  EXPECT_NE(failure.what.find("more than the 10 bytes"), std::string::npos) << failure.what;
+  EXPECT_LE(files.files[u"C:\\W\\1"].bytes.size(), 10u);
+  EXPECT_EQ(http.unstopped, 0);
 }
 
 }  // namespace
