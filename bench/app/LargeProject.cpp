@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "content/VariableList.h"
 #include "files/FileRecord.h"
 #include "project/DocumentWriter.h"
 #include "project/ProjectDocument.h"
@@ -16,6 +17,7 @@ const WString& LargeProjectFile(const std::filesystem::path& folder) {
   document.settings.SetSetting(SettingKey::ProjName, u"Bench");
   document.projectFolder = text::FromPath(folder);
   document.projectFileName = u"Large.xml";
+  document.variables.AddVariable(u"Edition", u"HKEY_CURRENT_USER\\Software\\Bench", u"REG_SZ");
   FileRecord record;
   for (int d = 0; d < 90; ++d) {
     const WString name = u"module" + text::FormatDecimal(d);

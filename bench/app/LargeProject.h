@@ -14,8 +14,8 @@ namespace tidewell::bench {
 inline constexpr char16_t kWideFolderPath[] = u"<ApplicationDir>\\assets";
 
 // Saves, once per process, a project of 100,000 file nodes in `folder`: 90
-// folders of 1,000 files and one (kWideFolderPath) of 10,000. The answer is
-// its project file.
+// folders of 1,000 files and one (kWideFolderPath) of 10,000, and one user
+// variable. The answer is its project file.
 const WString& LargeProjectFile(const std::filesystem::path& folder);
 
 // Seconds since `from` on the steady clock.

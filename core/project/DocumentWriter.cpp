@@ -65,10 +65,17 @@ void AppendSettingLine(WString& out, const ProjectDocument& document, SettingKey
 }  // namespace
 
 bool WriteDocumentText(const ProjectDocument& document, WString& out, XmlForm form) {
+  WString text;
+  if (!WriteDocumentTextInto(document, text, form)) return false;
+  out = std::move(text);
+  return true;
+}
+
+bool WriteDocumentTextInto(const ProjectDocument& document, WString& text, XmlForm form) {
   // The lists write straight into the document, in block order. Of them only
   // the file tree shows anything when it fails, and it is still asked before
   // the executions, the one other list that can fail.
-  WString text;
+  text.clear();
   memory::ReserveLarge(text, document.fileTree.NodeCount() * 80 + 8192);
   text += u"<Tidemark>";
   if (!AppendBlock(text, u"VariablesList",
@@ -96,7 +103,6 @@ bool WriteDocumentText(const ProjectDocument& document, WString& out, XmlForm fo
     text += u"\t<Restart />\r\n";
   }
   text += u"</Tidemark>";
-  out = std::move(text);
   return true;
 }
 

@@ -16,6 +16,9 @@ class Prompt;
 // tree, shell executions, registry tree, variables); when any fails, `out` is
 // left unchanged and the answer is false.
 bool WriteDocumentText(const ProjectDocument& document, WString& out, XmlForm form);
+// The same written over `text`, whose room is used again: a text rebuilt after
+// every edit then costs no fresh memory. When a list fails, `text` holds a part.
+bool WriteDocumentTextInto(const ProjectDocument& document, WString& text, XmlForm form);
 
 // The bytes stored on disk for a document text: UTF-8, no byte-order mark, no
 // declaration, followed by CR LF.

@@ -403,8 +403,8 @@ void ProjectLifecycle::ReleaseClaim(const WString& path, bool locked) {
 }
 
 bool ProjectLifecycle::EditCommitted() {
-  WString text;
-  if (!WriteDocumentText(*document_, text, XmlForm::ProjectForm)) return false;
+  WString text = history_.TakeRoom();
+  if (!WriteDocumentTextInto(*document_, text, XmlForm::ProjectForm)) return false;
   const bool recorded = history_.Record({std::move(text), document_->settings});
   fieldsKey_ = FieldsKey();
   ShowEditState();
