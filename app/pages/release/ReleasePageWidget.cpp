@@ -6,6 +6,9 @@
 
 #include "build/ToolFolder.h"
 #include "pages/release/ReleasePanesView.h"
+#ifdef TIDEWELL_PUBLISH
+#include "pages/release/PublishView.h"
+#endif
 #include "pages/release/SigningKeyView.h"
 #include "project/ProjectDocument.h"
 #include "shell/PageCommands.h"
@@ -107,6 +110,11 @@ ReleasePageWidget::ReleasePageWidget(PageServices& services, QWidget* parent,
   auto* panes = new QVBoxLayout;
   panes->addWidget(stack_, 1);
   panes->addWidget(key_);
+#ifdef TIDEWELL_PUBLISH
+  // Publishing the built release, and checking it as clients see it.
+  publish_ = new PublishView(this);
+  panes->addWidget(publish_);
+#endif
 
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(navigation_);
@@ -129,6 +137,9 @@ void ReleasePageWidget::BindDocument(ProjectDocument& document) {
     else ValidateAndStore(false);
   });
   commands_->SetShowBuildSummary([this] { ShowPane(SummaryPane); });
+#ifdef TIDEWELL_PUBLISH
+  publish_->SetDocument(&document);
+#endif
   key_->SetProjectName([this] {
     return document_ ? document_->settings.RawValue(SettingKey::ProjName) : WString();
   });

@@ -16,6 +16,7 @@ namespace tidewell::app {
 class BuildSummaryView;
 class FileConfigurationView;
 class NavigationBar;
+class PublishView;
 class SigningKeyView;
 class VersionConfigurationView;
 
@@ -58,6 +59,8 @@ class ReleasePageWidget : public Page {
   FileConfigurationView* FilePaneView() const { return file_; }
   VersionConfigurationView* VersionPaneView() const { return version_; }
   SigningKeyView* KeyView() const { return key_; }
+  // Null where the tool is built without publishing (Windows).
+  PublishView* PublishPane() const { return publish_; }
 
  private:
   class PaneFieldPrompt;
@@ -84,6 +87,7 @@ class ReleasePageWidget : public Page {
   FileConfigurationView* file_;
   VersionConfigurationView* version_;
   SigningKeyView* key_;
+  PublishView* publish_ = nullptr;
   int shownPane_ = SummaryPane;
 };
 
