@@ -34,4 +34,11 @@ bool FromHex(std::string_view text, std::span<std::uint8_t> out) {
   return true;
 }
 
+std::optional<std::vector<std::uint8_t>> BytesFromHex(std::string_view text) {
+  if (text.size() % 2 != 0) return std::nullopt;
+  std::vector<std::uint8_t> bytes(text.size() / 2);
+  if (!FromHex(text, bytes)) return std::nullopt;
+  return bytes;
+}
+
 }  // namespace tidewell::signing

@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "signing/Hex.h"
+#include "text/Unicode.h"
 
 namespace tidewell::signing {
 
@@ -28,42 +29,6 @@ bool NextField(std::string_view& rest, std::string_view& field) {
   if (blank == std::string_view::npos || blank == 0) return false;
   field = rest.substr(0, blank);
   rest.remove_prefix(blank + 1);
-  return true;
-}
-
-// Valid UTF-8 without overlong forms, surrogates or values past U+10FFFF.
-bool IsUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    std::size_t length = 0;
-    std::uint32_t value = 0;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if ((c & 0xE0) == 0xC0) {
-      length = 2;
-      value = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-      length = 3;
-      value = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-      length = 4;
-      value = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + length > text.size()) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      value = value << 6 | (next & 0x3F);
-    }
-    static constexpr std::uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (value < kSmallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-      return false;
-    i += length;
-  }
   return true;
 }
 
@@ -107,11 +72,11 @@ std::optional<ParsedSignatureFile> Damaged(std::string& error, std::string text)
 }  // namespace
 
 bool IsProductName(std::string_view name) {
-  return name.find_first_of("\r\n") == std::string_view::npos && IsUtf8(name);
+  return name.find_first_of("\r\n") == std::string_view::npos && text::IsValidUtf8(name);
 }
 
 bool IsServerPath(std::string_view path) {
-  if (path.empty() || path.size() > kMaxServerPathSize || !IsUtf8(path)) return false;
+  if (path.empty() || path.size() > kMaxServerPathSize || !text::IsValidUtf8(path)) return false;
   std::size_t start = 0;
   while (true) {
     const std::size_t slash = path.find('/', start);

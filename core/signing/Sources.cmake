@@ -1,6 +1,6 @@
 # The signing formats and checks that the tool and the update client share,
 # as a library of their own: the stub compiles the same files for Windows.
-# It depends on libsodium only.
+# It depends on libsodium and the shared text rules only.
 add_library(tidewell-signing STATIC
   signing/Ed25519.cpp
   signing/Ed25519.h
@@ -19,7 +19,7 @@ add_library(tidewell-signing STATIC
 )
 target_compile_features(tidewell-signing PUBLIC cxx_std_20)
 target_include_directories(tidewell-signing PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(tidewell-signing PUBLIC PkgConfig::SODIUM)
+target_link_libraries(tidewell-signing PUBLIC tidewell-unicode PkgConfig::SODIUM)
 tidewell_warnings(tidewell-signing)
 
 # The publisher's keys: the tool's side only.

@@ -6,50 +6,21 @@
 #include <string_view>
 
 #include "text/SmallText.h"
+#include "text/Unicode.h"
 #include "text/WString.h"
 
 namespace tidewell::text {
 
-// Conversions at the edges (files, terminal, pugixml).
-WString FromUtf8(std::string_view utf8);  // invalid sequences become U+FFFD
-// The same into an existing string, reusing its storage.
-void AssignUtf8(WString& out, std::string_view utf8);
+// Conversions at the edges (files, terminal, pugixml): those of
+// text/Unicode.h, and into the small text of the file tree.
 void AssignUtf8(SmallText& out, std::string_view utf8);
-std::string ToUtf8(std::u16string_view text);
-// The same into `out`, reusing its storage.
-void AssignToUtf8(std::string& out, std::u16string_view text);
-// Appends the UTF-8 form of one code point.
-void AppendUtf8(std::string& out, char32_t cp);
-WString FromLatin1(std::string_view bytes);
-bool IsValidUtf8(std::string_view bytes);
-// UTF-8 when the bytes are valid UTF-8, ISO 8859-1 otherwise.
-WString DecodeFileText(std::string_view bytes);
 
 std::filesystem::path ToPath(std::u16string_view text);
 WString FromPath(const std::filesystem::path& path);
 
-// Letters A to Z fold to a to z; every other code unit compares as itself.
-inline char16_t FoldAscii(char16_t c) {
-  return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
-}
+// Case folding (FoldAscii, EqualsNoCase) is that of text/Unicode.h.
 int CompareNoCase(std::u16string_view a, std::u16string_view b);
-inline bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  return true;
-}
 WString ToLowerAscii(std::u16string_view text);
-// The same folding for UTF-8 text (bytes above 0x7F compare as themselves).
-inline bool EqualsNoCaseAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const char x = (a[i] >= 'A' && a[i] <= 'Z') ? static_cast<char>(a[i] + 32) : a[i];
-    const char y = (b[i] >= 'A' && b[i] <= 'Z') ? static_cast<char>(b[i] + 32) : b[i];
-    if (x != y) return false;
-  }
-  return true;
-}
 
 // Replaces every occurrence of `from`, scanning from the left without overlap.
 WString ReplaceAll(std::u16string_view text, std::u16string_view from, std::u16string_view to);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "VariableReferences.h"
 #include "XmlCharacters.h"
 
 namespace tidewatch {
@@ -216,24 +217,11 @@ WelcomeElement ExtractWelcome(std::u16string_view fileText) {
 
 std::u16string FillBuiltInVariables(std::u16string_view text, std::u16string_view login,
                                     std::u16string_view platform) {
-  constexpr std::u16string_view kLogin = u"%Login%";
-  constexpr std::u16string_view kPlatform = u"%Platform%";
-  std::u16string out;
-  out.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    const std::u16string_view rest = text.substr(i);
-    if (rest.starts_with(kLogin)) {
-      out += login;
-      i += kLogin.size();
-    } else if (rest.starts_with(kPlatform)) {
-      out += platform;
-      i += kPlatform.size();
-    } else {
-      out += text[i++];
-    }
-  }
-  return out;
+  return FillReferences(text, [&](std::u16string_view name) -> std::optional<std::u16string> {
+    if (name == u"Login") return std::u16string(login);
+    if (name == u"Platform") return std::u16string(platform);
+    return std::nullopt;
+  });
 }
 
 std::u16string WithCrLf(std::u16string_view text) {

@@ -16,16 +16,6 @@ std::u16string NormaliseXmlLineBreaks(std::u16string_view text) {
   return out;
 }
 
-void AppendUtf16(std::u16string& out, char32_t cp) {
-  if (cp >= 0x10000) {
-    cp -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (cp >> 10));
-    out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-  } else {
-    out += static_cast<char16_t>(cp);
-  }
-}
-
 std::optional<char32_t> CharacterReference(std::u16string_view ref) {
   if (ref.size() < 2 || ref[0] != u'#') return std::nullopt;
   const bool hex = ref[1] == u'x';

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/Unicode.h"
+
 // Characters of XML text as the client reads it, shared by the update
 // engine's parser and the preview's welcome text.
 namespace tidewatch {
@@ -12,7 +14,7 @@ namespace tidewatch {
 std::u16string NormaliseXmlLineBreaks(std::u16string_view text);
 
 // `cp` appended as UTF-16: one unit, or a surrogate pair above U+FFFF.
-void AppendUtf16(std::u16string& out, char32_t cp);
+using tidewell::text::AppendUtf16;
 
 // The character of a reference's body between "&" and ";" ("#65" or
 // "#x41"); nullopt when it names no character (empty, not a number, zero,

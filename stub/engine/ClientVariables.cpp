@@ -1,6 +1,7 @@
 #include "ClientVariables.h"
 
 #include "Text.h"
+#include "VariableReferences.h"
 
 namespace tidewatch::engine {
 
@@ -42,24 +43,11 @@ std::u16string RegistryValueText(const RegistryValue& value) {
 
 std::u16string FillClientVariables(std::u16string_view text, const VariableValues& values,
                                    const std::function<std::u16string(std::u16string_view)>& escape) {
-  std::u16string out;
-  size_t i = 0;
-  while (i < text.size()) {
-    const size_t open = text.find(u'%', i);
-    if (open == std::u16string_view::npos) break;
-    const size_t close = text.find(u'%', open + 1);
-    if (close == std::u16string_view::npos) break;
-    out.append(text.substr(i, open - i));
-    if (const auto value = Resolve(text.substr(open + 1, close - open - 1), values)) {
-      out += escape ? escape(*value) : *value;
-      i = close + 1;
-    } else {
-      out += u'%';
-      i = open + 1;
-    }
-  }
-  out.append(text.substr(i));
-  return out;
+  return FillReferences(text, [&](std::u16string_view name) -> std::optional<std::u16string> {
+    auto value = Resolve(name, values);
+    if (value && escape) return escape(*value);
+    return value;
+  });
 }
 
 }  // namespace tidewatch::engine

@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "Text.h"
+#include "signing/Hex.h"
 
 namespace tidewatch::engine {
 
@@ -12,27 +13,6 @@ namespace {
 
 constexpr std::string_view kHeader = "TIDEWELL-JOURNAL 1";
 constexpr std::string_view kEnd = "END";
-
-std::string Hex(const std::vector<std::uint8_t>& bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string out;
-  for (const auto b : bytes) {
-    out += kDigits[b >> 4];
-    out += kDigits[b & 15];
-  }
-  return out;
-}
-
-std::optional<std::vector<std::uint8_t>> FromHex(std::string_view text) {
-  if (text.size() % 2) return std::nullopt;
-  std::vector<std::uint8_t> out;
-  for (size_t i = 0; i < text.size(); i += 2) {
-    unsigned v = 0;
-    if (std::from_chars(text.data() + i, text.data() + i + 2, v, 16).ptr != text.data() + i + 2) return std::nullopt;
-    out.push_back(static_cast<std::uint8_t>(v));
-  }
-  return out;
-}
 
 // Length-prefixed tokens ("5:hello") hold the nested snapshot of a key.
 void Put(std::string& out, std::string_view token) {
@@ -70,7 +50,7 @@ void PutSnapshot(std::string& out, const RegistryKeySnapshot& snapshot) {
   for (const auto& [name, value] : snapshot.values) {
     Put(out, ToUtf8(name));
     Put(out, std::to_string(value.type));
-    Put(out, Hex(value.data));
+    Put(out, tidewell::signing::ToHex(value.data));
   }
   Put(out, std::to_string(snapshot.subkeys.size()));
   for (const auto& [name, subkey] : snapshot.subkeys) {
@@ -87,7 +67,7 @@ bool GetSnapshot(TokenReader& in, RegistryKeySnapshot& snapshot, int depth) {
     std::string_view name, hex;
     size_t type = 0;
     if (!in.Get(name) || !in.Number(type) || !in.Get(hex)) return false;
-    auto data = FromHex(hex);
+    auto data = tidewell::signing::BytesFromHex(hex);
     if (!data) return false;
     snapshot.values.emplace_back(FromUtf8(name), RegistryValue{static_cast<std::uint32_t>(type), std::move(*data)});
   }
@@ -176,8 +156,8 @@ std::optional<Step> ReadStep(std::string_view content) {
   step.backup = FromUtf8(f[3]);
   step.name = FromUtf8(f[4]);
   step.existed = f[5] == "1";
-  auto value = FromHex(f[7]);
-  auto previous = FromHex(f[9]);
+  auto value = tidewell::signing::BytesFromHex(f[7]);
+  auto previous = tidewell::signing::BytesFromHex(f[9]);
   if (!value || !previous) return std::nullopt;
   step.value = {static_cast<std::uint32_t>(std::strtoul(f[6].c_str(), nullptr, 10)), std::move(*value)};
   step.previous = {static_cast<std::uint32_t>(std::strtoul(f[8].c_str(), nullptr, 10)), std::move(*previous)};
@@ -203,9 +183,9 @@ std::string WriteJournal(const std::vector<Step>& steps) {
                                   ToUtf8(step.name),
                                   step.existed ? "1" : "0",
                                   std::to_string(step.value.type),
-                                  Hex(step.value.data),
+                                  tidewell::signing::ToHex(step.value.data),
                                   std::to_string(step.previous.type),
-                                  Hex(step.previous.data),
+                                  tidewell::signing::ToHex(step.previous.data),
                                   snapshot};
     std::string content;
     for (const auto& field : fields) {

@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-// Text conversions of the update engine.
+// Text conversions of the update engine, on the UTF-8, UTF-16 and case
+// rules it shares with the tool (core/text/Unicode.h).
 namespace tidewatch::engine {
 
 // A document's bytes as text: a UTF-8 byte-order mark is dropped; UTF-8 when

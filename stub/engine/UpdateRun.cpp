@@ -11,6 +11,7 @@
 #include "ServerUpdate.h"
 #include "TargetPaths.h"
 #include "Text.h"
+#include "signing/SignatureFile.h"
 #include "UpdateRules.h"
 #include "ZipArchive.h"
 
@@ -127,17 +128,6 @@ std::optional<RegistryValue> ParseRegistryData(std::u16string_view type, std::u1
     return std::nullopt;
   }
   return value;
-}
-
-std::vector<std::u16string> Segments(std::u16string_view path) {
-  std::vector<std::u16string> segments;
-  size_t start = 0;
-  while (start <= path.size()) {
-    const size_t end = std::min(path.find_first_of(u"\\/", start), path.size());
-    if (end > start) segments.emplace_back(path.substr(start, end - start));
-    start = end + 1;
-  }
-  return segments;
 }
 
 // A file taken for the update.
@@ -325,12 +315,13 @@ class Updater {
       if (!target) return Fail(outcome, refused);
       TakenFile item{&file, std::move(*target), {}, {}};
       if (!NeedsFile(file, item.target, s_.files)) continue;
-      std::string url = base, serverPath;
-      auto segments = Segments(file.src);
-      segments.push_back(file.name);
-      for (const auto& segment : segments) {
-        url += "/" + PercentEncode(ToUtf8(segment));
-        serverPath += (serverPath.empty() ? "" : "/") + ToUtf8(segment);
+      // The path the signature file lists it by, made as the tool makes it.
+      const std::string serverPath = tidewell::signing::ServerPathOf(ToUtf8(file.src), ToUtf8(file.name));
+      std::string url = base;
+      for (std::size_t start = 0; start < serverPath.size();) {
+        const std::size_t end = std::min(serverPath.find('/', start), serverPath.size());
+        url += "/" + PercentEncode(std::string_view(serverPath).substr(start, end - start));
+        start = end + 1;
       }
       item.request = {url, NextStagedPath(u"new"), file.size, serverPath};
       taken.push_back(std::move(item));

@@ -6,6 +6,7 @@
 
 #include "WideText.h"
 #include "WindowsVersionName.h"
+#include "text/Unicode.h"
 
 namespace tidewatch {
 
@@ -31,22 +32,6 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path) {
   }
   CloseHandle(file);
   return bytes;
-}
-
-std::u16string DecodeText(const std::string& bytes) {
-  if (bytes.empty()) return {};
-  const int size = static_cast<int>(bytes.size());
-  const int needed = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
-  if (needed > 0) {
-    std::u16string text(static_cast<size_t>(needed), u'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), size, reinterpret_cast<wchar_t*>(text.data()),
-                        needed);
-    return text;
-  }
-  // Not UTF-8: every byte is the character of the same value.
-  std::u16string latin1(bytes.size(), u'\0');
-  for (size_t i = 0; i < bytes.size(); ++i) latin1[i] = static_cast<unsigned char>(bytes[i]);
-  return latin1;
 }
 
 std::wstring OwnFolder() {
@@ -103,7 +88,7 @@ std::optional<std::u16string> ReadUpdateFile(std::u16string_view name) {
   }
   if (!bytes) bytes = ReadWholeFile(given);
   if (!bytes) return std::nullopt;
-  return DecodeText(*bytes);
+  return tidewell::text::DecodeFileText(*bytes);
 }
 
 }  // namespace tidewatch

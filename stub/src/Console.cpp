@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "text/Unicode.h"
+
 namespace tidewatch {
 
 namespace {
@@ -19,17 +21,6 @@ HANDLE OutputHandle() {
   return out == INVALID_HANDLE_VALUE ? nullptr : out;
 }
 
-std::string Utf8(std::u16string_view text) {
-  if (text.empty()) return {};
-  const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-  const int size = static_cast<int>(text.size());
-  const int needed = WideCharToMultiByte(CP_UTF8, 0, wide, size, nullptr, 0, nullptr, nullptr);
-  if (needed <= 0) return {};
-  std::string out(static_cast<size_t>(needed), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, size, out.data(), needed, nullptr, nullptr);
-  return out;
-}
-
 }  // namespace
 
 bool WriteStandardOutput(std::u16string_view text) {
@@ -40,7 +31,7 @@ bool WriteStandardOutput(std::u16string_view text) {
     DWORD written = 0;
     return WriteConsoleW(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != 0;
   }
-  const std::string bytes = Utf8(text);
+  const std::string bytes = tidewell::text::ToUtf8(text);
   std::string_view rest = bytes;
   while (!rest.empty()) {
     DWORD written = 0;

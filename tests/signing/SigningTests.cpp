@@ -93,6 +93,13 @@ TEST(Ed25519, KnownAnswersOfRfc8032) {
   }
 }
 
+TEST(Hex, BytesOfAnyLengthInTheOneFormTheFormatsWrite) {
+  EXPECT_EQ(BytesFromHex(""), std::vector<std::uint8_t>{});
+  EXPECT_EQ(BytesFromHex("00ff7a"), (std::vector<std::uint8_t>{0x00, 0xFF, 0x7A}));
+  EXPECT_EQ(ToHex(*BytesFromHex("0123456789abcdef")), "0123456789abcdef");
+  for (const char* bad : {"0", "0g", "FF", "0x12", " 12", "12 ", "+1"}) EXPECT_EQ(BytesFromHex(bad), std::nullopt) << bad;
+}
+
 TEST(Ed25519, PublicKeyTextAndFingerprint) {
   const KeyPair pair = KeyPairFromSeed(FromHexOrDie<32>(kRfc8032[0].seed));
   const std::string text = FormatPublicKey(pair.publicKey);

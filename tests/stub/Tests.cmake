@@ -81,7 +81,7 @@ tidewell_add_tests(stub-engine-tests
   ${CMAKE_CURRENT_LIST_DIR}/engine/EngineRulesTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine/EngineTransactionTests.cpp
 )
-target_link_libraries(stub-engine-tests PRIVATE tidewatch-engine tidewatch-verifier ZLIB::ZLIB)
+target_link_libraries(stub-engine-tests PRIVATE tidewatch-engine tidewatch-verifier tidewatch-common ZLIB::ZLIB)
 
 # The client's window side: its schedule and the texts it shows.
 include(${CMAKE_CURRENT_LIST_DIR}/ui/Tests.cmake)

@@ -9,6 +9,8 @@
 #include "signing/SignatureFile.h"
 #include "Text.h"
 #include "UpdateRun.h"
+#include "WelcomeText.h"
+#include "build/ServerFileSignature.h"
 
 namespace tidewatch::engine {
 namespace {
@@ -657,6 +659,52 @@ TEST(UpdateRun, AClientWithoutAKeyRefusesPlainHttp) {
     EXPECT_TRUE(w.log.Has("this client carries no key to check updates with, so it accepts only https:// "
                           "addresses, not " + c.serverFile.substr(0, 4))) << c.name << ": " << outcome.error;
   }
+}
+
+// The tool signs each file under the server path it makes of the file
+// element; the client must ask the verifier for the same path, or it refuses
+// every signed update.
+TEST(SharedRules, TheClientNamesEachFileByTheServerPathTheToolSigns) {
+  const std::string document =
+      "<Tidemark><FileList><Directory Name=\"&lt;ApplicationDir&gt;\">"
+      "<File Name=\"App.exe\" Size=\"3\" Src=\"\\\" />"
+      "<Directory Name=\"bin\"><File Name=\"Lib.dll\" Size=\"3\" Src=\"bin\" />"
+      "<File Name=\"a &amp; b+c.txt\" Size=\"3\" Src=\"\\\\data\\\\more\\\" /></Directory>"
+      "<File Name=\"\xC3\x9Cn\xC3\xAF \xE2\x82\xAC.txt\" Size=\"3\" Src=\"/web/\" />"
+      "</Directory></FileList><UpdateVersion>2.0</UpdateVersion><UpdateType>Silent</UpdateType></Tidemark>";
+  std::string error;
+  const auto published = tidewell::PublishedFiles(document, u"", error);
+  ASSERT_TRUE(published) << error;
+  World w;
+  w.Serve("UpdateConfig.xml?ed=al%20ice", document);
+  std::set<std::string> signedPaths;
+  for (const auto& file : *published) {
+    signedPaths.insert(file.serverPath);
+    std::string url;
+    for (std::size_t start = 0; start < file.serverPath.size();) {
+      const std::size_t end = std::min(file.serverPath.find('/', start), file.serverPath.size());
+      url += (url.empty() ? "" : "/") + PercentEncode(file.serverPath.substr(start, end - start));
+      start = end + 1;
+    }
+    w.Serve(url, "new");
+  }
+  RecordingVerifier verifier;
+  w.services.verifier = &verifier;
+  const UpdateOutcome outcome = w.Run();
+  ASSERT_EQ(outcome.result, UpdateOutcome::Updated) << outcome.error;
+  std::set<std::string> asked;
+  for (const auto& [path, bytes] : verifier.seen) asked.insert(path);
+  EXPECT_EQ(asked, signedPaths);
+  EXPECT_EQ(signedPaths.count("data/more/a & b+c.txt"), 1u);
+}
+
+// The preview's welcome text and the update's texts fill "%" alike.
+TEST(SharedRules, ThePreviewAndTheUpdateFillLoginAndPlatformAlike) {
+  const VariableValues values{u"bob", u"Windows 10", nullptr};
+  for (const std::u16string text :
+       {u"Hi %Login%", u"%Login%%Platform%", u"100% %Login%", u"%%Login%%", u"%Login", u"%login% %Platform%%",
+        u"%Lo%Login%gin%", u"%Other% %Login%", u""})
+    EXPECT_EQ(FillClientVariables(text, values), FillBuiltInVariables(text, u"bob", u"Windows 10")) << ToUtf8(text);
 }
 
 TEST(Journal, ReadsBackWhatItWroteAndTellsATornOneFromADamagedOne) {
