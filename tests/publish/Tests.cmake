@@ -3,6 +3,7 @@
 # Windows build, which has no libcurl.
 if(TARGET tidewell-publish)
   tidewell_add_tests(publish-tests
+    publish/AddressAndRecordTests.cpp
     publish/LoopbackServers.cpp
     publish/PublisherTests.cpp
     publish/RemoteTargetTests.cpp
