@@ -1,6 +1,7 @@
 #include <iostream>
 #include <vector>
 
+#include "TidewellVersion.h"
 #include "cli/Command.h"
 #include "cli/Console.h"
 
@@ -13,6 +14,8 @@ int main(int argc, char** argv) {
   // Options start with dashes on every host: "/Projects/Settings.xml" is a
   // path. Subcommands made after this inherit it.
   app.allow_windows_style_options(false);
+  app.set_version_flag("--version", "tidewell-cli " TIDEWELL_VERSION_TEXT,
+                       "print the version of the tool and exit");
   app.require_subcommand(1);
   CommandList commands = AllCommands();
   for (auto& command : commands) command->Configure(*app.add_subcommand(command->Name(), command->Summary()));

@@ -8,6 +8,7 @@
 #include <pugixml.hpp>
 #include <zlib.h>
 
+#include "TidewellVersion.h"
 #include "shell/ProductIcons.h"
 
 namespace tidewell::app {
@@ -38,7 +39,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   large.setBold(true);
   large.setPointSizeF(large.pointSizeF() * 1.6);
   title->setFont(large);
-  auto* version = new QLabel(QStringLiteral("Version %1").arg(QStringLiteral(TIDEWELL_VERSION)), this);
+  auto* version = new QLabel(QStringLiteral("Version %1").arg(QStringLiteral(TIDEWELL_VERSION_TEXT)), this);
 
   auto* purpose = new QLabel(
       QStringLiteral(

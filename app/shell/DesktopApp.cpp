@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "TidewellVersion.h"
 #include "build/ToolFolder.h"
 #include "shell/FontEngine.h"
 #include "shell/MainWindow.h"
@@ -58,7 +59,7 @@ int RunDesktopTool(int argc, char* argv[], bool quitWhenIdle) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tidewell"));
   QApplication::setOrganizationName(QStringLiteral("Tidewell"));
-  QApplication::setApplicationVersion(QStringLiteral(TIDEWELL_VERSION));
+  QApplication::setApplicationVersion(QStringLiteral(TIDEWELL_VERSION_TEXT));
   QApplication::setDesktopFileName(QStringLiteral("tidewell"));
   const QString project = ProjectArgument(application);
 
