@@ -211,26 +211,35 @@ bool ClientBuilder::WriteClientBitmap(const WString& clientPath, const WString& 
 
 bool ClientBuilder::CopyClientIcon(const WString& clientPath, const WString& sourceModule,
                                    const WString& iconName, uint16_t targetId) {
-  std::optional<pe::FoundResource> icon;
+  return CopyClientIcons(clientPath, sourceModule, {{iconName, targetId}});
+}
+
+bool ClientBuilder::CopyClientIcons(const WString& clientPath, const WString& sourceModule,
+                                    const std::vector<IconCopy>& icons) {
+  std::vector<std::string> images;
   {
     const auto source = pe::PeResourceReader::Open(text::ToPath(sourceModule), nullptr);
     if (!source) {
       ShowError(kIconLibraryError);
       return false;
     }
-    icon = source->Find(pe::ResourceId::Integer(pe::kTypeIcon), iconName);
-  }
-  // Bytes that are no icon image would leave the client without a usable icon.
-  if (!icon || !IconImageSizeOf(icon->bytes)) {
-    ShowError(kIconNotFoundError);
-    return false;
+    for (const IconCopy& copy : icons) {
+      auto icon = source->Find(pe::ResourceId::Integer(pe::kTypeIcon), copy.iconName);
+      // Bytes that are no icon image would leave the client without a usable icon.
+      if (!icon || !IconImageSizeOf(icon->bytes)) {
+        ShowError(kIconNotFoundError);
+        return false;
+      }
+      images.push_back(std::move(icon->bytes));
+    }
   }
   auto update = pe::ResourceUpdate::Begin(text::ToPath(clientPath), nullptr);
   if (!update) {
     ShowError(kIconClientError + clientPath);
     return false;
   }
-  update->Update(pe::kTypeIcon, targetId, kClientResourceLanguage, icon->bytes);
+  for (size_t i = 0; i < icons.size(); ++i)
+    update->Update(pe::kTypeIcon, icons[i].targetId, kClientResourceLanguage, images[i]);
   if (!Commit(*update)) {
     ShowError(kIconCommitError);
     return false;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "signing/Ed25519.h"
 #include "text/WString.h"
@@ -103,6 +104,14 @@ class ClientBuilder {
   // `sourceModule`, unchanged, into the client as icon image `targetId`.
   bool CopyClientIcon(const WString& clientPath, const WString& sourceModule,
                       const WString& iconName, uint16_t targetId);
+  // Several icon images of one module in one edit and one write: all of
+  // them, or (on any failure, shown as above) none.
+  struct IconCopy {
+    WString iconName;
+    uint16_t targetId = 0;
+  };
+  bool CopyClientIcons(const WString& clientPath, const WString& sourceModule,
+                       const std::vector<IconCopy>& icons);
 
   const WString& ToolFolder() const { return toolFolder_; }
 

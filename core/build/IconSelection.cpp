@@ -60,8 +60,8 @@ CommandOutcome PrepareClientIcons(const ProjectDocument& document, ClientBuilder
 
 bool ReplaceClientIcons(ClientBuilder& builder, const WString& clientPath,
                         const IconChoice& choice) {
-  return builder.CopyClientIcon(clientPath, choice.source, choice.large, kLargeIconId) &&
-         builder.CopyClientIcon(clientPath, choice.source, choice.small, kSmallIconId);
+  return builder.CopyClientIcons(clientPath, choice.source,
+                                 {{choice.large, kLargeIconId}, {choice.small, kSmallIconId}});
 }
 
 }  // namespace tidewell

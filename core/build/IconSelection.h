@@ -41,9 +41,8 @@ bool ValidateIconChoice(const IconCatalogue& catalogue, const IconChoice& choice
 CommandOutcome PrepareClientIcons(const ProjectDocument& document, ClientBuilder& builder,
                                   Prompt& prompt);
 
-// After OK: the large image becomes icon image 1, then, only when that
-// worked, the small image becomes icon image 2. The copies report their own
-// failures.
+// After OK: the large image becomes icon image 1 and the small image icon
+// image 2, in one write: both or, on a failure (reported by the copy), neither.
 bool ReplaceClientIcons(ClientBuilder& builder, const WString& clientPath,
                         const IconChoice& choice);
 

@@ -226,6 +226,10 @@ TEST_F(SetClientIconsTest, ALargeIconThatFailsKeepsTheSmallOneFromBeingCopied) {
   EXPECT_FALSE(ReplaceClientIcons(builder, text::FromPath(client), {stub, u"#99", u"#2"}));
   EXPECT_EQ(testing::ReadBytes(client), before);
   EXPECT_EQ(prompt.Of(PromptEvent::Kind::Message).size(), 1u);
+  // Both images are one write: a small one that fails keeps the large one out too.
+  EXPECT_FALSE(ReplaceClientIcons(builder, text::FromPath(client), {stub, u"#1", u"#99"}));
+  EXPECT_EQ(testing::ReadBytes(client), before);
+  EXPECT_EQ(prompt.Of(PromptEvent::Kind::Message).size(), 2u);
 
   // The large image becomes image 1, the small one image 2.
   const fs::path shell32 = testing::WineLibrary("shell32.dll");

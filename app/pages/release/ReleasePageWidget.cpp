@@ -9,6 +9,7 @@
 #ifdef TIDEWELL_PUBLISH
 #include "pages/release/PublishView.h"
 #endif
+#include "pages/release/SignCommandView.h"
 #include "pages/release/SigningKeyView.h"
 #include "project/ProjectDocument.h"
 #include "shell/PageCommands.h"
@@ -107,9 +108,12 @@ ReleasePageWidget::ReleasePageWidget(PageServices& services, QWidget* parent,
 
   // The key every build signs with, under the panes.
   key_ = new SigningKeyView(*prompt_, this);
+  // The command that signs the built client, kept in the user's preferences.
+  sign_ = new SignCommandView(services_.preferences, this);
   auto* panes = new QVBoxLayout;
   panes->addWidget(stack_, 1);
   panes->addWidget(key_);
+  panes->addWidget(sign_);
 #ifdef TIDEWELL_PUBLISH
   // Publishing the built release, and checking it as clients see it.
   publish_ = new PublishView(this);
@@ -143,6 +147,9 @@ void ReleasePageWidget::BindDocument(ProjectDocument& document) {
   key_->SetProjectName([this] {
     return document_ ? document_->settings.RawValue(SettingKey::ProjName) : WString();
   });
+  sign_->SetProjectFile([this] {
+    return document_ && document_->HasProject() ? document_->ProjectFilePath() : WString();
+  });
 }
 
 void ReleasePageWidget::PushFields() {
@@ -162,6 +169,7 @@ void ReleasePageWidget::LoadFromSettings() {
   PullFields();
   summary_->LoadNotes(document_->settings);
   key_->Refresh();
+  sign_->Load();
 }
 
 bool ReleasePageWidget::ValidateAndStore(bool showBalloon) {
@@ -206,6 +214,7 @@ void ReleasePageWidget::ItemChosen(int item) {
 void ReleasePageWidget::RunCommand(int item) {
   if (!commands_) return;
   PushFields();
+  commands_->SetSignCommand(sign_->Store());
   switch (item) {
     case PreviewClient: commands_->PreviewCommand(true); break;
     case BuildClient: commands_->BuildClientCommand(); break;
@@ -223,6 +232,7 @@ bool ReleasePageWidget::HandleCommand(int command) {
   switch (static_cast<Command>(command)) {
     case Command::PreviewClient:
       PushFields();
+      commands_->SetSignCommand(sign_->Store());
       commands_->PreviewCommand(false);
       file_->Show(panes_->file.fields);
       return true;

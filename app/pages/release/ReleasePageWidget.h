@@ -17,6 +17,7 @@ class BuildSummaryView;
 class FileConfigurationView;
 class NavigationBar;
 class PublishView;
+class SignCommandView;
 class SigningKeyView;
 class VersionConfigurationView;
 
@@ -59,6 +60,7 @@ class ReleasePageWidget : public Page {
   FileConfigurationView* FilePaneView() const { return file_; }
   VersionConfigurationView* VersionPaneView() const { return version_; }
   SigningKeyView* KeyView() const { return key_; }
+  SignCommandView* SignView() const { return sign_; }
   // Null where the tool is built without publishing (Windows).
   PublishView* PublishPane() const { return publish_; }
 
@@ -87,6 +89,7 @@ class ReleasePageWidget : public Page {
   FileConfigurationView* file_;
   VersionConfigurationView* version_;
   SigningKeyView* key_;
+  SignCommandView* sign_;
   PublishView* publish_ = nullptr;
   int shownPane_ = SummaryPane;
 };

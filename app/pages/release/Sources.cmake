@@ -8,6 +8,10 @@ target_sources(tidewell-app PRIVATE
   pages/release/SigningKeyView.cpp
   pages/release/SigningKeyView.h
 )
+target_sources(tidewell-app PRIVATE
+  pages/release/SignCommandView.cpp
+  pages/release/SignCommandView.h
+)
 # Publishing, where the core has it (not in the Windows build).
 if(TARGET tidewell-publish)
   target_sources(tidewell-app PRIVATE

@@ -17,7 +17,9 @@
 #include "build/VersionConfigurationPane.h"
 #include "pages/release/ReleasePageWidget.h"
 #include "pages/release/ReleasePanesView.h"
+#include "pages/release/SignCommandView.h"
 #include "pages/release/SigningKeyView.h"
+#include "build/SignCommandPreference.h"
 #include "shell/PageCommands.h"
 #include "signing/SigningKey.h"
 #include "support/EnvironmentScope.h"
@@ -305,6 +307,46 @@ class ReleasePageTest : public QObject {
     QVERIFY(taken->pair.publicKey != made->pair.publicKey);
     QCOMPARE(taken->keyChanges.size(), size_t(1));
     QVERIFY(taken->keyChanges[0].from == made->pair.publicKey);
+  }
+
+  // The sign command typed on the page is kept for the project in the
+  // preferences (not in the project) and signs the next build: a failing
+  // one fails it with its message and keeps no client.
+  void SignCommandIsKeptForTheProjectAndSignsTheBuild() {
+#ifdef Q_OS_WIN
+    QSKIP("the command here is written for sh");
+#endif
+    Fixture f;
+    if (!f.haveStub) QSKIP("the stub Tidewatch.exe was not built");
+    testing::EnvironmentScope environment{{"XDG_CONFIG_HOME", (f.dir / "config").string()},
+                                          {"TIDEWELL_SIGN_COMMAND", std::nullopt}};
+    for (const auto& [key, value] : {std::pair{SettingKey::CompanyName, u"Harbour Soft"},
+                                     {SettingKey::AppTitle, u"Logbook"},
+                                     {SettingKey::HTTPLocationFiles, u"http://h.example/f"},
+                                     {SettingKey::HTTPLocationXML, u"http://h.example/u.xml"}})
+      f.document.settings.SetSetting(key, value);
+    f.page->LoadFromSettings();
+    const std::string command = "echo 'no token' >&2; exit 5 # {file}";
+    f.page->SignView()->Command()->setText(QString::fromStdString(command));
+    f.page->Choose(Item::BuildClient);
+    QCOMPARE(ReadSignCommand(f.t.preferences, f.document.ProjectFilePath()), command);
+    QVERIFY(testing::ProjectText(f.document).find(u"exit 5") == WString::npos);
+    // The build makes the project's key first, and says so.
+    const auto messages = f.t.Messages();
+    QCOMPARE(messages.size(), size_t(2));
+    QCOMPARE(Q(messages[0].caption), Q(kSigningKeyMadeCaption));
+    QCOMPARE(Q(messages[1].caption), Q(kSignClientCaption));
+    QVERIFY(!fs::exists(f.dir / "project" / "Tidewatcher.exe"));
+
+    // Another page over the same project shows it; cleared, it is gone.
+    ReleasePageWidget again(f.t.services, nullptr, &f.starter, text::FromPath(f.dir / "tool"));
+    again.BindDocument(f.document);
+    again.LoadFromSettings();
+    QCOMPARE(again.SignView()->Command()->text(), QString::fromStdString(command));
+    again.SignView()->Command()->clear();
+    again.SignView()->Store();
+    QCOMPARE(ReadSignCommand(f.t.preferences, f.document.ProjectFilePath()), std::string());
+    QCOMPARE(f.t.preferences.Size(), size_t(0));
   }
 
 #ifdef Q_OS_WIN
