@@ -42,20 +42,27 @@ void RunServerFile(std::string_view input) {
   std::string error;
   const bool accepted = en::CheckUpdatePaths(*update, error);
   Expect(accepted == error.empty(), "a refusal without a reason, or a reason without a refusal");
+  // The update is refused exactly when one of its places is.
+  bool oneRefused = false;
   for (const auto& file : update->files) {
     const auto target = en::FileTarget(file, kPlaces, error);
-    if (!target) continue;
-    Expect(accepted, "a file's place was resolved in an update the path rule refused");
-    if (const auto folder = en::ResolvePlace(file.destination.substr(0, file.destination.find(u'\\')), kPlaces))
-      ExpectInFolder(*folder, *target, "a file lands outside the folder it names");
+    if (!target) {
+      oneRefused |= error.find(" is refused: ") != std::string::npos;
+      continue;
+    }
+    const auto folder = en::ResolvePlace(file.destination.substr(0, file.destination.find(u'\\')), kPlaces);
+    Expect(folder.has_value(), "a file placed in a folder the client does not know");
+    if (folder) ExpectInFolder(*folder, *target, "a file lands outside the folder it names");
   }
   for (const auto& execution : update->executions) {
     const auto target = en::ExecutionTarget(execution, kPlaces, error);
+    oneRefused |= !error.empty();
     if (!target) continue;
     const auto folder = en::ResolvePlace(execution.file.substr(0, execution.file.find(u'\\')), kPlaces);
     Expect(folder.has_value(), "an execution started from a folder the client does not know");
     if (folder) ExpectInFolder(*folder, *target, "an execution starts a program outside the folder it names");
   }
+  Expect(accepted != oneRefused, "the update's verdict differs from its places' verdicts");
 }
 
 void RunSignatureFile(std::string_view input) {

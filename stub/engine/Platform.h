@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // The small interfaces through which the update engine reaches the machine.
@@ -92,12 +93,24 @@ struct RegistryValue {
   bool operator==(const RegistryValue&) const = default;
 };
 
-// A key with everything below it, kept to put back a removed key.
+// A key with everything below it, kept to put back a removed key. (A
+// subkey is a type of its own, and equality is written out, so that clang
+// takes the type that holds itself.)
+struct RegistrySubkey;
 struct RegistryKeySnapshot {
   std::vector<std::pair<std::u16string, RegistryValue>> values;
-  std::vector<std::pair<std::u16string, RegistryKeySnapshot>> subkeys;
-  bool operator==(const RegistryKeySnapshot&) const = default;
+  std::vector<RegistrySubkey> subkeys;
+  bool operator==(const RegistryKeySnapshot& other) const;
 };
+struct RegistrySubkey {
+  RegistrySubkey(std::u16string n, RegistryKeySnapshot k) : name(std::move(n)), key(std::move(k)) {}
+  std::u16string name;
+  RegistryKeySnapshot key;
+  bool operator==(const RegistrySubkey& other) const { return name == other.name && key == other.key; }
+};
+inline bool RegistryKeySnapshot::operator==(const RegistryKeySnapshot& other) const {
+  return values == other.values && subkeys == other.subkeys;
+}
 
 // Keys are named by their full path, base key first:
 // "HKEY_CURRENT_USER\Software\Company".

@@ -59,7 +59,10 @@ bool CheckFilePath(const ServerFile& file, std::string& error) {
   return true;
 }
 
+// An execution without a folder ("setup.exe") names no place: it is not
+// started, as one in a folder the client does not know.
 bool CheckExecutionPath(const ServerExecution& execution, std::string& error) {
+  if (execution.file.find(u'\\') == std::u16string::npos) return true;
   const ClientPathFault fault = CheckClientPath(BelowRoot(execution.file));
   return fault == ClientPathFault::None || Refuse(error, "the execution " + ToUtf8(execution.file), fault);
 }

@@ -481,6 +481,7 @@ TEST(UpdateRun, APathOutsideItsFolderRefusesTheWholeUpdateFirst) {
       {"\"win98.txt\"", "\"..\\win98.txt\"", "the file <ApplicationDir>\\..\\win98.txt is refused"},
       {"&gt;\\welcome.exe", "&gt;\\..\\outside\\welcome.exe", "the execution <WinDir>\\..\\outside\\welcome.exe"},
       {"&gt;\\done.exe", "&gt;\\sub\\NUL.exe", "the execution <ApplicationDir>\\sub\\NUL.exe is refused"},
+      {"&gt;\\done.exe", "&gt;\\sub\\\\done.exe", "the execution <ApplicationDir>\\sub\\\\done.exe is refused"},
   };
   for (const auto& c : cases) {
     World w;
