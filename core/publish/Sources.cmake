@@ -33,5 +33,5 @@ add_library(tidewell-publish STATIC
 )
 target_compile_features(tidewell-publish PUBLIC cxx_std_20)
 target_include_directories(tidewell-publish PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(tidewell-publish PUBLIC tidewell-core PkgConfig::CURL PRIVATE pugixml::pugixml)
+target_link_libraries(tidewell-publish PUBLIC tidewell-core tidewell-curl-on-demand PRIVATE pugixml::pugixml)
 tidewell_warnings(tidewell-publish)
