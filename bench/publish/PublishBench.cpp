@@ -121,7 +121,7 @@ void BM_HashReleaseOnce(benchmark::State& state) {
       if (!entry.is_regular_file()) continue;
       signing::FileDigest digest;
       std::string error;
-      publish::DigestOfFile(entry.path(), digest, error);
+      DigestOfFile(entry.path(), digest, error);
       benchmark::DoNotOptimize(digest);
     }
   }

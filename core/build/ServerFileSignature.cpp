@@ -35,23 +35,6 @@ fs::path DiskPath(const WString& base, const char* src, const char* name) {
   return text::ToPath(path);
 }
 
-bool HashFile(const fs::path& path, signing::FileDigest& digest, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Fail(error, "cannot read " + path.string());
-  signing::Sha256 hash;
-  std::vector<char> block(1 << 16);
-  digest.size = 0;
-  while (in) {
-    in.read(block.data(), static_cast<std::streamsize>(block.size()));
-    const auto got = static_cast<std::size_t>(in.gcount());
-    hash.Update(std::string_view(block.data(), got));
-    digest.size += got;
-  }
-  if (!in.eof()) return Fail(error, "cannot read " + path.string());
-  digest.sha256 = hash.Finish();
-  return true;
-}
-
 void CollectFiles(const pugi::xml_node& node, const WString& base,
                   std::vector<PublishedFile>& files, std::set<std::string>& seen) {
   for (const pugi::xml_node& child : node.children()) {
@@ -70,6 +53,25 @@ void CollectFiles(const pugi::xml_node& node, const WString& base,
 }
 
 }  // namespace
+
+bool DigestOfFile(const fs::path& path, signing::FileDigest& digest, std::string& error,
+                  const std::function<bool(std::uint64_t)>& read) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return Fail(error, "cannot read " + path.string());
+  signing::Sha256 hash;
+  std::vector<char> block(1 << 20);
+  digest.size = 0;
+  while (in) {
+    in.read(block.data(), static_cast<std::streamsize>(block.size()));
+    const auto got = static_cast<std::size_t>(in.gcount());
+    hash.Update(std::string_view(block.data(), got));
+    digest.size += got;
+    if (read && got > 0 && !read(got)) return Fail(error, "cancelled");
+  }
+  if (!in.eof()) return Fail(error, "cannot read " + path.string());
+  digest.sha256 = hash.Finish();
+  return true;
+}
 
 std::optional<std::vector<PublishedFile>> PublishedFiles(std::string_view serverDocument,
                                                          const WString& updateFilesDir,
@@ -119,7 +121,7 @@ bool WriteServerFileSignature(const fs::path& serverFile, const WString& updateF
   if (!files) return false;
   for (const PublishedFile& file : *files) {
     signing::SignedFile signedFile{file.serverPath, {}};
-    if (!HashFile(file.diskPath, signedFile.digest, error)) return false;
+    if (!DigestOfFile(file.diskPath, signedFile.digest, error)) return false;
     content.files.push_back(std::move(signedFile));
   }
   return WriteFileAtomically(SignatureFilePath(serverFile),

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +28,11 @@ struct PublishedFile {
 std::optional<std::vector<PublishedFile>> PublishedFiles(std::string_view serverDocument,
                                                          const WString& updateFilesDir,
                                                          std::string& error);
+
+// A file's size and SHA-256, read in blocks, each block's size told to
+// `read` (false stops with the error "cancelled"); false with the reason.
+bool DigestOfFile(const std::filesystem::path& path, signing::FileDigest& digest,
+                  std::string& error, const std::function<bool(std::uint64_t)>& read = {});
 
 // The path of a server file's signature file: its name with ".sig" added.
 std::filesystem::path SignatureFilePath(const std::filesystem::path& serverFile);

@@ -37,34 +37,6 @@ std::uint64_t LocalRelease::TotalSize() const {
   return total;
 }
 
-bool DigestOfFile(const fs::path& path, signing::FileDigest& digest, std::string& error,
-                  const std::function<bool(std::uint64_t)>& read) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot read " + path.string();
-    return false;
-  }
-  signing::Sha256 hash;
-  std::vector<char> block(1 << 20);
-  digest.size = 0;
-  while (in) {
-    in.read(block.data(), static_cast<std::streamsize>(block.size()));
-    const auto got = static_cast<std::size_t>(in.gcount());
-    hash.Update(std::string_view(block.data(), got));
-    digest.size += got;
-    if (read && got > 0 && !read(got)) {
-      error = "cancelled";
-      return false;
-    }
-  }
-  if (!in.eof()) {
-    error = "cannot read " + path.string();
-    return false;
-  }
-  digest.sha256 = hash.Finish();
-  return true;
-}
-
 bool ReadLocalRelease(const fs::path& serverFile, const WString& updateFilesDir,
                       LocalRelease& release, std::string& error, const ReadProgress& progress) {
   release = {};

@@ -37,8 +37,4 @@ using ReadProgress = std::function<bool(std::uint64_t done, std::uint64_t total)
 bool ReadLocalRelease(const std::filesystem::path& serverFile, const WString& updateFilesDir,
                       LocalRelease& release, std::string& error, const ReadProgress& progress = {});
 
-// A file's size and SHA-256, read in blocks; false with the reason.
-bool DigestOfFile(const std::filesystem::path& path, signing::FileDigest& digest,
-                  std::string& error, const std::function<bool(std::uint64_t)>& read = {});
-
 }  // namespace tidewell::publish
