@@ -1,5 +1,6 @@
 #include "publish/CurlSession.h"
 
+#include <cctype>
 #include <cstdio>
 #include <mutex>
 
@@ -25,6 +26,23 @@ std::size_t Receive(char* data, std::size_t size, std::size_t count, void* conte
   }
   body.append(data, bytes);
   return bytes;
+}
+
+// Keeps the header fields of the last answer: a redirect's are dropped
+// when the next status line comes.
+std::size_t ReceiveHeader(char* data, std::size_t size, std::size_t count, void* context) {
+  auto& headers = static_cast<Transfer*>(context)->result->headers;
+  const std::string line(data, size * count);
+  if (line.rfind("HTTP/", 0) == 0) {
+    headers.clear();
+  } else if (const std::size_t colon = line.find(':'); colon != std::string::npos) {
+    std::string name = line.substr(0, colon);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::size_t start = line.find_first_not_of(" \t", colon + 1);
+    const std::size_t end = line.find_last_not_of(" \t\r\n");
+    headers[name] = start == std::string::npos || end < start ? "" : line.substr(start, end - start + 1);
+  }
+  return size * count;
 }
 
 std::size_t Send(char* buffer, std::size_t size, std::size_t count, void* context) {
@@ -98,6 +116,8 @@ CurlResult CurlSession::Perform(const CurlRequest& request, const Configure& con
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 60L);
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, Receive);
   curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+  curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, ReceiveHeader);
+  curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
   curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, Progress);
   curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
   curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ struct CurlResult {
   bool tooLarge = false;  // the answer passed keepAtMost
   std::int64_t length = -1;  // the announced length of the content
   std::string detail;        // libcurl's own words on a failure
+  // The last answer's header fields, names in lower case ("age" -> "120").
+  std::map<std::string, std::string> headers;
   bool Ok() const { return code == CURLE_OK; }
   bool Cancelled() const { return code == CURLE_ABORTED_BY_CALLBACK; }
   // What went wrong, for a message: libcurl's reason or the HTTP status.

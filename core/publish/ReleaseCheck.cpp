@@ -49,6 +49,17 @@ std::string AnswerProblem(const CurlResult& result, bool htmlExpected, std::stri
   return {};
 }
 
+// A cache between the server and the client may hand out an old copy for a
+// while after a publish: said when the answer shows one.
+std::string CacheNote(const CurlResult& result) {
+  if (const auto age = result.headers.find("age"); age != result.headers.end())
+    return " (a cache answered: Age " + age->second + " s)";
+  if (const auto cache = result.headers.find("x-cache");
+      cache != result.headers.end() && cache->second.find("HIT") != std::string::npos)
+    return " (a cache answered: X-Cache " + cache->second + ")";
+  return {};
+}
+
 }  // namespace
 
 bool CheckPublishedRelease(const ReleaseAddresses& addresses, const signing::PublicKey& key,
@@ -92,7 +103,7 @@ bool CheckPublishedRelease(const ReleaseAddresses& addresses, const signing::Pub
   if (builtServerFile && *builtServerFile != server.body)
     report.problems.push_back({serverUrl,
                                "not the one built in the project folder (an older release, or a "
-                               "copy kept by a cache)"});
+                               "copy kept by a cache)" + CacheNote(server)});
 
   std::uint64_t total = 0;
   for (const signing::SignedFile& file : parsed->content.files) total += file.digest.size;
@@ -129,7 +140,8 @@ bool CheckPublishedRelease(const ReleaseAddresses& addresses, const signing::Pub
         report.problems.push_back({url, problem});
       else
         report.problems.push_back({url, "other size: more than the signed " +
-                                            std::to_string(file.digest.size) + " bytes"});
+                                            std::to_string(file.digest.size) + " bytes" +
+                                            CacheNote(result)});
       continue;
     }
     if (const std::string problem = AnswerProblem(result, IsHtmlName(file.path), start); !problem.empty()) {
@@ -138,11 +150,12 @@ bool CheckPublishedRelease(const ReleaseAddresses& addresses, const signing::Pub
     }
     if (size != file.digest.size) {
       report.problems.push_back({url, "other size: " + std::to_string(size) + " bytes, signed " +
-                                          std::to_string(file.digest.size)});
+                                          std::to_string(file.digest.size) + CacheNote(result)});
       continue;
     }
     if (hash.Finish() != file.digest.sha256)
-      report.problems.push_back({url, "other content: its SHA-256 is not the signed one"});
+      report.problems.push_back(
+          {url, "other content: its SHA-256 is not the signed one" + CacheNote(result)});
   }
   return true;
 }

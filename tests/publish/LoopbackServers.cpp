@@ -120,21 +120,21 @@ std::string SshServer::KnownHostsLine() const {
   return "[127.0.0.1]:" + std::to_string(process.Port()) + " " + key.substr(0, key.rfind(' '));
 }
 
-WebServer::WebServer(const fs::path& root, const fs::path& dir) {
+WebServer::WebServer(const fs::path& root, const fs::path& dir, const std::string& extra) {
   accessLog = dir / "access.log";
   const int port = FreePort();
   fs::create_directories(root);
   WriteBytes(dir / "lighttpd.conf",
              "server.document-root = \"" + root.string() + "\"\n"
              "server.bind = \"127.0.0.1\"\nserver.port = " + std::to_string(port) + "\n"
-             "server.modules = (\"mod_webdav\", \"mod_accesslog\")\n"
+             "server.modules = (\"mod_webdav\", \"mod_accesslog\", \"mod_setenv\")\n"
              "server.errorlog = \"" + (dir / "error.log").string() + "\"\n"
              "accesslog.filename = \"" + accessLog.string() + "\"\n"
              "accesslog.format = \"%r %s\"\n"
              "webdav.activate = \"enable\"\nwebdav.is-readonly = \"disable\"\n"
              "server.stat-cache-engine = \"disable\"\n"
              "mimetype.assign = (\".html\" => \"text/html\", \".xml\" => \"text/xml\", "
-             "\"\" => \"application/octet-stream\")\n");
+             "\"\" => \"application/octet-stream\")\n" + extra);
   ok = process.Start({"/usr/sbin/lighttpd", "-D", "-f", (dir / "lighttpd.conf").string()},
                      dir / "lighttpd.log", port);
 }

@@ -43,9 +43,11 @@ struct SshServer {
 };
 
 // lighttpd serving `root` over http, with WebDAV on (PUT, MKCOL, MOVE,
-// PROPFIND, DELETE); every request is written to `accessLog`.
+// PROPFIND, DELETE); every request is written to `accessLog`. `extra` is
+// added to its configuration.
 struct WebServer {
-  WebServer(const std::filesystem::path& root, const std::filesystem::path& dir);
+  WebServer(const std::filesystem::path& root, const std::filesystem::path& dir,
+            const std::string& extra = "");
   bool Ok() const { return ok; }
   std::string Url() const { return "http://127.0.0.1:" + std::to_string(process.Port()); }
   std::filesystem::path accessLog;

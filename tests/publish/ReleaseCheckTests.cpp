@@ -92,6 +92,23 @@ TEST_F(ReleaseCheckTest, DamagedReleaseIsNamedFileByFileWithItsAddress) {
   }
 }
 
+TEST(ReleaseCheck, AnOldCopyFromACacheIsSaidToBeOne) {
+  testing::TempDir dir;
+  testing::WebServer cache(dir / "www", dir.Path(), "setenv.add-response-header = (\"Age\" => \"120\")\n");
+  ASSERT_TRUE(cache.Ok()) << ReadBytes(dir / "error.log");
+  testing::ReleaseFixture fixture(dir / "work");
+  std::string output;
+  ASSERT_TRUE(fixture.Build(kRelease, output, cache.Url() + "/Update.xml", cache.Url() + "/files")) << output;
+  const testing::CliResult published =
+      RunCli({"publish", fixture.Project().string(), "--to", (dir / "www").string()});
+  ASSERT_EQ(published.exitCode, 0) << published.out << published.err;
+  WriteBytes(dir / "www" / "files" / "App.exe", std::string(70000, 'o'));
+  const testing::CliResult check = RunCli({"verify-release", fixture.Project().string()});
+  EXPECT_EQ(check.exitCode, 1);
+  EXPECT_EQ(check.out, cache.Url() + "/files/App.exe: other content: its SHA-256 is not the signed "
+                                     "one (a cache answered: Age 120 s)\n");
+}
+
 TEST_F(ReleaseCheckTest, AddressesAPublishCannotPlaceAreRefusedWithTheReason) {
   struct Case {
     std::string serverUrl, filesUrl, reason;
