@@ -1,9 +1,13 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "pages/release/PublishProgressDialog.h"
 #include "pages/release/PublishView.h"
@@ -59,6 +63,27 @@ class PublishViewTest : public QObject {
     QVERIFY2(view.Dialog()->ResultText()->toPlainText().startsWith(
                  QString::fromStdString(server.Url() + "/up/files/App.exe: missing (404)")),
              qPrintable(view.Dialog()->ResultText()->toPlainText()));
+  }
+
+  void CancelReachesTheJobAndTheDialogShowsHowItEnded() {
+    PublishProgressDialog dialog(QStringLiteral("Publish"), nullptr);
+    QSignalSpy ended(&dialog, &PublishProgressDialog::jobEnded);
+    std::atomic<std::uint64_t> sent{0};
+    dialog.Start([&sent](const publish::JobProgressFn& progress) {
+      while (progress({publish::JobStage::Sending, "files/App.exe", ++sent, 200}))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      publish::JobResult result;
+      result.outcome = CommandOutcome::Refused;
+      result.message = "the publish was cancelled; the previous release is as it was";
+      return result;
+    });
+    QTRY_VERIFY(dialog.Bar()->value() > 0);
+    dialog.CancelButton()->click();
+    QVERIFY(ended.wait(5000));
+    QVERIFY(!dialog.Running());
+    QCOMPARE(dialog.ResultText()->toPlainText(),
+             QStringLiteral("the publish was cancelled; the previous release is as it was"));
+    QCOMPARE(dialog.CancelButton()->text(), QStringLiteral("Close"));
   }
 
   void FilesElsewhereWithoutTheirTargetAreRefusedWithTheReason() {
