@@ -69,10 +69,8 @@ bool ClientBuilder::BuildClient(const WString& clientPath, const ProjectSettings
     }
   } else {
     source = text::ToPath(StubPath(toolFolder_));
-    if (!fs::is_regular_file(SystemPath(source), ec)) {
-      result.reason = source.string() + " is missing";
-      return fail(Failure::NoClient);
-    }
+    // The message itself says that files may be missing.
+    if (!fs::is_regular_file(SystemPath(source), ec)) return fail(Failure::NoClient);
     if (client.has_parent_path()) {
       fs::create_directories(SystemPath(client.parent_path()), ec);
       if (ec) {
@@ -94,14 +92,17 @@ bool ClientBuilder::BuildClient(const WString& clientPath, const ProjectSettings
                      kClientResourceLanguage, signing::UpdateKeyResource(*key));
     return update->Commit(&committed, &result.reason);
   };
+  // A first client that cannot be written was not made; a later one keeps
+  // its previous resources.
+  const Failure notWritten = source == client ? Failure::Resources : Failure::NoClient;
   if (signCommand.empty()) {
-    if (!edit(client)) return fail(Failure::Resources);
+    if (!edit(client)) return fail(notWritten);
   } else {
     bool edited = false;
     const bool written = WriteSignedFile(client, signCommand, [&](const fs::path& unsignedFile) {
       return edited = edit(unsignedFile);
     }, &result.reason);
-    if (!written) return fail(edited ? Failure::Signing : Failure::Resources);
+    if (!written) return fail(edited ? Failure::Signing : notWritten);
     result.signedClient = true;
   }
   result.signatureRemoved = committed.signatureRemoved;
