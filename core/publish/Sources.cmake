@@ -14,6 +14,8 @@ add_library(tidewell-publish STATIC
   publish/PublishRecord.h
   publish/PublishTarget.cpp
   publish/PublishTarget.h
+  publish/PublishPreference.cpp
+  publish/PublishPreference.h
   publish/Publisher.cpp
   publish/Publisher.h
   publish/ReleaseAddresses.cpp

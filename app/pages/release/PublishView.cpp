@@ -3,17 +3,21 @@
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolButton>
 
 #include "pages/release/PublishProgressDialog.h"
+#include "publish/PublishPreference.h"
 
 namespace tidewell::app {
 
-PublishView::PublishView(QWidget* parent) : QGroupBox(QStringLiteral("Publishing"), parent) {
+PublishView::PublishView(Preferences& preferences, QWidget* parent)
+    : QGroupBox(QStringLiteral("Publishing"), parent), preferences_(preferences) {
   target_ = new QLineEdit(this);
   target_->setPlaceholderText(
-      QStringLiteral("a folder, sftp://user@host/path, https://host/dav/path or s3://bucket/prefix"));
+      QStringLiteral("a folder, sftp://, https:// (WebDAV) or s3://"));
   target_->setToolTip(QStringLiteral("Where the update XML file's address points: the update "
                                      "files go below it as their address says."));
   filesTarget_ = new QLineEdit(this);
@@ -22,24 +26,56 @@ PublishView::PublishView(QWidget* parent) : QGroupBox(QStringLiteral("Publishing
   identity_->setPlaceholderText(QStringLiteral("SFTP: key file (default: the SSH agent)"));
   endpoint_ = new QLineEdit(this);
   endpoint_->setPlaceholderText(QStringLiteral("S3: address of an S3-compatible service"));
-  prune_ = new QCheckBox(QStringLiteral("Remove published files that neither this nor the previous release lists"), this);
+  prune_ = new QCheckBox(QStringLiteral("Remove files published before that neither this nor the previous release lists"), this);
   publish_ = new QPushButton(QStringLiteral("Publish"), this);
   check_ = new QPushButton(QStringLiteral("Check release"), this);
 
-  auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("Publish to:"), target_);
+  // The target, the buttons, and the options a target may need, shown on
+  // request so the page keeps its room.
+  more_ = new QToolButton(this);
+  more_->setText(QStringLiteral("Options"));
+  more_->setCheckable(true);
+  options_ = new QWidget(this);
+  auto* form = new QFormLayout(options_);
+  form->setContentsMargins(0, 0, 0, 0);
   form->addRow(QStringLiteral("Update files to:"), filesTarget_);
   form->addRow(QStringLiteral("SSH key:"), identity_);
   form->addRow(QStringLiteral("S3 endpoint:"), endpoint_);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(prune_, 1);
-  buttons->addWidget(check_);
-  buttons->addWidget(publish_);
+  form->addRow(prune_);
+  options_->setVisible(false);
+  auto* row = new QHBoxLayout;
+  row->addWidget(new QLabel(QStringLiteral("Publish to:"), this));
+  row->addWidget(target_, 1);
+  row->addWidget(more_);
+  row->addWidget(check_);
+  row->addWidget(publish_);
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(form);
-  layout->addLayout(buttons);
+  layout->addLayout(row);
+  layout->addWidget(options_);
+  connect(more_, &QToolButton::toggled, options_, &QWidget::setVisible);
   connect(publish_, &QPushButton::clicked, this, &PublishView::Publish);
   connect(check_, &QPushButton::clicked, this, &PublishView::Check);
+}
+
+void PublishView::SetProjectFile(std::function<WString()> projectFile) {
+  projectFile_ = std::move(projectFile);
+  Load();
+}
+
+void PublishView::Load() {
+  const WString file = projectFile_ ? projectFile_() : WString();
+  const publish::PublishRequest kept = publish::ReadPublishPreference(preferences_, file);
+  target_->setText(QString::fromStdString(kept.to));
+  filesTarget_->setText(QString::fromStdString(kept.filesTo));
+  identity_->setText(QString::fromStdString(kept.options.identity.string()));
+  endpoint_->setText(QString::fromStdString(kept.options.endpoint));
+  prune_->setChecked(kept.prune);
+  setEnabled(!file.empty());
+}
+
+void PublishView::Store() {
+  const WString file = projectFile_ ? projectFile_() : WString();
+  if (!file.empty()) publish::WritePublishPreference(preferences_, file, Request());
 }
 
 publish::PublishRequest PublishView::Request() const {
@@ -54,6 +90,7 @@ publish::PublishRequest PublishView::Request() const {
 
 void PublishView::Publish() {
   if (!document_) return;
+  Store();
   publish::PublishRequest request = Request();
   Run(QStringLiteral("Publish"), [this, request](const publish::JobProgressFn& progress) mutable {
     request.options.acceptHostKey = [this](const std::string& question) { return dialog_->AskYesNo(question); };

@@ -9,8 +9,10 @@
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
+class QToolButton;
 
 namespace tidewell {
+class Preferences;
 class ProjectDocument;
 }
 
@@ -25,9 +27,15 @@ class PublishView : public QGroupBox {
   Q_OBJECT
 
  public:
-  explicit PublishView(QWidget* parent);
+  PublishView(Preferences& preferences, QWidget* parent);
 
   void SetDocument(const ProjectDocument* document) { document_ = document; }
+  // The project file the targets are kept for; read on every load and store.
+  void SetProjectFile(std::function<WString()> projectFile);
+  // Shows the project's targets, as kept in the preferences.
+  void Load();
+  // Keeps the fields for the project.
+  void Store();
   // The request the fields describe.
   publish::PublishRequest Request() const;
 
@@ -50,6 +58,8 @@ class PublishView : public QGroupBox {
  private:
   void Run(const QString& title, std::function<publish::JobResult(const publish::JobProgressFn&)> job);
 
+  Preferences& preferences_;
+  std::function<WString()> projectFile_;
   const ProjectDocument* document_ = nullptr;
   QLineEdit* target_;
   QLineEdit* filesTarget_;
@@ -58,6 +68,8 @@ class PublishView : public QGroupBox {
   QCheckBox* prune_;
   QPushButton* publish_;
   QPushButton* check_;
+  QToolButton* more_;
+  QWidget* options_;
   PublishProgressDialog* dialog_ = nullptr;
 };
 

@@ -116,7 +116,7 @@ ReleasePageWidget::ReleasePageWidget(PageServices& services, QWidget* parent,
   panes->addWidget(sign_);
 #ifdef TIDEWELL_PUBLISH
   // Publishing the built release, and checking it as clients see it.
-  publish_ = new PublishView(this);
+  publish_ = new PublishView(services_.preferences, this);
   panes->addWidget(publish_);
 #endif
 
@@ -143,6 +143,9 @@ void ReleasePageWidget::BindDocument(ProjectDocument& document) {
   commands_->SetShowBuildSummary([this] { ShowPane(SummaryPane); });
 #ifdef TIDEWELL_PUBLISH
   publish_->SetDocument(&document);
+  publish_->SetProjectFile([this] {
+    return document_ && document_->HasProject() ? document_->ProjectFilePath() : WString();
+  });
 #endif
   key_->SetProjectName([this] {
     return document_ ? document_->settings.RawValue(SettingKey::ProjName) : WString();
@@ -170,6 +173,9 @@ void ReleasePageWidget::LoadFromSettings() {
   summary_->LoadNotes(document_->settings);
   key_->Refresh();
   sign_->Load();
+#ifdef TIDEWELL_PUBLISH
+  publish_->Load();
+#endif
 }
 
 bool ReleasePageWidget::ValidateAndStore(bool showBalloon) {

@@ -12,6 +12,7 @@
 #include "pages/release/PublishProgressDialog.h"
 #include "pages/release/PublishView.h"
 #include "project/DocumentReader.h"
+#include "project/Preferences.h"
 #include "project/ProjectDocument.h"
 #include "publish/LoopbackServers.h"
 #include "publish/ReleaseFixture.h"
@@ -40,13 +41,19 @@ class PublishViewTest : public QObject {
     ProjectDocument document;
     QVERIFY(LoadDocument(document, text::FromPath(fixture.Project())));
 
-    PublishView view(nullptr);
+    MemoryPreferences preferences;
+    PublishView view(preferences, nullptr);
     view.SetDocument(&document);
+    view.SetProjectFile([&document] { return document.ProjectFilePath(); });
     view.Target()->setText(QString::fromStdString((dir / "www" / "up").string()));
     QSignalSpy finished(&view, &PublishView::finished);
     view.PublishButton()->click();
     QVERIFY(finished.wait(20000));
     QCOMPARE(view.Dialog()->Result().outcome, CommandOutcome::Done);
+    // The target is kept for the project, in the preferences.
+    view.Target()->clear();
+    view.Load();
+    QCOMPARE(view.Target()->text(), QString::fromStdString((dir / "www" / "up").string()));
     const QString result = view.Dialog()->ResultText()->toPlainText();
     QVERIFY2(result.startsWith(QStringLiteral("Sent 4 file(s)")), qPrintable(result));
     QVERIFY2(result.endsWith(QStringLiteral(
@@ -95,7 +102,8 @@ class PublishViewTest : public QObject {
              output.c_str());
     ProjectDocument document;
     QVERIFY(LoadDocument(document, text::FromPath(fixture.Project())));
-    PublishView view(nullptr);
+    MemoryPreferences preferences;
+    PublishView view(preferences, nullptr);
     view.SetDocument(&document);
     view.Target()->setText(QString::fromStdString((dir / "www").string()));
     QSignalSpy finished(&view, &PublishView::finished);
