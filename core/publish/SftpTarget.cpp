@@ -166,7 +166,11 @@ bool SftpTarget::Rename(const std::string& from, const std::string& to, std::str
   request.noBody = true;
   request.quote = {"*rm " + aside, "*rename " + Quoted(to) + " " + aside,
                    "rename " + Quoted(from) + " " + Quoted(to), "*rm " + aside};
-  return !Failed(Run(request), "put " + to + " in place", error);
+  if (!Failed(Run(request), "put " + to + " in place", error)) return true;
+  // The new file did not go in: the old one goes back to its name.
+  request.quote = {"*rename " + aside + " " + Quoted(to)};
+  Run(request);
+  return false;
 }
 
 bool SftpTarget::Remove(const std::string& path, std::string& error) {

@@ -125,6 +125,16 @@ TEST_F(SftpTest, ReplacesTheServerFileOfAnEarlierRelease) {
   EXPECT_FALSE(fs::exists(dir / "remote" / ".Update.xml.tidewell-part-old"));
 }
 
+TEST_F(SftpTest, AFailedPutInPlaceLeavesTheOldFileUnderItsName) {
+  auto target = Open();
+  ASSERT_TRUE(target);
+  WriteBytes(dir / "local.txt", "old");
+  ASSERT_TRUE(target->Upload(dir / "local.txt", "Update.xml", {}, error)) << error;
+  EXPECT_FALSE(target->Rename("not-uploaded.xml", "Update.xml", error));
+  EXPECT_NE(error.find("cannot put Update.xml in place"), std::string::npos) << error;
+  EXPECT_EQ(ReadBytes(dir / "remote" / "Update.xml"), "old");
+}
+
 TEST_F(SftpTest, RefusesHostsWhoseKeyIsUnknownOrDifferentAndKeysTheServerRefuses) {
   struct Case {
     const char* name;
