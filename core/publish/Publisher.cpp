@@ -50,6 +50,7 @@ class Publication {
 
   bool Run(bool prune) {
     report_ = {};
+    if (!NamesAreFree()) return false;
     std::optional<std::string> previousText;
     if (!places_.server->Fetch(SignaturePath(), previousText, error_)) return false;
     if (previousText) {
@@ -142,6 +143,25 @@ class Publication {
   }
   std::string RecordPath() const {
     return JoinTargetPath(places_.filesPrefix, std::string(kPublishRecordName));
+  }
+
+  // An update file may not take a name the publish writes itself.
+  bool NamesAreFree() {
+    const bool shared = places_.files == places_.server;
+    for (const ReleaseFile& file : release_.files) {
+      const std::string path = JoinTargetPath(places_.filesPrefix, file.serverPath);
+      std::string clash;
+      if (NameOf(path).ends_with(".tidewell-part") || NameOf(path).ends_with(".tidewell-part-old") ||
+          path == RecordPath())
+        clash = "a name the publish keeps for its own files";
+      else if (shared && (path == places_.serverFileName || path == SignaturePath()))
+        clash = "the name of the update XML file or of its signature file";
+      if (!clash.empty()) {
+        error_ = "the update file " + file.serverPath + " would take " + clash + "; rename it";
+        return false;
+      }
+    }
+    return true;
   }
 
   bool Send(PublishTarget& target, const fs::path& local, const std::string& path) {

@@ -177,6 +177,27 @@ TEST_F(PublisherTest, PublishCutOffAtEveryStepKeepsThePreviousServerFileAndCanBe
   }
 }
 
+TEST_F(PublisherTest, UpdateFilesMayNotTakeTheNamesThePublishWrites) {
+  struct Case {
+    std::string file, prefix, error;
+  };
+  const Case cases[] = {
+      {"Update.xml", "", "the update file Update.xml would take the name of the update XML file or of its signature file; rename it"},
+      {"Update.xml.sig", "", "the update file Update.xml.sig would take the name of the update XML file or of its signature file; rename it"},
+      {".tidewell-published", "files", "the update file .tidewell-published would take a name the publish keeps for its own files; rename it"},
+      {"bin/.a.tidewell-part", "files", "the update file bin/.a.tidewell-part would take a name the publish keeps for its own files; rename it"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    BuildRelease({{c.file, "x"}, {"App.exe", "a"}});
+    RecordingTarget target(folder);
+    const LocalRelease release = fixture.Read();
+    EXPECT_FALSE(Publish(release, {&target, "Update.xml", &target, c.prefix}, false, {}, report, error));
+    EXPECT_EQ(error, c.error);
+    EXPECT_EQ(target.steps, std::vector<std::string>{});
+  }
+}
+
 TEST_F(PublisherTest, FullTargetFailsWithTheReasonAndLeavesThePreviousReleaseWithoutLeftovers) {
   BuildRelease(kFirst);
   RecordingTarget target(folder);
