@@ -56,6 +56,18 @@ TEST_F(ReleaseCheckTest, PublishEndsWithTheCheckOfAWholeRelease) {
   EXPECT_EQ(check.out, "The published release is whole: 3 file(s) checked as a client fetches them.\n");
 }
 
+TEST_F(ReleaseCheckTest, OnATerminalTheProgressIsOneLineRewrittenInPlace) {
+  // script(1) gives the command a terminal and copies what it shows.
+  const fs::path shown = dir / "terminal.txt";
+  const std::string command = std::string(TIDEWELL_BIN_DIR) + "/tidewell-cli publish '" +
+                              fixture.Project().string() + "' --to '" + Up().string() + "'";
+  ASSERT_TRUE(testing::RunCommand("script -qec \"" + command + "\" '" + shown.string() + "' >/dev/null"));
+  const std::string text = ReadBytes(shown);
+  EXPECT_NE(text.find("\rSending  [########################] "), std::string::npos) << text;
+  EXPECT_NE(text.find("\rChecking [########################] "), std::string::npos) << text;
+  EXPECT_NE(text.find("The published release is whole: 3 file(s)"), std::string::npos) << text;
+}
+
 TEST_F(ReleaseCheckTest, DamagedReleaseIsNamedFileByFileWithItsAddress) {
   struct Case {
     const char* name;
