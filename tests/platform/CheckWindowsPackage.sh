@@ -5,6 +5,8 @@
 # that needs MinGW's DLLs. The README's first steps, run as typed by cmd
 # under wine, make a project and a client, and the packaged desktop tool
 # (Qt's Windows platform plug-in, on a virtual X display) opens that project.
+# The installer is then installed, used and uninstalled
+# (tests/package/windows_installer_test.sh).
 #   CheckWindowsPackage.sh SOURCE_DIR WINDOWS_BUILD_DIR
 set -euo pipefail
 source_dir="$1"
@@ -78,4 +80,8 @@ kill -- "-$tool" 2>/dev/null || true
 wait "$tool" 2>/dev/null || true
 [ -n "$opened" ] || { echo "the packaged desktop tool did not open the project:"; cat "$work/tool.out"; exit 1; }
 wine reg delete 'HKCU\SoftWare\Tidewell' /f >/dev/null 2>&1 || true
+
+# The installer made beside the zip, with the same files.
+"$source_dir/tests/package/windows_installer_test.sh" "$source_dir" "$work/tidewell-setup-x64.exe" \
+  "$build/example-product"
 echo "package checked: $(wc -l <<<"$listing") entries; first steps and the desktop tool ran"
