@@ -27,14 +27,22 @@ bool Fail(std::string* error, std::string text) {
 }
 
 // The private folder a signing works in: ".<client>.tidewell-signing-<process>".
-std::string SigningFolderPrefix(const fs::path& target) {
-  return "." + target.filename().string() + ".tidewell-signing-";
+fs::path SigningFolderName(const fs::path& target, const std::string& process) {
+  fs::path name = ".";
+  name += target.filename();
+  name += ".tidewell-signing-" + process;
+  return name;
 }
 
 // Removes the folders of signings whose process ended without cleaning up
-// (killed, or the machine stopped).
+// (killed, or the machine stopped). Not on Windows, where whether the
+// process still runs is not asked: a folder in use there cannot be removed,
+// but one between two steps of another signing could.
 void RemoveAbandonedSigningFolders(const fs::path& target) {
-  const std::string prefix = SigningFolderPrefix(target);
+#ifdef _WIN32
+  (void)target;
+#else
+  const std::string prefix = SigningFolderName(target, "").string();
   std::error_code ec;
   for (fs::directory_iterator it(target.parent_path().empty() ? "." : target.parent_path(), ec),
        end;
@@ -47,6 +55,7 @@ void RemoveAbandonedSigningFolders(const fs::path& target) {
     std::error_code removeError;
     fs::remove_all(it->path(), removeError);
   }
+#endif
 }
 
 // Removes the signing folder however the signing ends.
@@ -131,7 +140,7 @@ bool WriteSignedFile(const fs::path& path, const std::string& command,
   RemoveAbandonedSigningFolders(*target);
 
   const fs::path folder =
-      target->parent_path() / (SigningFolderPrefix(*target) + std::to_string(CurrentProcessId()));
+      target->parent_path() / SigningFolderName(*target, std::to_string(CurrentProcessId()));
   std::error_code ec;
   fs::remove_all(SystemPath(folder), ec);
   if (!fs::create_directory(SystemPath(folder), ec))
@@ -141,8 +150,9 @@ bool WriteSignedFile(const fs::path& path, const std::string& command,
   const fs::path unsignedFile = folder / target->filename();
   if (!fill(unsignedFile)) return false;
   const bool toCopy = command.find(kSignedPlaceholder) != std::string::npos;
-  const fs::path signedFile = toCopy ? folder / ("signed-" + target->filename().string())
-                                     : unsignedFile;
+  fs::path signedName = "signed-";
+  signedName += target->filename();
+  const fs::path signedFile = toCopy ? folder / signedName : unsignedFile;
 
   const ShellResult run = RunShellCommand(ExpandSignCommand(command, unsignedFile, signedFile));
   if (!run.started) return Fail(error, "the sign command could not be run: " + command);

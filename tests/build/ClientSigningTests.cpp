@@ -208,6 +208,13 @@ TEST_F(SignedClientBuildTest, TheCompleteClientIsSignedInPlaceOrThroughACopy) {
       // As signtool does: the file itself is changed.
       {"in place", sign + " -in {file} -out {file}.new && mv {file}.new {file}"},
   };
+  // What a signing killed half way left is removed; another running one's stays.
+  WriteBytes(project / ".Tidewatcher.exe.tidewell-signing-99999999" / "Tidewatcher.exe", "left");
+  WriteBytes(project / ".Tidewatcher.exe.tidewell-signing-1" / "Tidewatcher.exe", "running");
+  ASSERT_TRUE(Build(cases[0].command)) << result.reason;
+  EXPECT_FALSE(fs::exists(project / ".Tidewatcher.exe.tidewell-signing-99999999"));
+  EXPECT_TRUE(fs::exists(project / ".Tidewatcher.exe.tidewell-signing-1"));
+  fs::remove_all(project / ".Tidewatcher.exe.tidewell-signing-1");
   for (const auto& c : cases) {
     fs::remove(client);
     prompt.Clear();
