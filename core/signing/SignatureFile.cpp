@@ -1,9 +1,9 @@
 #include "signing/SignatureFile.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "signing/Hex.h"
+#include "signing/RecordFields.h"
 #include "text/Unicode.h"
 
 namespace tidewell::signing {
@@ -14,23 +14,6 @@ constexpr std::string_view kHeader = "Tidewell update signature 1";
 constexpr std::string_view kKeyChangeHeader = "Tidewell key change 1\n";
 
 std::string SizeText(std::uint64_t size) { return std::to_string(size); }
-
-// Decimal without sign or leading zeros, within 64 bits.
-bool ParseSize(std::string_view text, std::uint64_t& size) {
-  if (text.empty() || text.size() > 20 || (text.size() > 1 && text[0] == '0')) return false;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), size);
-  return ec == std::errc() && end == text.data() + text.size();
-}
-
-// Splits off the next blank-separated field; the last field of a line is
-// taken by the caller as the rest.
-bool NextField(std::string_view& rest, std::string_view& field) {
-  const std::size_t blank = rest.find(' ');
-  if (blank == std::string_view::npos || blank == 0) return false;
-  field = rest.substr(0, blank);
-  rest.remove_prefix(blank + 1);
-  return true;
-}
 
 bool ReadDigest(std::string_view text, FileDigest& digest) {
   std::string_view size;

@@ -6,6 +6,9 @@ add_library(tidewell-signing STATIC
   signing/Ed25519.h
   signing/Hex.cpp
   signing/Hex.h
+  signing/PatchList.cpp
+  signing/PatchList.h
+  signing/RecordFields.h
   signing/Sha256.cpp
   signing/Sha256.h
   signing/SignatureCheck.cpp
