@@ -11,22 +11,6 @@ WString NormaliseClientName(std::u16string_view name) {
   return WString(name.substr(0, name.find(u'.'))) + u".exe";
 }
 
-namespace {
-
-// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices on Windows, with or
-// without an extension: a file cannot be given such a name.
-bool IsDeviceName(std::u16string_view name) {
-  const std::u16string_view stem = name.substr(0, name.find(u'.'));
-  for (const std::u16string_view device : {u"CON", u"PRN", u"AUX", u"NUL"})
-    if (text::EqualsNoCase(stem, device)) return true;
-  if (stem.size() == 4 && stem[3] >= u'1' && stem[3] <= u'9')
-    for (const std::u16string_view device : {u"COM", u"LPT"})
-      if (text::EqualsNoCase(stem.substr(0, 3), device)) return true;
-  return false;
-}
-
-}  // namespace
-
 void FileConfigurationPane::LoadFromSettings() {
   fields.clientExe = settings_.GetSetting(SettingKey::ClientExe);
   fields.checkNow = settings_.GetSetting(SettingKey::CheckNow);
@@ -40,7 +24,7 @@ bool FileConfigurationPane::ValidateAndStore(bool showBalloon) {
     field = &kClientExeField;
     message = &kClientExeEmptyMessage;
   } else if (const WString name = NormaliseClientName(fields.clientExe);
-             !IsWindowsFileName(name) || IsDeviceName(name)) {
+             !IsWindowsFileName(name)) {
     field = &kClientExeField;
     message = &kClientExeForbiddenMessage;
   } else if (fields.clientXml.empty()) {

@@ -13,8 +13,9 @@ namespace tidewell {
 // would read as a zip entry, and the others cannot be created there. Such
 // files are left out, with a word to the publisher.
 
-// False for an empty name and for one holding \ / : * ? " < > | or a
-// control character.
+// False for an empty name, for one holding \ / : * ? " < > | or a control
+// character, ending in a dot or a blank, or naming a device (CON, NUL, COM1,
+// ...): the client's path rule for one part (files/ClientPaths.h).
 bool IsWindowsFileName(std::u16string_view name);
 
 inline const WString kLeftOutCaption = u"Files left out";

@@ -253,8 +253,10 @@ TEST(AddFiles, NamesWindowsCannotHoldAreLeftOutWithAWarning) {
 #endif
   EXPECT_TRUE(IsWindowsFileName(u"Read me (v2).txt"));
   EXPECT_TRUE(IsWindowsFileName(u"caf\u00E9.dll"));
+  EXPECT_TRUE(IsWindowsFileName(u"con1.txt"));
+  EXPECT_TRUE(IsWindowsFileName(u"a..b"));
   for (const WString name : {u"", u"a\\b.txt", u"a:b", u"a*", u"a?", u"a\"b", u"<z>.txt",
-                             u"a|b", u"tab\there"}) {
+                             u"a|b", u"tab\there", u"NUL.txt", u"com1", u"x.", u"x ", u".."}) {
     EXPECT_FALSE(IsWindowsFileName(name)) << text::ToUtf8(name);
   }
 
@@ -271,8 +273,9 @@ TEST(AddFiles, NamesWindowsCannotHoldAreLeftOutWithAWarning) {
   EXPECT_EQ(messages[0].caption, u"Files left out");
   EXPECT_EQ(messages[0].icon, MessageIcon::Warning);
   EXPECT_EQ(messages[0].text,
-            u"2 file(s) or folder(s) were left out: their names hold characters that Windows does "
-            u"not allow in file names (\\ / : * ? \" < > | or control characters).");
+            u"2 file(s) or folder(s) were left out: Windows does not allow their names (names holding "
+            u"\\ / : * ? \" < > | or control characters, ending in a dot or a blank, or naming a "
+            u"device such as CON, NUL, COM1 or LPT1).");
 
   // A folder below the base whose name Windows cannot hold leaves all its
   // files out; folders above the base do not matter.
