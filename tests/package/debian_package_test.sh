@@ -34,7 +34,7 @@ done
 grep -qF -- "./usr/bin/tidewell-cli -> ../lib/tidewell/tidewell-cli" <<<"$listing" ||
   fail "/usr/bin/tidewell-cli is not a relative link to the tool folder"
 depends="$(dpkg-deb --field "$package" Depends)"
-for library in libc6 libstdc++6 libqt6widgets6 libsodium23; do
+for library in libc6 libstdc++6 libqt6widgets6 libsodium23 libcurl4; do
   grep -q "$library" <<<"$depends" || fail "Depends names no $library: $depends"
 done
 # The manual page is the CLI's help, its subcommands among it.
