@@ -62,6 +62,19 @@ TEST(SignCommand, PlaceholdersBecomePathsTheShellGivesBackWhole) {
   EXPECT_EQ(SignCommandProblem("signtool sign /a {file}"), "");
 }
 
+// The system's shell runs the command: its exit code and everything it
+// wrote, errors included, come back.
+TEST(ShellCommand, GivesBackTheExitCodeAndTheOutput) {
+  const ShellResult failed = RunShellCommand("echo to-out && echo to-err 1>&2 && exit 3");
+  EXPECT_TRUE(failed.started);
+  EXPECT_EQ(failed.exitCode, 3);
+  EXPECT_NE(failed.output.find("to-out"), std::string::npos) << failed.output;
+  EXPECT_NE(failed.output.find("to-err"), std::string::npos) << failed.output;
+  const ShellResult done = RunShellCommand("echo done");
+  EXPECT_EQ(done.exitCode, 0);
+  EXPECT_EQ(done.output.substr(0, 4), "done");
+}
+
 TEST(SignCommand, TheGivenCommandComesBeforeThePipelines) {
 #ifdef _WIN32
   _putenv_s(kSignCommandVariable, "from-pipeline {file}");
