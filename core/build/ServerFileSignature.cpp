@@ -93,6 +93,11 @@ std::optional<std::vector<PublishedFile>> PublishedFiles(std::string_view server
       error = "the file " + file.serverPath + " has a name the signature file cannot list";
       return std::nullopt;
     }
+    if (file.serverPath.starts_with(std::string(signing::kProductFolder) + '/')) {
+      error = "the file " + file.serverPath + " lies in the folder " + std::string(signing::kProductFolder) +
+              ", which signature files keep for the product's name";
+      return std::nullopt;
+    }
   }
   return files;
 }

@@ -58,6 +58,80 @@ bool IsProductName(std::string_view name) {
   return name.find_first_of("\r\n") == std::string_view::npos && text::IsValidUtf8(name);
 }
 
+namespace {
+
+// Bytes a product name keeps as %XX in its record's path: those a server
+// path cannot hold, and '%' itself.
+bool EscapedInRecord(unsigned char c) { return c < 0x20 || c == 0x7F || c == '%' || c == '/' || c == '\\'; }
+
+bool IsInProductFolder(std::string_view path) {
+  return path.size() > kProductFolder.size() && path.starts_with(kProductFolder) && path[kProductFolder.size()] == '/';
+}
+
+void AppendRecordName(std::string& path, std::string_view name) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  path += "/=";
+  for (const char c : name) {
+    const auto u = static_cast<unsigned char>(c);
+    if (!EscapedInRecord(u)) {
+      path += c;
+      continue;
+    }
+    path += '%';
+    path += kDigits[u >> 4];
+    path += kDigits[u & 15];
+  }
+}
+
+// One "=name" segment back to the name; nullopt when it is not one the
+// writer makes (upper-case digits, only the bytes it escapes), so that a
+// product has exactly one record path.
+std::optional<std::string> RecordName(std::string_view segment) {
+  if (!segment.starts_with('=')) return std::nullopt;
+  segment.remove_prefix(1);
+  auto digit = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::string name;
+  for (std::size_t i = 0; i < segment.size(); ++i) {
+    if (segment[i] != '%') {
+      name += segment[i];
+      continue;
+    }
+    if (segment.size() - i < 3) return std::nullopt;
+    const int high = digit(segment[i + 1]), low = digit(segment[i + 2]);
+    if (high < 0 || low < 0) return std::nullopt;
+    const auto byte = static_cast<unsigned char>(high * 16 + low);
+    if (!EscapedInRecord(byte)) return std::nullopt;
+    name += static_cast<char>(byte);
+    i += 2;
+  }
+  if (!IsProductName(name)) return std::nullopt;
+  return name;
+}
+
+}  // namespace
+
+std::string ProductRecordPath(const SignedProduct& product) {
+  std::string path(kProductFolder);
+  AppendRecordName(path, product.company);
+  AppendRecordName(path, product.application);
+  return path;
+}
+
+std::optional<SignedProduct> ProductOfRecordPath(std::string_view path) {
+  if (!IsInProductFolder(path)) return std::nullopt;
+  path.remove_prefix(kProductFolder.size() + 1);
+  const std::size_t slash = path.find('/');
+  if (slash == std::string_view::npos) return std::nullopt;
+  std::optional<std::string> company = RecordName(path.substr(0, slash));
+  std::optional<std::string> application = RecordName(path.substr(slash + 1));
+  if (!company || !application) return std::nullopt;
+  return SignedProduct{std::move(*company), std::move(*application)};
+}
+
 bool IsServerPath(std::string_view path) {
   if (path.empty() || path.size() > kMaxServerPathSize || !text::IsValidUtf8(path)) return false;
   std::size_t start = 0;
@@ -121,16 +195,13 @@ KeyChange EndorseKey(const KeyPair& from, const PublicKey& to) {
 }
 
 std::string SignatureBody(SignatureContent content) {
+  if (content.product) content.files.push_back({ProductRecordPath(*content.product), {0, Sha256::Of("")}});
   std::sort(content.files.begin(), content.files.end(),
             [](const SignedFile& a, const SignedFile& b) { return a.path < b.path; });
   std::string text(kHeader);
   text += '\n';
   text += "key " + FormatPublicKey(content.key) + '\n';
   for (const KeyChange& change : content.keyChanges) text += FormatKeyChange(change) + '\n';
-  if (content.product) {
-    text += "company " + content.product->company + '\n';
-    text += "application " + content.product->application + '\n';
-  }
   text += "server-file " + SizeText(content.serverFile.size) + ' ' +
           ToHex(content.serverFile.sha256) + '\n';
   for (const SignedFile& file : content.files) {
@@ -181,22 +252,11 @@ std::optional<ParsedSignatureFile> ReadSignatureFile(std::string_view text, std:
   if (!content.keyChanges.empty() && content.keyChanges.back().to != content.key)
     return Damaged(error, "the last key change does not lead to the signing key");
 
-  if (haveLine && line.starts_with("company ")) {
-    SignedProduct product{std::string(line.substr(8)), {}};
-    if (!IsProductName(product.company)) return Damaged(error, at("malformed company name"));
-    if (!reader.Next(line) || !line.starts_with("application "))
-      return Damaged(error, at("the application title does not follow the company name"));
-    product.application = std::string(line.substr(12));
-    if (!IsProductName(product.application))
-      return Damaged(error, at("malformed application title"));
-    content.product = std::move(product);
-    haveLine = reader.Next(line);
-  }
-
   if (!haveLine || !line.starts_with("server-file ") ||
       !ReadDigest(line.substr(12), content.serverFile))
     return Damaged(error, at("the server file's digest is missing or malformed"));
 
+  std::string_view previousPath;
   while ((haveLine = reader.Next(line)) && line.starts_with("file ")) {
     if (content.files.size() == kMaxSignedFiles)
       return Damaged(error, at("more than " + std::to_string(kMaxSignedFiles) + " files"));
@@ -206,8 +266,16 @@ std::optional<ParsedSignatureFile> ReadSignatureFile(std::string_view text, std:
         !ParseSize(size, file.digest.size) || !FromHex(digest, file.digest.sha256))
       return Damaged(error, at("malformed file record"));
     if (!IsServerPath(rest)) return Damaged(error, at("malformed server path"));
-    if (!content.files.empty() && content.files.back().path >= rest)
-      return Damaged(error, at("the files are not listed once each in order"));
+    if (rest <= previousPath) return Damaged(error, at("the files are not listed once each in order"));
+    previousPath = rest;
+    if (IsInProductFolder(rest)) {
+      std::optional<SignedProduct> product = ProductOfRecordPath(rest);
+      if (!product || file.digest != FileDigest{0, Sha256::Of("")})
+        return Damaged(error, at("malformed product record"));
+      if (content.product) return Damaged(error, at("a second product record"));
+      content.product = std::move(product);
+      continue;
+    }
     file.path = std::string(rest);
     content.files.push_back(std::move(file));
   }

@@ -18,8 +18,6 @@ namespace tidewell::signing {
 //   Tidewell update signature 1
 //   key ed25519 <public key, 64 hex digits>
 //   key-change ed25519 <old key> <new key> <old key's signature, 128 hex>   (0 to 16)
-//   company <company name>                                                  (both or neither)
-//   application <application title>
 //   server-file <size> <SHA-256, 64 hex digits>
 //   file <size> <SHA-256> <server path>                                     (0 or more)
 //   signature ed25519 <signature, 128 hex digits>
@@ -28,11 +26,21 @@ namespace tidewell::signing {
 // line. Key changes form a chain, oldest first, that ends at `key`; each is
 // signed by its old key (see KeyChangeMessage). Files are sorted by their
 // server path (byte order) and listed once each. Sizes are decimal without
-// leading zeros. The company name and the application title name the
-// product the file is for, as the client's strings 5 and 4 hold them: UTF-8
-// without CR or LF, possibly empty (files of earlier tools name none).
-// Anything else makes the file damaged: the reader accepts exactly what the
-// writer writes.
+// leading zeros. Anything else makes the file damaged: the reader accepts
+// exactly what the writer writes.
+//
+// The product the file is for (the company name and the application title,
+// as the client's strings 5 and 4 hold them) is one file record of size 0
+// under the reserved folder ".tidewell-product":
+//
+//   file 0 <SHA-256 of nothing> .tidewell-product/=<company>/=<application>
+//
+// each name after "=" with '%', '/', '\' and control characters written as
+// %XX (upper-case hex). Clients built before products were named read it as
+// a file that no update downloads, so one signature file serves them and the
+// clients that refuse another product's update. Files of earlier tools have
+// no such record.
+inline constexpr std::string_view kProductFolder = ".tidewell-product";
 inline constexpr std::string_view kSignatureFileSuffix = ".sig";
 inline constexpr std::size_t kMaxSignatureFileSize = 4u << 20;  // the client holds it whole
 inline constexpr std::size_t kMaxSignedFiles = 100000;
@@ -100,6 +108,10 @@ KeyChange EndorseKey(const KeyPair& from, const PublicKey& to);
 // Whether a product name can be written into a signature file: valid UTF-8
 // without CR or LF.
 bool IsProductName(std::string_view name);
+// The server path of the product record, and the product it names (nullopt
+// for every other path, and for a malformed product record).
+std::string ProductRecordPath(const SignedProduct& product);
+std::optional<SignedProduct> ProductOfRecordPath(std::string_view path);
 
 // A server path: UTF-8 segments joined by '/', none empty, "." or "..", no
 // backslash or control character, at most kMaxServerPathSize bytes.

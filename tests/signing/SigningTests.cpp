@@ -170,9 +170,9 @@ TEST_F(SignatureFileTest, WritesSortedLinesAndReadsThemBack) {
             "key ed25519 " + ToHex(key.publicKey) + "\n"
             "key-change ed25519 " + ToHex(oldKey.publicKey) + " " + ToHex(key.publicKey) + " " +
                 ToHex(content.keyChanges[0].endorsement) + "\n"
-            "company Tidewell Tests\n"
-            "application \xC3\x89t\xC3\xA9 | App\n"
             "server-file 25 " + ToHex(Sha256::Of(document)) + "\n"
+            "file 0 e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855 "
+            ".tidewell-product/=Tidewell Tests/=\xC3\x89t\xC3\xA9 | App\n"
             "file 0 e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855 a.exe\n"
             "file 3 " + ToHex(Sha256::Of("bbb")) + " bin/b.dll\n");
   EXPECT_EQ(text, body + "signature ed25519 " + ToHex(Sign(key, body)) + "\n");
@@ -193,7 +193,8 @@ TEST_F(SignatureFileTest, WritesSortedLinesAndReadsThemBack) {
 TEST_F(SignatureFileTest, RefusesEveryMalformedFile) {
   const std::string good = Signed(Content());
   const std::string body = SignatureBody(Content());
-  const std::string fileA = "file 0 e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855 a.exe\n";
+  const std::string kEmptySha = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
+  const std::string fileA = "file 0 " + kEmptySha + " a.exe\n";
   auto replaced = [&good](const std::string& from, const std::string& to) {
     std::string text = good;
     const size_t at = text.find(from);
@@ -235,13 +236,14 @@ TEST_F(SignatureFileTest, RefusesEveryMalformedFile) {
       {"empty path", replaced(" bin/b.dll", " ")},
       {"control character in a path", replaced(" bin/b.dll", " bin/b\x01.dll")},
       {"server file missing", replaced(LineOf(body, "server-file "), "")},
-      {"company without the application", replaced("application App\n", "")},
-      {"application without the company", replaced("company Co\n", "")},
-      {"company and application swapped", replaced("company Co\napplication App\n", "application App\ncompany Co\n")},
-      {"product after the server file", replaced("company Co\napplication App\n", "") + "company Co\n"},
-      {"company without its blank", replaced("company Co\n", "company\n")},
-      {"CR in the company name", replaced("company Co\n", "company C\ro\n")},
-      {"invalid UTF-8 in the application title", replaced("application App\n", "application \xC0\xAF\n")},
+      {"product record of another size", replaced("file 0 " + kEmptySha + " .tidewell", "file 1 " + kEmptySha + " .tidewell")},
+      {"product record without the application", replaced("/=Co/=App", "/=Co")},
+      {"product record without its marks", replaced("/=Co/=App", "/Co/App")},
+      {"product record with lower-case escapes", replaced("/=Co/=App", "/=C%2fo/=App")},
+      {"product record escaping a plain byte", replaced("/=Co/=App", "/=C%6F/=App")},
+      {"product record with a cut escape", replaced("/=Co/=App", "/=Co/=App%2")},
+      {"product record with a CR", replaced("/=Co/=App", "/=C%0Do/=App")},
+      {"two product records", signedBody(std::string(body).insert(body.find("/=App\n") + 6, "file 0 " + kEmptySha + " .tidewell-product/=Co/=Apz\n"))},
       {"key change that leads elsewhere",
        replaced(keyLine, keyLine + "key-change ed25519 " + hexKey + " " +
                              ToHex(oldKey.publicKey) + " " + ToHex(change.endorsement) + "\n")},
@@ -270,7 +272,16 @@ TEST_F(SignatureFileTest, RefusesEveryMalformedFile) {
   const auto read = ReadSignatureFile(Signed(earlier), error);
   ASSERT_TRUE(read) << error;
   EXPECT_EQ(read->content.product, std::nullopt);
-  EXPECT_TRUE(ReadSignatureFile(Signed(Content()).replace(good.find("company Co"), 10, "company "), error)) << error;
+  // Names round-trip through their record whatever they hold, empty ones too.
+  for (const SignedProduct& product : {SignedProduct{"", ""}, SignedProduct{"A/B\\C %41", "\t.."},
+                                       SignedProduct{"=", "\x7F%"}}) {
+    SignatureContent named = Content();
+    named.product = product;
+    const auto back = ReadSignatureFile(Signed(named), error);
+    ASSERT_TRUE(back) << error;
+    EXPECT_EQ(back->content.product, product);
+    EXPECT_EQ(back->content.files.size(), 2u);
+  }
 }
 
 TEST_F(SignatureFileTest, CheckAcceptsTheTrustedKeyOrAKeyItEndorsed) {
