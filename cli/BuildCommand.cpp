@@ -6,6 +6,9 @@
 #include "cli/Command.h"
 #include "cli/Commands.h"
 #include "project/ProjectDocument.h"
+#ifdef TIDEWELL_DELTA
+#include "delta/ReleasePatches.h"
+#endif
 
 namespace tidewell::cli {
 
@@ -56,6 +59,11 @@ class BuildCommand final : public Command {
                    "client, signed in place, or with {signed} the command writes the signed "
                    "copy there (default: TIDEWELL_SIGN_COMMAND); a failure keeps the previous "
                    "client");
+    app.add_option("--previous", previous_,
+                   "with --xml: an earlier release's update files, laid out as the update files "
+                   "folder (repeatable); each changed file gets a patch from it, beside the file, "
+                   "listed in the signed patch list beside the update XML file")
+        ->check(CLI::ExistingDirectory);
   }
   int Run() override {
     BuildPrompt prompt;
@@ -72,6 +80,27 @@ class BuildCommand final : public Command {
     commands.SetCollectPages([&pages] { pages.CollectPages(); });
     commands.SetSigningKeyFile(FromArgument(key_));
     commands.SetSignCommand(signCommand_);
+    if (!previous_.empty() && !xml_) {
+      PrintReason("--previous goes with --xml");
+      return kRefused;
+    }
+#ifdef TIDEWELL_DELTA
+    delta::ReleasePatchesReport patches;
+    if (!previous_.empty()) {
+      std::vector<std::filesystem::path> earlier;
+      for (const std::string& folder : previous_) earlier.push_back(ArgumentPath(folder));
+      commands.SetReleasePatcher([earlier, &patches](const std::filesystem::path& serverFile,
+                                                     const WString& updateFilesDir, const SigningKey& key,
+                                                     std::string& error) {
+        return delta::WriteReleasePatches(serverFile, updateFilesDir, key, earlier, patches, error);
+      });
+    }
+#else
+    if (!previous_.empty()) {
+      PrintReason("this build of the tool makes no patches");
+      return kRefused;
+    }
+#endif
 
     CommandOutcome outcome = CommandOutcome::Failed;
     if (client_) outcome = commands.BuildClientCommand();
@@ -79,6 +108,13 @@ class BuildCommand final : public Command {
     else if (preview_) outcome = commands.PreviewCommand(true);
     else if (view_) outcome = commands.ViewFilesCommand();
     if (outcome == CommandOutcome::Failed) PrintReason(commands.FailureReason());
+#ifdef TIDEWELL_DELTA
+    if (outcome == CommandOutcome::Done && !previous_.empty())
+      PrintOut(FromArgument("Patches: " + std::to_string(patches.made) + " made (" +
+                            std::to_string(patches.patchBytes) + " bytes), " +
+                            std::to_string(patches.notSmaller) + " not worth it, " +
+                            std::to_string(patches.tooLarge) + " files too large"));
+#endif
     if (outcome == CommandOutcome::Done && preview_)
       PrintOut(u"The client was started in test mode: " + document->ClientExecutablePath());
     if (outcome == CommandOutcome::Done && view_)
@@ -88,6 +124,7 @@ class BuildCommand final : public Command {
 
  private:
   std::string file_, key_, signCommand_;
+  std::vector<std::string> previous_;
   bool client_ = false, xml_ = false, preview_ = false, view_ = false;
   ToolFolderOption toolFolder_;
 };

@@ -12,6 +12,7 @@
 #include "build/ToolFolder.h"
 #include "project/DocumentWriter.h"
 #include "project/ProjectDocument.h"
+#include "signing/PatchList.h"
 #include "text/Text.h"
 
 namespace tidewell {
@@ -173,6 +174,19 @@ CommandOutcome BuildCommands::BuildServerFile() {
   SaveDocument(document_, XmlForm::ProjectForm);
   const auto key = SigningKey(true, true);
   if (!key || !SignServerFile(*key, true)) return CommandOutcome::Failed;
+  const std::filesystem::path serverFile = text::ToPath(document_.ServerFilePath());
+  if (!releasePatcher_) {
+    std::filesystem::path patchList = serverFile;
+    patchList += std::string(signing::kPatchListSuffix);
+    std::error_code ignored;
+    std::filesystem::remove(patchList, ignored);
+    return CommandOutcome::Done;
+  }
+  if (!releasePatcher_(serverFile, document_.settings.RawValue(SettingKey::UpdateFilesDir), key->key,
+                       failureReason_)) {
+    ShowError(kErrorCaption, kReleasePatchesError);
+    return CommandOutcome::Failed;
+  }
   return CommandOutcome::Done;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -89,6 +90,9 @@ inline const WString kSigningKeyError =
 inline const WString kSignServerFileError =
     u"The update XML file was written, but it could not be signed. Clients that carry a "
     u"signing key will refuse it.";
+inline const WString kReleasePatchesError =
+    u"The update XML file was written and signed, but its patches could not be made. Clients "
+    u"download whole files.";
 
 // Signing of the client by the publisher's command.
 inline const WString kSignClientCaption = u"Client not signed";
@@ -116,6 +120,11 @@ class BuildCommands {
   using CollectPages = std::function<void()>;
   // Shows the build summary pane after a successful build.
   using ShowBuildSummary = std::function<void()>;
+  // Makes the patches from earlier releases of the signed server file, and
+  // their list beside it; false with the reason.
+  using ReleasePatcher = std::function<bool(const std::filesystem::path& serverFile,
+                                            const WString& updateFilesDir, const tidewell::SigningKey& key,
+                                            std::string& error)>;
 
   BuildCommands(ProjectDocument& document, ReleasePanes& panes, ClientBuilder& builder,
                 ProcessStarter& starter, Prompt& prompt);
@@ -128,6 +137,10 @@ class BuildCommands {
   // The command that signs the built client ({file}, and {signed} for a
   // signed copy); empty: the one TIDEWELL_SIGN_COMMAND names, if any.
   void SetSignCommand(std::string command) { signCommand_ = std::move(command); }
+  // Run after the server file is signed. Without one, a patch list left
+  // beside the server file by an earlier build is removed: it no longer
+  // names this release.
+  void SetReleasePatcher(ReleasePatcher patcher) { releasePatcher_ = std::move(patcher); }
 
   CommandOutcome BuildClientCommand();
   CommandOutcome BuildUpdateXmlCommand();
@@ -176,6 +189,7 @@ class BuildCommands {
   ShowBuildSummary showBuildSummary_;
   WString signingKeyFile_;
   std::string signCommand_;
+  ReleasePatcher releasePatcher_;
   std::string failureReason_;
 };
 

@@ -3,8 +3,10 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <vector>
 
 #include "build/ServerFileSignature.h"
+#include "signing/PatchList.h"
 #include "signing/SignatureCheck.h"
 
 namespace tidewell::publish {
@@ -26,6 +28,43 @@ bool ReadWhole(const fs::path& path, std::string& bytes, std::string& error) {
     error = "cannot read " + path.string();
     return false;
   }
+  return true;
+}
+
+// The patch list beside the server file, when the build made one: it must
+// be signed by the signature file's key for this server file, and name
+// patches of files the release offers, each lying beside its file.
+bool ReadPatchList(LocalRelease& release, const std::map<std::string, fs::path>& places,
+                   std::vector<ReleaseFile>& expected, std::string& error) {
+  fs::path listFile = release.serverFile;
+  listFile += std::string(signing::kPatchListSuffix);
+  std::error_code code;
+  if (!fs::exists(listFile, code)) return true;
+  std::string text, why;
+  if (!ReadWhole(listFile, text, error)) return false;
+  const auto list = signing::ReadPatchList(text, why);
+  if (!list) {
+    error = "the patch list " + listFile.string() + " is damaged (" + why + ")" + kBuildAgain;
+    return false;
+  }
+  if (list->content.key != release.signature.content.key ||
+      list->content.serverFile != release.signature.content.serverFile) {
+    error = "the patch list " + listFile.string() + " is not for this update XML file" + kBuildAgain;
+    return false;
+  }
+  for (const signing::ListedPatch& patch : list->content.patches) {
+    const auto place = places.find(patch.path);
+    if (place == places.end()) {
+      error = "the patch list names a patch of " + patch.path + ", which the server file does not offer" +
+              kBuildAgain;
+      return false;
+    }
+    const std::string path = signing::PatchServerPath(patch.path, patch.oldSha256);
+    fs::path disk = place->second;
+    disk += path.substr(patch.path.size());
+    expected.push_back({path, disk, patch.patch});
+  }
+  release.patchListFile = std::move(listFile);
   return true;
 }
 
@@ -75,8 +114,9 @@ bool ReadLocalRelease(const fs::path& serverFile, const WString& updateFilesDir,
     return false;
   }
 
-  std::uint64_t total = 0, done = 0;
-  for (const signing::SignedFile& file : release.signature.content.files) total += file.digest.size;
+  // Every file to publish with its signed digest: the files the signature
+  // file lists, then the patches the patch list names.
+  std::vector<ReleaseFile> expected;
   for (const signing::SignedFile& file : release.signature.content.files) {
     const auto place = places.find(file.path);
     if (place == places.end()) {
@@ -84,17 +124,24 @@ bool ReadLocalRelease(const fs::path& serverFile, const WString& updateFilesDir,
               kBuildAgain;
       return false;
     }
+    expected.push_back({file.path, place->second, file.digest});
+  }
+  if (!ReadPatchList(release, places, expected, error)) return false;
+
+  std::uint64_t total = 0, done = 0;
+  for (const ReleaseFile& file : expected) total += file.digest.size;
+  for (ReleaseFile& file : expected) {
     signing::FileDigest actual;
-    if (!DigestOfFile(place->second, actual, error, [&](std::uint64_t read) {
+    if (!DigestOfFile(file.diskPath, actual, error, [&](std::uint64_t read) {
           done += read;
           return !progress || progress(done, total);
         }))
       return false;
     if (actual != file.digest) {
-      error = place->second.string() + " changed since the update XML file was built" + kBuildAgain;
+      error = file.diskPath.string() + " changed since the update XML file was built" + kBuildAgain;
       return false;
     }
-    release.files.push_back({file.path, place->second, file.digest});
+    release.files.push_back(std::move(file));
   }
   return true;
 }

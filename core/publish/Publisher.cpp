@@ -7,6 +7,7 @@
 
 #include "build/ServerFileSignature.h"
 #include "publish/PublishRecord.h"
+#include "signing/PatchList.h"
 
 namespace tidewell::publish {
 
@@ -83,8 +84,17 @@ class Publication {
       return false;
     std::optional<std::string> publishedServerFile;
     if (!places_.server->Fetch(places_.serverFileName, publishedServerFile, error_)) return false;
-    const bool same = uploads.empty() && previousText == signatureBytes && publishedServerFile == serverBytes;
-    toSend_ += serverBytes.size() + signatureBytes.size();
+    // The patch list, when the release has one, goes with the signature file.
+    const bool patches = !release_.patchListFile.empty();
+    std::string listBytes;
+    std::optional<std::string> publishedList;
+    if ((patches && !ReadLocal(release_.patchListFile, listBytes)) ||
+        !places_.server->Fetch(PatchListPath(), publishedList, error_))
+      return false;
+    const bool same = uploads.empty() && previousText == signatureBytes &&
+                      publishedServerFile == serverBytes &&
+                      (patches ? publishedList == listBytes : !publishedList);
+    toSend_ += serverBytes.size() + signatureBytes.size() + listBytes.size();
 
     // 1. The files, under temporary names: the long part, and nothing a
     // client reads has changed yet.
@@ -99,13 +109,23 @@ class Publication {
     // The signature file and the server file too, before anything is put in
     // place, so the renames that follow come in quick succession.
     const std::string serverPath = places_.serverFileName;
+    std::vector<std::string> sentBeside;
+    if (!same && patches) {
+      if (!Send(*places_.server, release_.patchListFile, PatchListPath())) {
+        Clean(*places_.files, sentTemporaries);
+        return false;
+      }
+      sentBeside.push_back(TemporaryPathFor(PatchListPath()));
+    }
     if (!same && !Send(*places_.server, release_.signatureFile, SignaturePath())) {
       Clean(*places_.files, sentTemporaries);
+      Clean(*places_.server, sentBeside);
       return false;
     }
+    sentBeside.push_back(TemporaryPathFor(SignaturePath()));
     if (!same && !Send(*places_.server, release_.serverFile, serverPath)) {
       Clean(*places_.files, sentTemporaries);
-      Clean(*places_.server, {TemporaryPathFor(SignaturePath())});
+      Clean(*places_.server, sentBeside);
       return false;
     }
 
@@ -120,7 +140,12 @@ class Publication {
     }
     if (!uploads.empty() && !SaveRecord()) return false;
 
-    // 3. The signature file, then the server file that names it.
+    // 3. The patch list, the signature file, then the server file that
+    // names them.
+    if (!same && patches) {
+      if (!places_.server->Rename(TemporaryPathFor(PatchListPath()), PatchListPath(), error_)) return false;
+      report_.sent.push_back(PatchListPath());
+    }
     if (!same && (!places_.server->Rename(TemporaryPathFor(SignaturePath()), SignaturePath(), error_) ||
                   !places_.server->Rename(TemporaryPathFor(serverPath), serverPath, error_)))
       return false;
@@ -128,6 +153,9 @@ class Publication {
       report_.sent.push_back(SignaturePath());
       report_.sent.push_back(serverPath);
     }
+    // An earlier release's patch list names another server file: clients
+    // ignore it, and it goes.
+    if (!patches && publishedList && !places_.server->Remove(PatchListPath(), error_)) return false;
 
     std::set<std::string> current;
     for (const ReleaseFile& file : release_.files) current.insert(file.serverPath);
@@ -140,6 +168,9 @@ class Publication {
  private:
   std::string SignaturePath() const {
     return places_.serverFileName + std::string(signing::kSignatureFileSuffix);
+  }
+  std::string PatchListPath() const {
+    return places_.serverFileName + std::string(signing::kPatchListSuffix);
   }
   std::string RecordPath() const {
     return JoinTargetPath(places_.filesPrefix, std::string(kPublishRecordName));
@@ -156,6 +187,8 @@ class Publication {
         clash = "a name the publish keeps for its own files";
       else if (shared && (path == places_.serverFileName || path == SignaturePath()))
         clash = "the name of the update XML file or of its signature file";
+      else if (shared && path == PatchListPath())
+        clash = "the name of the update XML file's patch list";
       if (!clash.empty()) {
         error_ = "the update file " + file.serverPath + " would take " + clash + "; rename it";
         return false;

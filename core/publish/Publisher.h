@@ -39,11 +39,12 @@ struct PublishReport {
 
 // Publishes a release in an order no client can catch half done:
 //  1. every file that is new or changed (by size and SHA-256 against what
-//     the publish record says the target holds) is uploaded under a
-//     temporary name;
+//     the publish record says the target holds), patches included, is
+//     uploaded under a temporary name;
 //  2. each is renamed into place, and the publish record is updated;
-//  3. the signature file, then the server file, are uploaded under
-//     temporary names and renamed into place, the server file last.
+//  3. the patch list (when the release has one), the signature file, then
+//     the server file, are uploaded under temporary names and renamed into
+//     place, the server file last.
 // A failure or a cancel during the uploads leaves the previous release as it
 // was (temporary files are removed); running the publish again finishes it.
 // Files of the previous release that the new one no longer lists stay for

@@ -85,10 +85,16 @@ std::string FileUrl(const std::string& filesUrl, const std::string& serverPath) 
   return filesUrl + "/" + EncodePath(serverPath);
 }
 
-std::string SignatureUrl(const std::string& serverFileUrl) {
+std::string SignatureUrl(const std::string& serverFileUrl) { return BesideUrl(serverFileUrl, ".sig"); }
+
+std::string PatchListUrl(const std::string& serverFileUrl) {
+  return BesideUrl(serverFileUrl, ".patches");
+}
+
+std::string BesideUrl(const std::string& serverFileUrl, std::string_view suffix) {
   std::size_t end = serverFileUrl.find_first_of("?#");
   if (end == std::string::npos) end = serverFileUrl.size();
-  return serverFileUrl.substr(0, end) + ".sig" + serverFileUrl.substr(end);
+  return serverFileUrl.substr(0, end) + std::string(suffix) + serverFileUrl.substr(end);
 }
 
 }  // namespace tidewell::publish

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tidewell::publish {
 
@@ -32,5 +33,10 @@ std::string FileUrl(const std::string& filesUrl, const std::string& serverPath);
 // The signature file's address: ".sig" at the end of the path, before a
 // query ("check.php?ed=2" is signed by "check.php.sig?ed=2").
 std::string SignatureUrl(const std::string& serverFileUrl);
+// The patch list's address, made the same way with ".patches".
+std::string PatchListUrl(const std::string& serverFileUrl);
+// The address of a file published beside the server file under its name
+// with `suffix` added.
+std::string BesideUrl(const std::string& serverFileUrl, std::string_view suffix);
 
 }  // namespace tidewell::publish

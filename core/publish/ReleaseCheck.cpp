@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "publish/CurlSession.h"
+#include "signing/PatchList.h"
 #include "signing/SignatureCheck.h"
 #include "signing/SignatureFile.h"
 
@@ -105,9 +106,30 @@ bool CheckPublishedRelease(const ReleaseAddresses& addresses, const signing::Pub
                                "not the one built in the project folder (an older release, or a "
                                "copy kept by a cache)" + CacheNote(server)});
 
+  // The patch list, when the release has one: its patches are checked as
+  // files. Without one, clients download whole files.
+  std::vector<signing::SignedFile> toCheck = parsed->content.files;
+  const std::string listUrl = PatchListUrl(serverUrl);
+  CurlResult listAnswer;
+  const std::string listProblem = fetch(listUrl, signing::kMaxPatchListSize, listAnswer);
+  const bool noList = listAnswer.Ok() && (listAnswer.status == 404 || listAnswer.status == 410);
+  if (noList) {
+    // A release without patches.
+  } else if (!listProblem.empty()) {
+    report.problems.push_back({listUrl, listProblem});
+  } else if (const auto list = signing::ReadPatchList(listAnswer.body, why); !list) {
+    report.problems.push_back({listUrl, "damaged: " + why});
+  } else if (list->content.key != parsed->content.key ||
+             list->content.serverFile != parsed->content.serverFile) {
+    report.problems.push_back({listUrl, "not for this update XML file: clients ignore its patches"});
+  } else {
+    for (const signing::ListedPatch& patch : list->content.patches)
+      toCheck.push_back({signing::PatchServerPath(patch.path, patch.oldSha256), patch.patch});
+  }
+
   std::uint64_t total = 0;
-  for (const signing::SignedFile& file : parsed->content.files) total += file.digest.size;
-  for (const signing::SignedFile& file : parsed->content.files) {
+  for (const signing::SignedFile& file : toCheck) total += file.digest.size;
+  for (const signing::SignedFile& file : toCheck) {
     const std::string url = FileUrl(addresses.filesUrl, file.path);
     signing::Sha256 hash;
     std::uint64_t size = 0;

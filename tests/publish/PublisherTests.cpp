@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "delta/Noise.h"
 #include "publish/FolderTarget.h"
 #include "publish/Publisher.h"
 #include "publish/ReleaseFixture.h"
+#include "signing/Hex.h"
 #include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
+#include "text/Text.h"
 
 namespace tidewell::publish {
 namespace {
@@ -97,6 +100,62 @@ TEST_F(PublisherTest, FirstPublishUploadsUnderTemporaryNamesThenRenamesTheServer
   EXPECT_EQ(Served("Update.xml"), ReadBytes(fixture.ServerFile()));
   EXPECT_EQ(Served("Update.xml.sig"), ReadBytes(fixture.ServerFile().string() + ".sig"));
   EXPECT_EQ(report.sent.size(), 5u);
+}
+
+TEST_F(PublisherTest, PatchesGoWithTheFilesAndThePatchListBeforeTheSignatureFile) {
+  const std::string before = testing::Noise(200'000, 1);
+  std::string after = before;
+  after.replace(50'000, 16, "a changed string");
+  testing::WriteBytes(dir / "earlier" / "App.exe", before);
+  testing::WriteBytes(dir / "earlier" / "bin" / "Lib.dll", "lib zero");
+  std::string output;
+  ASSERT_TRUE(fixture.Build({{"App.exe", after}, {"bin/Lib.dll", "lib one"}}, output,
+                            "http://127.0.0.1:9/up/Update.xml", "http://127.0.0.1:9/up/files",
+                            {"--previous", (dir / "earlier").string()}))
+      << output;
+  // The library is too small for a patch worth having.
+  EXPECT_NE(output.find("Patches: 1 made"), std::string::npos) << output;
+  EXPECT_NE(output.find("1 not worth it"), std::string::npos) << output;
+  const std::string patch = "App.exe." + signing::ToHex(signing::Sha256::Of(before)).substr(0, 16) + ".zpatch";
+
+  RecordingTarget target(folder);
+  ASSERT_TRUE(Run(target)) << error;
+  const std::vector<std::string> expected = {
+      "upload files/.App.exe.tidewell-part",
+      "upload files/bin/.Lib.dll.tidewell-part",
+      "upload files/." + patch + ".tidewell-part",
+      "upload .Update.xml.patches.tidewell-part",
+      "upload .Update.xml.sig.tidewell-part",
+      "upload .Update.xml.tidewell-part",
+      "rename files/.App.exe.tidewell-part files/App.exe",
+      "rename files/bin/.Lib.dll.tidewell-part files/bin/Lib.dll",
+      "rename files/." + patch + ".tidewell-part files/" + patch,
+      "upload files/..tidewell-published.tidewell-part",
+      "rename files/..tidewell-published.tidewell-part files/.tidewell-published",
+      "rename .Update.xml.patches.tidewell-part Update.xml.patches",
+      "rename .Update.xml.sig.tidewell-part Update.xml.sig",
+      "rename .Update.xml.tidewell-part Update.xml",
+  };
+  EXPECT_EQ(target.steps, expected);
+  EXPECT_EQ(Served("files/" + patch), ReadBytes(fixture.Stage() / patch));
+  EXPECT_EQ(Served("Update.xml.patches"), ReadBytes(fixture.ServerFile().string() + ".patches"));
+
+  // The next release without patches takes the list away.
+  BuildRelease({{"App.exe", after + "more"}, {"bin/Lib.dll", "lib one"}});
+  RecordingTarget next(folder);
+  ASSERT_TRUE(Run(next)) << error;
+  EXPECT_EQ(next.steps.back(), "remove Update.xml.patches");
+  EXPECT_FALSE(fs::exists(web / "Update.xml.patches"));
+
+  // A patch changed after the build stops the publish before it starts.
+  ASSERT_TRUE(fixture.Build({{"App.exe", after}, {"bin/Lib.dll", "lib one"}}, output,
+                            "http://127.0.0.1:9/up/Update.xml", "http://127.0.0.1:9/up/files",
+                            {"--previous", (dir / "earlier").string()}))
+      << output;
+  testing::WriteBytes(fixture.Stage() / patch, "tampered");
+  LocalRelease release;
+  EXPECT_FALSE(ReadLocalRelease(fixture.ServerFile(), text::FromPath(fixture.Stage()), release, error));
+  EXPECT_NE(error.find("changed since the update XML file was built"), std::string::npos) << error;
 }
 
 TEST_F(PublisherTest, SecondPublishOfTheSameReleaseSendsNothing) {

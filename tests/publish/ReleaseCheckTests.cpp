@@ -33,6 +33,14 @@ struct ReleaseCheckTest : ::testing::Test {
     arguments.insert(arguments.end(), more.begin(), more.end());
     return RunCli(arguments);
   }
+  // Publishes the release afresh, damages it, and checks it.
+  testing::CliResult PublishDamageAndCheck(const std::function<void()>& damage) {
+    fs::remove_all(Up());
+    const testing::CliResult published = Publish({"--no-verify"});
+    EXPECT_EQ(published.exitCode, 0) << published.err;
+    damage();
+    return RunCli({"verify-release", fixture.Project().string()});
+  }
   fs::path Up() const { return dir / "www" / "up"; }
   std::string FileUrl(const std::string& path) const { return server.Url() + "/up/files/" + path; }
 
@@ -93,14 +101,58 @@ TEST_F(ReleaseCheckTest, DamagedReleaseIsNamedFileByFileWithItsAddress) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    fs::remove_all(Up());
-    const testing::CliResult published = Publish({"--no-verify"});
-    ASSERT_EQ(published.exitCode, 0) << published.err;
-    c.damage();
-    const testing::CliResult check = RunCli({"verify-release", fixture.Project().string()});
+    const testing::CliResult check = PublishDamageAndCheck(c.damage);
     EXPECT_EQ(check.exitCode, 1);
     EXPECT_EQ(check.out.substr(0, c.expected.size()), c.expected) << check.out;
     EXPECT_EQ(check.err, "the published release is not whole: clients would fail to update\n");
+  }
+}
+
+TEST_F(ReleaseCheckTest, PatchesAreCheckedLikeFiles) {
+  WriteBytes(dir / "earlier" / "App.exe", std::string(69000, 'a') + std::string(1000, 'b'));
+  std::string output;
+  ASSERT_TRUE(fixture.Build(kRelease, output, server.Url() + "/up/Update.xml", server.Url() + "/up/files/",
+                            {"--previous", (dir / "earlier").string()}))
+      << output;
+  const std::string list = server.Url() + "/up/Update.xml.patches";
+  std::string patch;
+  for (const auto& entry : fs::directory_iterator(fixture.Stage()))
+    if (entry.path().extension() == ".zpatch") patch = entry.path().filename().string();
+  ASSERT_FALSE(patch.empty());
+  struct Case {
+    const char* name;
+    std::function<void()> damage;
+    int exitCode;
+    std::string expected;
+  } cases[] = {
+      {"whole", [] {}, 0, "The published release is whole: 4 file(s) checked as a client fetches them.\n"},
+      {"a patch missing", [&] { fs::remove(Up() / "files" / patch); }, 1, FileUrl(patch) + ": missing (404)\n"},
+      {"a patch changed", [&] { WriteBytes(Up() / "files" / patch, "x"); }, 1,
+       FileUrl(patch) + ": other size: 1 bytes, signed "},
+      {"the patch list damaged", [&] { WriteBytes(Up() / "Update.xml.patches", "Tidewell update patches 1\n"); },
+       1, list + ": damaged: "},
+      {"the patch list of another build", [&] {
+         fs::copy_file(dir / "other.patches", Up() / "Update.xml.patches", fs::copy_options::overwrite_existing);
+       }, 1, list + ": not for this update XML file: clients ignore its patches\n"},
+      {"no patch list", [&] { fs::remove(Up() / "Update.xml.patches"); }, 0,
+       "The published release is whole: 3 file(s) checked as a client fetches them.\n"},
+  };
+  // A list signed by the same key for another server file.
+  {
+    testing::TempDir other;
+    testing::ReleaseFixture second{other.Path()};
+    std::map<std::string, std::string> changed = kRelease;
+    changed["Read me.txt"] = "changed";
+    ASSERT_TRUE(second.Build(changed, output, server.Url() + "/up/Update.xml", server.Url() + "/up/files/",
+                             {"--previous", (dir / "earlier").string()}))
+        << output;
+    fs::copy_file(second.ServerFile().string() + ".patches", dir / "other.patches");
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const testing::CliResult check = PublishDamageAndCheck(c.damage);
+    EXPECT_EQ(check.exitCode, c.exitCode);
+    EXPECT_EQ(check.out.substr(0, c.expected.size()), c.expected) << check.out;
   }
 }
 

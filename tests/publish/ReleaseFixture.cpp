@@ -25,7 +25,8 @@ std::string Escape(const std::string& text) {
 }  // namespace
 
 bool ReleaseFixture::Build(const std::map<std::string, std::string>& files, std::string& output,
-                           const std::string& serverUrl, const std::string& filesUrl) {
+                           const std::string& serverUrl, const std::string& filesUrl,
+                           const std::vector<std::string>& buildArguments) {
   std::error_code ec;
   fs::remove_all(Stage(), ec);
   std::string list;
@@ -49,7 +50,9 @@ bool ReleaseFixture::Build(const std::map<std::string, std::string>& files, std:
                  "<HTTPLocationXML>" + Escape(serverUrl) + "</HTTPLocationXML>"
                  "<Executable>Logbook.exe</Executable><UpdateFilesDir>" + Stage().string() +
                  "</UpdateFilesDir></Tidemark>");
-  const CliResult result = RunCli({"build", Project().string(), "--xml"});
+  std::vector<std::string> arguments = {"build", Project().string(), "--xml"};
+  arguments.insert(arguments.end(), buildArguments.begin(), buildArguments.end());
+  const CliResult result = RunCli(arguments);
   output = result.out + result.err;
   return result.exitCode == 0;
 }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "publish/LocalRelease.h"
 #include "support/TempDir.h"
@@ -17,10 +18,12 @@ class ReleaseFixture {
   explicit ReleaseFixture(const std::filesystem::path& dir) : dir_(dir) {}
 
   // Writes the files and the project, then builds the update XML file and
-  // its signature file; false with the tool's output.
+  // its signature file (with `buildArguments` added to the command line);
+  // false with the tool's output.
   bool Build(const std::map<std::string, std::string>& files, std::string& output,
              const std::string& serverUrl = "http://127.0.0.1:9/up/Update.xml",
-             const std::string& filesUrl = "http://127.0.0.1:9/up/files");
+             const std::string& filesUrl = "http://127.0.0.1:9/up/files",
+             const std::vector<std::string>& buildArguments = {});
   publish::LocalRelease Read() const;
 
   std::filesystem::path Project() const { return dir_ / "project" / "Settings.xml"; }
