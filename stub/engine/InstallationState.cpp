@@ -5,6 +5,7 @@
 #include "Text.h"
 #include "UpdateRules.h"
 #include "UpdateRun.h"
+#include "WholeFiles.h"
 #include "signing/Hex.h"
 #include "signing/Sha256.h"
 
@@ -29,21 +30,6 @@ bool NextLine(std::string_view& rest, std::string_view& line) {
 
 bool IsLowerHex(std::string_view text) {
   return text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
-}
-
-std::optional<std::string> ReadWholeFile(FileSystem& files, const std::u16string& path, std::uint64_t limit) {
-  Failure failure;
-  auto reader = files.OpenRead(path, failure);
-  if (!reader || reader->Size() > limit) return std::nullopt;
-  std::string bytes;
-  std::uint8_t buffer[4096];
-  while (true) {
-    std::size_t got = 0;
-    if (!reader->Read(buffer, sizeof buffer, got, failure)) return std::nullopt;
-    if (got == 0) return bytes;
-    bytes.append(reinterpret_cast<const char*>(buffer), got);
-    if (bytes.size() > limit) return std::nullopt;
-  }
 }
 
 std::string VersionText(const FileVersion& version) {
@@ -114,7 +100,8 @@ std::u16string FindInstalledVersion(const ClientSettings& settings, const Update
   const std::u16string main =
       settings.mainExecutable.empty() ? std::u16string() : JoinPath(services.places.applicationDir, settings.mainExecutable);
   if (services.files.FileExists(path)) {
-    const auto bytes = ReadWholeFile(services.files, path, kMaxRecordSize);
+    Failure ignored;
+    const auto bytes = ReadWholeFile(services.files, path, kMaxRecordSize, ignored);
     const auto state = bytes ? ReadInstallationState(*bytes) : std::nullopt;
     if (!state) {
       services.log.Line("the installation's record " + ToUtf8(path) + " cannot be read: the installed version is taken as " +

@@ -21,6 +21,11 @@ struct Failure {
   std::uint32_t code = 0;
 };
 
+// The failure for a log line or a message: its words, then its code in brackets.
+inline std::string Described(const Failure& failure) {
+  return failure.code ? failure.what + " [" + std::to_string(failure.code) + "]" : failure.what;
+}
+
 // Error codes the engine reacts to; the values are Windows' own.
 inline constexpr std::uint32_t kErrorFileNotFound = 2;
 inline constexpr std::uint32_t kErrorSharingViolation = 32;

@@ -2,17 +2,18 @@
 
 #include <algorithm>
 
-#include "ApplySteps.h"
 #include "Download.h"
 #include "InstallationState.h"
-#include "Journal.h"
 #include "Plan.h"
+#include "RegistryData.h"
 #include "Schedule.h"
 #include "ServerUpdate.h"
 #include "TargetPaths.h"
 #include "Text.h"
+#include "Transaction.h"
 #include "signing/SignatureFile.h"
 #include "UpdateRules.h"
+#include "WholeFiles.h"
 #include "ZipArchive.h"
 
 namespace tidewatch::engine {
@@ -25,13 +26,6 @@ constexpr std::size_t kMaxSignature = 4u << 20;  // the signature file format's 
 constexpr unsigned kInUsePollMs = 250;
 constexpr unsigned kExecutionWaitMs = 60'000;
 constexpr unsigned kFilesPerWorkFolder = 32;
-constexpr std::uint32_t kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4, kRegMultiSz = 7;
-
-std::u16string JournalPath(const Places& places) { return JoinPath(WorkFolder(places), u"journal"); }
-
-std::string Described(const Failure& failure) {
-  return failure.code ? failure.what + " [" + std::to_string(failure.code) + "]" : failure.what;
-}
 
 void LogError(Log& log, const std::string& what) { log.Line("error: " + what); }
 
@@ -47,87 +41,6 @@ std::string SignatureUrl(const std::string& url) {
   std::size_t end = url.find_first_of("?#");
   if (end == std::string::npos) end = url.size();
   return url.substr(0, end) + ".sig" + url.substr(end);
-}
-
-void AppendUtf16(std::vector<std::uint8_t>& data, std::u16string_view text) {
-  for (const char16_t c : text) {
-    data.push_back(static_cast<std::uint8_t>(c & 0xFF));
-    data.push_back(static_cast<std::uint8_t>(c >> 8));
-  }
-  data.push_back(0);
-  data.push_back(0);
-}
-
-RegistryValue StringValue(std::u16string_view text) {
-  RegistryValue value{kRegSz, {}};
-  AppendUtf16(value.data, text);
-  return value;
-}
-
-// The data of an Add operation as typed in the tool: text for the string
-// types (REG_MULTI_SZ strings separated by the two characters \0), a decimal
-// or 0x-hexadecimal number for REG_DWORD, hexadecimal bytes for REG_BINARY
-// (blanks and commas between them are ignored).
-std::optional<RegistryValue> ParseRegistryData(std::u16string_view type, std::u16string_view data) {
-  RegistryValue value;
-  if (type == u"REG_SZ" || type == u"REG_EXPAND_SZ") {
-    value.type = type == u"REG_SZ" ? kRegSz : kRegExpandSz;
-    AppendUtf16(value.data, data);
-  } else if (type == u"REG_MULTI_SZ") {
-    value.type = kRegMultiSz;
-    size_t start = 0;
-    while (true) {
-      const size_t cut = data.find(u"\\0", start);
-      AppendUtf16(value.data, data.substr(start, cut - start));
-      if (cut == std::u16string_view::npos) break;
-      start = cut + 2;
-    }
-    value.data.push_back(0);
-    value.data.push_back(0);
-  } else if (type == u"REG_DWORD") {
-    value.type = kRegDword;
-    std::u16string_view digits = data;
-    while (!digits.empty() && digits.front() == u' ') digits.remove_prefix(1);
-    while (!digits.empty() && digits.back() == u' ') digits.remove_suffix(1);
-    unsigned base = 10;
-    if (digits.starts_with(u"0x") || digits.starts_with(u"0X")) {
-      base = 16;
-      digits.remove_prefix(2);
-    }
-    if (digits.empty()) return std::nullopt;
-    std::uint64_t n = 0;
-    for (const char16_t c : digits) {
-      unsigned d;
-      if (c >= u'0' && c <= u'9') d = c - u'0';
-      else if (base == 16 && c >= u'a' && c <= u'f') d = c - u'a' + 10;
-      else if (base == 16 && c >= u'A' && c <= u'F') d = c - u'A' + 10;
-      else return std::nullopt;
-      n = n * base + d;
-      if (n > 0xFFFFFFFFull) return std::nullopt;
-    }
-    for (int i = 0; i < 4; ++i) value.data.push_back(static_cast<std::uint8_t>(n >> (8 * i)));
-  } else if (type == u"REG_BINARY") {
-    value.type = kRegBinary;
-    int half = -1;
-    for (const char16_t c : data) {
-      int d;
-      if (c == u' ' || c == u',') continue;
-      if (c >= u'0' && c <= u'9') d = c - u'0';
-      else if (c >= u'a' && c <= u'f') d = c - u'a' + 10;
-      else if (c >= u'A' && c <= u'F') d = c - u'A' + 10;
-      else return std::nullopt;
-      if (half < 0) {
-        half = d;
-      } else {
-        value.data.push_back(static_cast<std::uint8_t>(half * 16 + d));
-        half = -1;
-      }
-    }
-    if (half >= 0) return std::nullopt;
-  } else {
-    return std::nullopt;
-  }
-  return value;
 }
 
 // A file taken for the update.
@@ -379,12 +292,8 @@ class Updater {
     const std::string text = WriteInstallationState(StateAfterUpdate(update.updateVersion, settings_, s_, plan.steps()));
     const std::u16string staged = NextStagedPath(u"new");
     if (!MakeWorkFolderOf(staged, outcome)) return false;
-    Failure failure;
-    auto writer = s_.files.OpenWrite(staged, false, failure);
-    if (!writer || !writer->Write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), failure) ||
-        !writer->Flush(failure))
+    if (Failure failure; !WriteWholeFile(s_.files, staged, text, failure))
       return Fail(outcome, "could not write " + ToUtf8(staged) + ": " + Described(failure));
-    writer.reset();
     if (s_.registry.ReadValue(StateKey(settings_), u"InstalledVersion"))
       plan.AddDeleteValue(StateKey(settings_), u"InstalledVersion");
     return AddFileStep(plan, target, staged, outcome);
@@ -457,37 +366,11 @@ class Updater {
   }
 
   bool Apply(const std::vector<Step>& steps, UpdateOutcome& outcome) {
-    Failure failure;
-    const std::u16string journal = JournalPath(s_.places);
-    const std::string text = WriteJournal(steps);
-    auto writer = s_.files.OpenWrite(journal, false, failure);
-    if (!writer || !writer->Write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), failure) ||
-        !writer->Flush(failure)) {
-      writer.reset();
-      Failure ignored;
-      s_.files.RemoveFile(journal, ignored);
-      return Fail(outcome, "could not write the journal " + ToUtf8(journal) + ": " + Described(failure));
-    }
-    writer.reset();
-    s_.log.Line("applying " + std::to_string(steps.size()) + " step(s)");
-    const StepsApplied applied = ApplySteps(steps, s_.files, s_.registry, s_.workers, s_.afterStep);
-    if (!applied.done) {
-      Fail(outcome, StepText(steps[applied.failedStep]) + " failed: " + Described(applied.failure));
-      UndoAll(steps, applied.reached);
-      return false;
-    }
-    if (!s_.files.RemoveFile(journal, failure)) {
-      Fail(outcome, "could not remove the journal " + ToUtf8(journal) + ": " + Described(failure));
-      UndoAll(steps, steps.size());
-      return false;
-    }
-    return true;
-  }
-
-  void UndoAll(const std::vector<Step>& steps, size_t count) {
-    const bool undone = UndoSteps(std::vector<Step>(steps.begin(), steps.begin() + static_cast<long>(count)), s_);
-    Failure ignored;
-    if (undone) s_.files.RemoveFile(JournalPath(s_.places), ignored);
+    std::string error;
+    if (ApplyTransaction(steps, s_, error)) return true;
+    outcome.result = UpdateOutcome::Failed;
+    outcome.error = error;
+    return false;
   }
 
  public:
@@ -512,33 +395,6 @@ class Updater {
     }
   }
 
- public:
-  static std::string StepText(const Step& step) {
-    switch (step.kind) {
-      case Step::CreateFolder: return "making the folder " + ToUtf8(step.target);
-      case Step::ReplaceFile: return "replacing " + ToUtf8(step.target);
-      case Step::SetValue: return "setting the registry value " + ToUtf8(step.target) + "\\" + ToUtf8(step.name);
-      case Step::DeleteValue: return "deleting the registry value " + ToUtf8(step.target) + "\\" + ToUtf8(step.name);
-      case Step::CreateKey: return "creating the registry key " + ToUtf8(step.target);
-      case Step::DeleteKey: return "removing the registry key " + ToUtf8(step.target);
-    }
-    return {};
-  }
-
-  // Undoes steps in reverse order; every step is tried even after one fails.
-  static bool UndoSteps(const std::vector<Step>& steps, const UpdateServices& s) {
-    bool all = true;
-    for (size_t i = steps.size(); i-- > 0;) {
-      Failure failure;
-      if (!UndoStep(steps[i], s.files, s.registry, failure)) {
-        all = false;
-        LogError(s.log, "undoing " + StepText(steps[i]) + " failed: " + Described(failure));
-      }
-    }
-    s.log.Line(all ? "the update was undone" : "the update could not be undone completely");
-    return all;
-  }
-
  private:
   const ClientSettings& settings_;
   const UpdateServices& s_;
@@ -547,62 +403,11 @@ class Updater {
   std::u16string lastWorkFolder_;
 };
 
-namespace {
-
-std::optional<std::string> ReadSmallFile(FileSystem& files, const std::u16string& path, Failure& failure) {
-  auto reader = files.OpenRead(path, failure);
-  if (!reader) return std::nullopt;
-  std::string bytes;
-  std::uint8_t buffer[16384];
-  while (true) {
-    std::size_t got = 0;
-    if (!reader->Read(buffer, sizeof buffer, got, failure)) return std::nullopt;
-    if (got == 0) return bytes;
-    bytes.append(reinterpret_cast<const char*>(buffer), got);
-  }
-}
-
-}  // namespace
-
 std::u16string StateKey(const ClientSettings& settings) {
   return u"HKEY_CURRENT_USER\\Software\\Tidewell\\Clients\\" + settings.companyName + u"\\" + settings.appTitle;
 }
 
 std::u16string WorkFolder(const Places& places) { return JoinPath(places.applicationDir, u"~tidewell"); }
-
-bool RecoverInterruptedUpdate(const UpdateServices& services) {
-  const std::u16string journalPath = JournalPath(services.places);
-  if (services.files.FileExists(journalPath)) {
-    Failure failure;
-    const auto bytes = ReadSmallFile(services.files, journalPath, failure);
-    if (!bytes) {
-      LogError(services.log, "could not read the journal " + ToUtf8(journalPath) + " of an interrupted update: " +
-                                 Described(failure));
-      return false;
-    }
-    const JournalContents journal = ReadJournal(*bytes);
-    if (journal.status == JournalContents::CutShort) {
-      services.log.Line("the journal of an interrupted update was cut short before any change: nothing to undo");
-    } else {
-      services.log.Line("undoing an interrupted update (" + std::to_string(journal.steps.size()) + " step(s))");
-      if (journal.status == JournalContents::Damaged)
-        LogError(services.log, "the journal " + ToUtf8(journalPath) + " is damaged: only the steps before the damage are undone");
-      // A journal is only a file in the application's folder: one naming a
-      // place outside the client's folders is not undone at all.
-      if (std::string refused; !CheckJournalSteps(journal.steps, services.places, refused)) {
-        LogError(services.log, "the journal " + ToUtf8(journalPath) + " is refused, nothing is undone: " + refused);
-        return false;
-      }
-      if (!Updater::UndoSteps(journal.steps, services)) return false;
-    }
-    if (!services.files.RemoveFile(journalPath, failure)) {
-      LogError(services.log, "could not remove the journal " + ToUtf8(journalPath) + ": " + Described(failure));
-      return false;
-    }
-  }
-  services.files.RemoveTree(WorkFolder(services.places));
-  return true;
-}
 
 UpdateSession::UpdateSession(const ClientSettings& settings, const UpdateServices& services)
     : updater_(std::make_unique<Updater>(settings, services)) {}

@@ -12,7 +12,7 @@
 #include "ClientResources.h"
 #include "Console.h"
 #include "DumpReport.h"
-#include "SilentUpdate.h"
+#include "ClientUpdate.h"
 #include "WideText.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {

@@ -1,5 +1,9 @@
 #pragma once
 
+// Where the client's update starts: the engine's services on this machine
+// (WinHTTP, the files, the registry, the shell, the log, the threads) put
+// together for the client its strings describe, and one update run through
+// them, silent or through the pages as the server file asks.
 namespace tidewatch {
 
 class ClientStrings;

@@ -1,4 +1,4 @@
-#include "SilentUpdate.h"
+#include "ClientUpdate.h"
 
 #include <windows.h>
 
