@@ -54,6 +54,14 @@ add_test(NAME client-e2e
 set_tests_properties(client-e2e PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600 RUN_SERIAL TRUE
                                            LABELS wine)
 
+# The same client signed by the publisher's command (osslsigncode): it
+# verifies and still updates.
+add_test(NAME client-e2e-signed
+  COMMAND ${e2e_python} ${CMAKE_CURRENT_LIST_DIR}/harness/signed_client_test.py
+          --bin ${CMAKE_RUNTIME_OUTPUT_DIRECTORY} --programs ${e2e_out} --source ${CMAKE_SOURCE_DIR})
+set_tests_properties(client-e2e-signed PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600 RUN_SERIAL TRUE
+                                                  LABELS wine)
+
 # The client updating from a release that tidewell-cli publish put in a
 # folder served over http (where the tool is built with publishing).
 if(TARGET tidewell-publish)
