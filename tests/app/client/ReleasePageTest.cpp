@@ -319,7 +319,8 @@ class ReleasePageTest : public QObject {
     Fixture f;
     if (!f.haveStub) QSKIP("the stub Tidewatch.exe was not built");
     testing::EnvironmentScope environment{{"XDG_CONFIG_HOME", (f.dir / "config").string()},
-                                          {"TIDEWELL_SIGN_COMMAND", std::nullopt}};
+                                          {"TIDEWELL_SIGN_COMMAND", std::nullopt},
+                                          {"TIDEWELL_SIGNING_KEY", std::nullopt}};
     for (const auto& [key, value] : {std::pair{SettingKey::CompanyName, u"Harbour Soft"},
                                      {SettingKey::AppTitle, u"Logbook"},
                                      {SettingKey::HTTPLocationFiles, u"http://h.example/f"},
