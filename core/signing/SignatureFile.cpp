@@ -97,6 +97,9 @@ std::optional<std::string> RecordName(std::string_view segment) {
   std::string name;
   for (std::size_t i = 0; i < segment.size(); ++i) {
     if (segment[i] != '%') {
+      // A byte the writer escapes stands only escaped ('/' included: the
+      // application title is the path's last part).
+      if (EscapedInRecord(static_cast<unsigned char>(segment[i]))) return std::nullopt;
       name += segment[i];
       continue;
     }

@@ -242,6 +242,7 @@ TEST_F(SignatureFileTest, RefusesEveryMalformedFile) {
       {"product record with lower-case escapes", replaced("/=Co/=App", "/=C%2fo/=App")},
       {"product record escaping a plain byte", replaced("/=Co/=App", "/=C%6F/=App")},
       {"product record with a cut escape", replaced("/=Co/=App", "/=Co/=App%2")},
+      {"product record with a third part", replaced("/=Co/=App", "/=Co/=A/pp")},
       {"product record with a CR", replaced("/=Co/=App", "/=C%0Do/=App")},
       {"two product records", signedBody(std::string(body).insert(body.find("/=App\n") + 6, "file 0 " + kEmptySha + " .tidewell-product/=Co/=Apz\n"))},
       {"key change that leads elsewhere",
