@@ -27,6 +27,7 @@ constexpr FuzzTarget kTargets[] = {
     {"signature-file", RunSignatureFile},
     {"client-zip", RunClientZip},
     {"journal", RunJournal},
+    {"installation-state", RunInstallationState},
 };
 
 void AbortOnFinding(const std::string& what) {

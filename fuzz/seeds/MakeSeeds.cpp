@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "InstallationState.h"
 #include "Journal.h"
 #include "pe/ResourceId.h"
 #include "pe/ResourceUpdate.h"
@@ -339,6 +340,9 @@ int main(int argc, char** argv) {
     steps[3].previousKey.values.push_back({u"K", {4, {1, 0, 0, 0}}});
     steps[3].previousKey.subkeys.push_back({u"Sub", {}});
     put("journal", "journal", en::WriteJournal(steps));
+    put("installation-state", "with-main-executable",
+        en::WriteInstallationState({u"2.0", en::MainExecutableDigest{14848, std::string(64, 'a')}}));
+    put("installation-state", "version-only", en::WriteInstallationState({u"1.1", std::nullopt}));
   } catch (const std::exception& failure) {
     std::fprintf(stderr, "%s\n", failure.what());
     return 1;

@@ -1,7 +1,8 @@
 // The update client's readers of what comes from outside: the server update
 // file (from the network), the signature file (from the network), a zip
 // archive it unpacks (downloaded) and the journal (a file anyone who can
-// write the application's folder can change).
+// write the application's folder can change), and the installation's record
+// beside the client (as writable as the journal).
 #include <zlib.h>
 
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "FuzzTarget.h"
+#include "InstallationState.h"
 #include "Journal.h"
 #include "ServerUpdate.h"
 #include "TargetPaths.h"
@@ -163,6 +165,14 @@ void RunJournal(std::string_view input) {
     start = end + 1;
   }
   CheckJournal(sealed);
+}
+
+void RunInstallationState(std::string_view input) {
+  const auto state = en::ReadInstallationState(input);
+  if (!state) return;
+  // The reader is strict: what it accepts is exactly what its content writes.
+  Expect(en::WriteInstallationState(*state) == input,
+         "an installation's record does not write back to the text it was read from");
 }
 
 }  // namespace tidewell::fuzz

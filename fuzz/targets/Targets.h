@@ -17,5 +17,6 @@ void RunServerFile(std::string_view input);
 void RunSignatureFile(std::string_view input);
 void RunClientZip(std::string_view input);
 void RunJournal(std::string_view input);
+void RunInstallationState(std::string_view input);
 
 }  // namespace tidewell::fuzz

@@ -55,6 +55,9 @@ std::optional<InstallationState> ReadInstallationState(std::string_view bytes) {
   const std::string_view version = line.substr(kVersion.size());
   if (version.empty() || version.find('\r') != std::string_view::npos) return std::nullopt;
   state.installedVersion = FromUtf8(version);
+  // Exactly what the writer writes (UTF-8 that reads back the same), so that
+  // no two texts name one record.
+  if (ToUtf8(state.installedVersion) != version) return std::nullopt;
   if (NextLine(bytes, line)) {
     if (!line.starts_with(kMain)) return std::nullopt;
     line.remove_prefix(kMain.size());
@@ -64,7 +67,8 @@ std::optional<InstallationState> ReadInstallationState(std::string_view bytes) {
     const std::string_view size = line.substr(0, blank);
     const auto [end, ec] = std::from_chars(size.data(), size.data() + size.size(), digest.size);
     digest.sha256 = std::string(line.substr(blank + 1));
-    if (ec != std::errc() || end != size.data() + size.size() || digest.sha256.size() != 64 ||
+    if (ec != std::errc() || end != size.data() + size.size() || (size.size() > 1 && size[0] == '0') ||
+        digest.sha256.size() != 64 ||
         !IsLowerHex(digest.sha256))
       return std::nullopt;
     state.mainExecutable = std::move(digest);
